@@ -1,0 +1,118 @@
+#include "app/counts_line.h"
+#include "app/search_rules.h"
+#include "app/uMain.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/fs.h"
+#include "transfer/name_transforms.h"
+#include "transfer/text_ops.h"
+
+// List Files: fills the list with every matching file below the input directory.
+void TfrMain::Button1Click() {
+    ListBox1.Clear();
+    SetBusyCursor(true);
+    try {
+        CurrentPath = Edit1.Text();
+        if (!Occurs(":\\", CurrentPath)) CurrentPath = BaseDir + Edit1.Text();
+        ListBox1.BeginUpdate();
+        SearchFiles(CurrentPath, Edit2.Text(), CheckBox1.Checked());
+        ListBox1.EndUpdate();
+        BitBtn4Click();
+    } catch (const Exception& e) {
+        // Rows found before the failure stay; Mark All does not run.
+        ListBox1.EndUpdate();
+        SetBusyCursor(false);
+        ShowWarning(FailureText(e));
+        return;
+    }
+    SetBusyCursor(false);
+}
+
+// Depth first, pre-order: a directory's files, then each subdirectory's listing.
+void TfrMain::SearchFiles(const std::string& directory, const std::string& mask, bool recurse) {
+    const std::string dir = WithTrailingBackslash(directory);
+    const SearchPattern sp = PatternForMask(mask);
+    const std::string namePrefix = PatternDirPart(sp.pattern);
+    std::string substring = sp.substring;
+    {
+        DirEnumerator files(dir + sp.pattern);
+        DirEntry entry;
+        while (files.Next(entry)) {
+            if (entry.IsDirectory()) continue;
+            std::string row = dir + namePrefix + entry.name;
+            if (!FullPaths) row = StripBaseDir(row, BaseDir);
+            CurrentPath = row;
+            std::string comparison = row;
+            if (CaseInsensitive) {
+                substring = UpperAscii(substring);
+                comparison = UpperAscii(row);
+            }
+            if (RowMatches(comparison, substring)) ListBox1.Add(CurrentPath);
+        }
+    }
+    // Subdirectories get the substring itself, so the rule holds at every depth.
+    const std::string subMask = Trim(substring).empty() ? mask : substring;
+    if (!recurse) return;
+    DirEnumerator dirs(dir + "*.*");
+    DirEntry entry;
+    while (dirs.Next(entry)) {
+        if (!entry.IsDirectory() || (entry.attributes & (kAttrHidden | kAttrSystem))) continue;
+        if (entry.name == "." || entry.name == "..") continue;
+        SearchFiles(dir + entry.name, subMask, true);
+    }
+}
+
+// The edit rule: a directory edit shows its path in full or relative form.
+void TfrMain::ApplyEditRule(TControl& edit, bool bareDriveAllowed) {
+    // The rule's own change would find nothing more to do; skipping it also
+    // keeps a base directory without ":\" from being prefixed for ever.
+    if (applyingEditRule_) return;
+    const std::string text = edit.Text();
+    if (FullPaths) CurrentPath = text;
+    const std::string shown = DirectoryEditText(text, BaseDir, FullPaths, bareDriveAllowed);
+    if (shown == text) return;
+    applyingEditRule_ = true;
+    edit.SetText(shown);
+    applyingEditRule_ = false;
+    if (FullPaths) CurrentPath = shown;
+}
+
+void TfrMain::Edit1Change() { ApplyEditRule(Edit1, false); }
+void TfrMain::Edit3Change() { ApplyEditRule(Edit3, true); }
+
+void TfrMain::Edit2KeyDown(WORD& key) {
+    if (key == VK_RETURN) Button1Click();
+}
+
+void TfrMain::CheckBox4_relClick() { PathModeChanged(); }
+
+void TfrMain::PathModeChanged() {
+    RelativePaths = CheckBox4_rel.Checked();
+    FullPaths = !RelativePaths;
+    Edit1Change();
+    Edit3Change();
+    if (ListBox1.SelCount() > 0) Button1Click();
+}
+
+void TfrMain::CheckBox5_caseClick() { CaseInsensitive = CheckBox5_case.Checked(); }
+
+// The counts line. Sizes come from the directory entry, so a file that
+// another program holds open is counted too, and nothing is opened.
+void TfrMain::ListBox1Click() {
+    const int rows = ListBox1.Count();
+    const int selected = ListBox1.SelCount();
+    std::uint64_t total = 0;
+    for (int i : ListBox1.SelectedIndices()) {
+        SourcePath = ListBox1.Item(i);
+        std::uint64_t size = 0;
+        if (FileSizeOf(SourcePath, size)) total += size;
+    }
+    lblNumberFound.SetText(CountsLine(rows, selected, total, true));
+}
+
+// Mark All: every row takes the opposite of the last row's selection.
+void TfrMain::BitBtn4Click() {
+    ListCount = ListBox1.Count();
+    if (ListCount > 0) ListBox1.SetAllSelected(!ListBox1.Selected(ListCount - 1));
+    ListBox1Click();
+}

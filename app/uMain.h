@@ -1,0 +1,86 @@
+#pragma once
+// The main window: all state of a run of the program lives in its fields,
+// all user options in its controls. Handlers are defined in the folder of
+// their subsystem.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/forms.h"
+
+class TfrMain : public TForm {
+public:
+    TfrMain();
+    ~TfrMain() override;
+
+    // State fields, in declaration order.
+    std::string CurrentPath;
+    std::int32_t ListCount = 0;
+    std::string TargetPath;
+    std::string SourcePath;
+    bool DryRun = false;
+    bool DeleteMode = false;
+    bool AllowAbort = false;
+    bool EscapeBusy = false;
+    std::string BaseDir;
+    bool CaseInsensitive = false;
+    bool RelativePaths = false;
+    bool FullPaths = true;
+    std::vector<std::string>* WorkList = nullptr;
+    bool BatchReady = false;
+    std::string CommandsIniPath;
+    std::string CommandsToProcessPath;
+    std::string CommandsToRunPath;
+    std::string TempBatPath;
+    std::string ExpandedCommands;
+
+    // Directory and mask area
+    TControl Label4, LabelHomeDir, Label1, Edit1, BitBtn2, Label2, Edit2, CheckBox5_case,
+        CheckBox4_rel, CheckBox1, CheckBox5_rel, Button1;
+    // Result list area
+    TControl lblNumberFound, BitBtn4, BitBtn5, BitBtn8, ListBox1, SpeedButton1;
+    // Output and transfer area
+    TControl Label3, Edit3, BitBtn3, RadioButton1, RadioButton2, RadioButton3, Label5,
+        Edit_Delimiter, Label6, Edit_DelimiterDirs, CheckBox_repl, Edit_chartoreplace, Label9,
+        Edit_newchar, Button7, CheckBox_exif, CheckBox_tag, Button3, Button2, Button5, CheckBox2;
+    // Command area and window controls
+    TControl Label7, BitBtn7, Button6, BitBtn6, Button4, BitBtn1, ProgressBar1;
+    // Hidden controls
+    TControl Edit2_old, CheckBox_Command, MojeMemo, CheckBox_rename;
+
+    // Application shell (app/)
+    void FormCreate();
+    void FormResize();
+    void AppMessage(MSG& msg);
+    void BitBtn1Click();
+    void Button4Click();
+
+    // File search (app/file_search.cpp)
+    void Button1Click();
+    void SearchFiles(const std::string& directory, const std::string& mask, bool recurse);
+    void Edit1Change();
+    void Edit3Change();
+    void Edit2KeyDown(WORD& key);
+    void CheckBox4_relClick();
+    void PathModeChanged();
+    void CheckBox5_caseClick();
+    void ListBox1Click();
+    void BitBtn4Click();
+
+    // Result list tools (app/list_tools.cpp)
+    void BitBtn5MouseDown(MouseButton button);
+
+protected:
+    void OnControlEvent(HWND control, ControlEvent event, EventArgs& args) override;
+    void OnResize() override { FormResize(); }
+    void OnClosed() override;
+
+private:
+    void ApplyEditRule(TControl& edit, bool bareDriveAllowed);
+    bool applyingEditRule_ = false;
+};
+
+extern TfrMain* frMain;
+
+// The program title shown in the main window's caption.
+extern const char* const kProgramTitle;

@@ -1,0 +1,15 @@
+# Cross build for Windows with mingw-w64 (-posix threads: GoogleTest needs std::mutex).
+# KOLVAR_WIN_ARCH picks the target: i686 (the shipped 32-bit program) or x86_64.
+if(NOT DEFINED KOLVAR_WIN_ARCH)
+  set(KOLVAR_WIN_ARCH i686)
+endif()
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${KOLVAR_WIN_ARCH})
+set(CMAKE_C_COMPILER ${KOLVAR_WIN_ARCH}-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KOLVAR_WIN_ARCH}-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER ${KOLVAR_WIN_ARCH}-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KOLVAR_WIN_ARCH}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

@@ -1,0 +1,32 @@
+# The Windows program, its window layer and the tests that run under Wine.
+add_library(kolvar_win STATIC
+  platform/text.cpp
+  platform/fs.cpp
+  platform/dialogs.cpp
+  platform/shell.cpp
+  platform/message_loop.cpp
+  platform/forms.cpp
+  platform/glyphs.cpp
+  app/uMain.cpp
+  app/app_message.cpp
+  app/file_search.cpp
+  app/list_tools.cpp
+)
+target_link_libraries(kolvar_win PUBLIC kolvar_core comctl32 shell32 gdi32 user32)
+
+add_executable(Kolvar_files WIN32 app/main.cpp)
+target_link_libraries(Kolvar_files PRIVATE kolvar_win)
+target_link_options(Kolvar_files PRIVATE -municode)
+
+add_executable(kolvar_probe scripts/probe.cpp)
+target_link_options(kolvar_probe PRIVATE -municode)
+
+add_executable(gui_tests
+  tests/platform/upper_case_test.cpp
+  tests/app/gui_fixture.cpp
+  tests/app/main_window_test.cpp
+  tests/app/app_message_test.cpp
+  tests/app/file_search_test.cpp
+)
+target_link_libraries(gui_tests PRIVATE kolvar_win GTest::gtest_main)
+gtest_discover_tests(gui_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)

@@ -1,0 +1,71 @@
+#include "platform/dialogs.h"
+
+#include <windows.h>
+
+#include "platform/message_loop.h"
+#include "platform/text.h"
+
+const char* const kApplicationTitle = "Kolvar_files";
+
+namespace {
+
+HHOOK g_filterHook = nullptr;
+
+// A message box runs Windows' own loop; this hook hands its messages to the
+// application hook as well, so Escape is treated alike everywhere.
+LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0 && lParam) CallApplicationHook(*reinterpret_cast<MSG*>(lParam));
+    return CallNextHookEx(g_filterHook, code, wParam, lParam);
+}
+
+class RealDialogs : public Dialogs {
+public:
+    MsgResult Ask(MsgKind kind, const std::string& title, const std::string& text,
+                         MsgButtons buttons) override {
+        UINT flags = buttons == MsgButtons::YesNo ? MB_YESNO : MB_OK;
+        switch (kind) {
+            case MsgKind::Warning: flags |= MB_ICONWARNING; break;
+            case MsgKind::Information: flags |= MB_ICONINFORMATION; break;
+            case MsgKind::Confirmation: flags |= MB_ICONQUESTION; break;
+            case MsgKind::Error: flags |= MB_ICONERROR; break;
+            case MsgKind::Plain: break;
+        }
+        HHOOK outer = g_filterHook;
+        g_filterHook = SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+        int r = MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(title).c_str(),
+                            flags | MB_TASKMODAL);
+        if (g_filterHook) UnhookWindowsHookEx(g_filterHook);
+        g_filterHook = outer;
+        if (buttons == MsgButtons::Ok) return MsgResult::Ok;
+        return r == IDYES ? MsgResult::Yes : MsgResult::No;
+    }
+};
+
+RealDialogs g_real;
+Dialogs* g_current = &g_real;
+
+}  // namespace
+
+Dialogs& TheDialogs() { return *g_current; }
+void SetDialogs(Dialogs* dialogs) { g_current = dialogs ? dialogs : &g_real; }
+
+void ShowWarning(const std::string& text) {
+    TheDialogs().Ask(MsgKind::Warning, "Warning", text, MsgButtons::Ok);
+}
+void ShowInformation(const std::string& text) {
+    TheDialogs().Ask(MsgKind::Information, "Information", text, MsgButtons::Ok);
+}
+void ShowPlainMessage(const std::string& text) {
+    TheDialogs().Ask(MsgKind::Plain, kApplicationTitle, text, MsgButtons::Ok);
+}
+void ShowError(const std::string& text) {
+    TheDialogs().Ask(MsgKind::Error, "Error", text, MsgButtons::Ok);
+}
+bool Confirm(const std::string& text) {
+    return TheDialogs().Ask(MsgKind::Confirmation, "Confirm", text, MsgButtons::YesNo) ==
+           MsgResult::Yes;
+}
+bool AskWarningYesNo(const std::string& text) {
+    return TheDialogs().Ask(MsgKind::Warning, "Warning", text, MsgButtons::YesNo) ==
+           MsgResult::Yes;
+}

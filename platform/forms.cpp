@@ -1,0 +1,474 @@
+#include "platform/forms.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <tuple>
+
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/glyphs.h"
+#include "platform/text.h"
+
+// Wine's own TrueType "MS Sans Serif" has the Windows-1250 letters; the
+// charset asks for them explicitly.
+const wchar_t* const kDefaultFontFace = L"MS Sans Serif";
+
+namespace {
+
+std::vector<TForm*>& FormsList() {
+    static std::vector<TForm*> forms;
+    return forms;
+}
+
+bool IsListBox(const TControl& c) { return c.def && c.def->kind == ControlKind::ListBox; }
+
+std::wstring GetTextW(HWND h) {
+    int n = GetWindowTextLengthW(h);
+    std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(h, w.data(), n + 1);
+    w.resize(static_cast<std::size_t>(n));
+    return w;
+}
+
+}  // namespace
+
+bool FontSpec::operator<(const FontSpec& o) const {
+    return std::tie(height, bold, italic, color) < std::tie(o.height, o.bold, o.italic, o.color);
+}
+
+// ---------------------------------------------------------------- TControl
+
+std::string TControl::Text() const { return Narrow(GetTextW(hwnd)); }
+
+void TControl::SetText(const std::string& text) {
+    SetWindowTextW(hwnd, Widen(text).c_str());
+    if (def && def->kind == ControlKind::Label) {
+        auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA));
+        if (form) form->AutoSizeLabel(*this);
+    }
+}
+
+bool TControl::Checked() const { return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void TControl::SetChecked(bool checked) {
+    SendMessageW(hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+bool TControl::Visible() const { return IsWindowVisible(hwnd) != 0; }
+void TControl::SetVisible(bool visible) { ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE); }
+bool TControl::Enabled() const { return IsWindowEnabled(hwnd) != 0; }
+void TControl::SetEnabled(bool enabled) { EnableWindow(hwnd, enabled); }
+
+RECT TControl::Bounds() const {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    MoveWindow(hwnd, left, top, width, height, TRUE);
+}
+
+void TControl::SetFocus() { ::SetFocus(hwnd); }
+
+int TControl::Count() const {
+    return static_cast<int>(SendMessageW(hwnd, IsListBox(*this) ? LB_GETCOUNT : CB_GETCOUNT, 0, 0));
+}
+void TControl::Clear() { SendMessageW(hwnd, LB_RESETCONTENT, 0, 0); }
+
+void TControl::Add(const std::string& row) {
+    LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(row).c_str()));
+    if (r == LB_ERR || r == LB_ERRSPACE) throw Exception("The list cannot take another row");
+}
+
+std::string TControl::Item(int index) const {
+    LRESULT n = SendMessageW(hwnd, LB_GETTEXTLEN, index, 0);
+    if (n == LB_ERR) return {};
+    std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
+    n = SendMessageW(hwnd, LB_GETTEXT, index, reinterpret_cast<LPARAM>(w.data()));
+    w.resize(n == LB_ERR ? 0 : static_cast<std::size_t>(n));
+    return Narrow(w);
+}
+
+void TControl::SetItem(int index, const std::string& row) {
+    const bool sel = Selected(index);
+    SendMessageW(hwnd, LB_DELETESTRING, index, 0);
+    SendMessageW(hwnd, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(Widen(row).c_str()));
+    SetSelected(index, sel);
+}
+
+bool TControl::Selected(int index) const { return SendMessageW(hwnd, LB_GETSEL, index, 0) > 0; }
+void TControl::SetSelected(int index, bool selected) {
+    SendMessageW(hwnd, LB_SETSEL, selected, index);
+}
+void TControl::SetAllSelected(bool selected) { SendMessageW(hwnd, LB_SETSEL, selected, -1); }
+int TControl::SelCount() const {
+    LRESULT n = SendMessageW(hwnd, LB_GETSELCOUNT, 0, 0);
+    return n == LB_ERR ? 0 : static_cast<int>(n);
+}
+
+std::vector<int> TControl::SelectedIndices() const {
+    std::vector<int> idx(static_cast<std::size_t>(SelCount()));
+    if (!idx.empty()) {
+        LRESULT n = SendMessageW(hwnd, LB_GETSELITEMS, idx.size(), reinterpret_cast<LPARAM>(idx.data()));
+        idx.resize(n == LB_ERR ? 0 : static_cast<std::size_t>(n));
+    }
+    return idx;
+}
+
+int TControl::ItemIndex() const { return static_cast<int>(SendMessageW(hwnd, LB_GETCARETINDEX, 0, 0)); }
+int TControl::TopIndex() const { return static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)); }
+void TControl::SetTopIndex(int index) { SendMessageW(hwnd, LB_SETTOPINDEX, index, 0); }
+void TControl::BeginUpdate() { SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0); }
+void TControl::EndUpdate() {
+    SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void TControl::SetRange(int min, int max) { SendMessageW(hwnd, PBM_SETRANGE32, min, max); }
+void TControl::SetPosition(int position) { SendMessageW(hwnd, PBM_SETPOS, position, 0); }
+
+// ---------------------------------------------------------------- TForm
+
+TForm::TForm(bool ownedByApplication) : owned_(ownedByApplication) {
+    if (owned_) FormsList().push_back(this);
+}
+
+TForm::~TForm() {
+    if (owned_) std::erase(FormsList(), this);
+    if (hwnd) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd);
+    }
+    for (auto& [spec, font] : fonts_) DeleteObject(font);
+    for (auto& [h, bmp] : glyphs_) DeleteObject(bmp);
+}
+
+const std::vector<TForm*>& TForm::ApplicationForms() { return FormsList(); }
+
+std::string TForm::Caption() const { return Narrow(GetTextW(hwnd)); }
+void TForm::SetCaption(const std::string& caption) { SetWindowTextW(hwnd, Widen(caption).c_str()); }
+void TForm::Show() { ShowWindow(hwnd, SW_SHOW); UpdateWindow(hwnd); }
+void TForm::Close() { PostMessageW(hwnd, WM_CLOSE, 0, 0); }
+
+RECT TForm::OuterBounds() const {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+void TForm::SetOuterBounds(int left, int top, int width, int height) {
+    MoveWindow(hwnd, left, top, width, height, TRUE);
+}
+
+void TForm::SetBusyCursor(bool busy) {
+    SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void TForm::CreateFrame(const wchar_t* className, const std::string& caption, int left, int top,
+                        int width, int height, FontSpec defaultFont) {
+    defaultFont_ = defaultFont;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof wc;
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = StaticWndProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        wc.lpszClassName = className;
+        RegisterClassExW(&wc);
+    }
+    hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, className, Widen(caption).c_str(),
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    if (!hwnd) throw Exception("The window cannot be created");
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+    SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 10000);
+}
+
+HFONT TForm::FontFor(const FontSpec& spec) {
+    FontSpec key = spec;
+    key.color = kDefaultColor;  // colour is drawn, not part of the font
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+    HFONT f = CreateFontW(-spec.height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, 0, 0,
+                          EASTEUROPE_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kDefaultFontFace);
+    fonts_[key] = f;
+    return f;
+}
+
+void TForm::AddHint(HWND control, const char* hint) {
+    if (!hint || !*hint) return;
+    std::wstring text = Widen(hint);
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = hwnd;
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    ti.lpszText = text.data();  // the tooltip keeps its own copy
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    if (HWND inner = FindWindowExW(control, nullptr, L"Edit", nullptr)) {
+        ti.uId = reinterpret_cast<UINT_PTR>(inner);
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
+void TForm::AutoSizeLabel(TControl& label) {
+    const ControlDef& d = *label.def;
+    if (d.height != 0 && !(d.flags & cfWordWrap)) return;
+    HDC dc = GetDC(label.hwnd);
+    HGDIOBJ old = SelectObject(dc, FontFor(d.font));
+    std::wstring text = GetTextW(label.hwnd);
+    RECT rc{0, 0, d.width, 0};
+    UINT fmt = DT_CALCRECT | ((d.flags & cfWordWrap) ? DT_WORDBREAK : DT_SINGLELINE);
+    if (GetWindowLongPtrW(label.hwnd, GWL_STYLE) & SS_NOPREFIX) fmt |= DT_NOPREFIX;
+    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &rc, fmt);
+    SelectObject(dc, old);
+    ReleaseDC(label.hwnd, dc);
+    SetWindowPos(label.hwnd, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TControl TForm::CreateControl(const ControlDef& d) {
+    const wchar_t* cls = L"STATIC";
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD ex = 0;
+    const bool coloured = d.font.color != kDefaultColor;
+    switch (d.kind) {
+        case ControlKind::Label:
+            style |= SS_NOTIFY | ((d.flags & cfWordWrap) ? SS_LEFT : SS_LEFTNOWORDWRAP);
+            if (!d.text || !std::strchr(d.text, '&')) style |= SS_NOPREFIX;
+            break;
+        case ControlKind::Edit:
+            cls = L"EDIT"; style |= ES_AUTOHSCROLL; ex = WS_EX_CLIENTEDGE; break;
+        case ControlKind::Memo:
+            cls = L"EDIT";
+            style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL;
+            ex = WS_EX_CLIENTEDGE;
+            break;
+        case ControlKind::ComboBox:
+            cls = L"COMBOBOX"; style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL; break;
+        case ControlKind::CheckBox: cls = L"BUTTON"; style |= BS_AUTOCHECKBOX; break;
+        case ControlKind::RadioButton: cls = L"BUTTON"; style |= BS_AUTORADIOBUTTON; break;
+        case ControlKind::ListBox:
+            cls = L"LISTBOX";
+            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_HASSTRINGS |
+                     ((d.flags & cfMultiSelect) ? LBS_EXTENDEDSEL : 0);
+            ex = WS_EX_CLIENTEDGE;
+            break;
+        case ControlKind::Button:
+        case ControlKind::CloseButton:
+            cls = L"BUTTON"; style |= coloured ? BS_OWNERDRAW : BS_PUSHBUTTON; break;
+        case ControlKind::GlyphButton: cls = L"BUTTON"; style |= BS_PUSHBUTTON | BS_BITMAP; break;
+        case ControlKind::FlatButton: cls = L"BUTTON"; style |= BS_PUSHBUTTON | BS_FLAT; break;
+        case ControlKind::ProgressBar: cls = PROGRESS_CLASSW; break;
+    }
+    if (!(d.flags & cfHidden)) style |= WS_VISIBLE;
+    if (d.flags & cfDisabled) style |= WS_DISABLED;
+    if (d.flags & cfTabStop) style |= WS_TABSTOP;
+    // Radio buttons that follow one another form one group.
+    if (!(d.kind == ControlKind::RadioButton && lastKind_ == ControlKind::RadioButton)) style |= WS_GROUP;
+    lastKind_ = d.kind;
+
+    int height = d.height;
+    if (d.kind == ControlKind::ComboBox) height = d.height + d.dropDownCount * 13;
+    HWND h = CreateWindowExW(ex, cls, Widen(d.text ? d.text : "").c_str(), style, d.left, d.top,
+                             d.width, height, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)),
+                             GetModuleHandleW(nullptr), nullptr);
+    if (!h) throw Exception(std::string("The control cannot be created: ") + d.name);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(d.font)), FALSE);
+    defs_[h] = &d;
+    if (coloured) textColors_[h] = d.font.color;
+
+    TControl c;
+    c.hwnd = h;
+    c.def = &d;
+    switch (d.kind) {
+        case ControlKind::Label: AutoSizeLabel(c); break;
+        case ControlKind::ComboBox:
+            for (const char* item : d.items)
+                SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+            SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), d.height - 6);
+            SetWindowTextW(h, Widen(d.text ? d.text : "").c_str());
+            break;
+        case ControlKind::ListBox:
+            if (d.itemHeight) SendMessageW(h, LB_SETITEMHEIGHT, 0, d.itemHeight);
+            break;
+        case ControlKind::CheckBox:
+        case ControlKind::RadioButton:
+            if (d.flags & cfChecked) c.SetChecked(true);
+            break;
+        case ControlKind::GlyphButton: {
+            HBITMAP bmp = CreateFolderGlyph();
+            glyphs_[h] = bmp;
+            SendMessageW(h, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
+            break;
+        }
+        default: break;
+    }
+    SetWindowSubclass(h, ControlProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    if (d.kind == ControlKind::ComboBox)
+        if (HWND inner = FindWindowExW(h, nullptr, L"Edit", nullptr))
+            SetWindowSubclass(inner, ControlProc, 2, reinterpret_cast<DWORD_PTR>(this));
+    AddHint(h, d.hint);
+    return c;
+}
+
+void TForm::OnControlEvent(HWND, ControlEvent, EventArgs&) {}
+
+void TForm::RaiseEvent(HWND control, ControlEvent event, EventArgs& args) {
+    // A failure that no handler catches is shown in the error box, and the
+    // program goes on.
+    try {
+        OnControlEvent(control, event, args);
+    } catch (const Exception& e) {
+        ShowError(e.what());
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+LRESULT CALLBACK TForm::StaticWndProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* form = static_cast<TForm*>(cs->lpCreateParams);
+        form->hwnd = h;
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(h, msg, wParam, lParam);
+    return form->WndProc(msg, wParam, lParam);
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_COMMAND: {
+            HWND ctl = reinterpret_cast<HWND>(lParam);
+            if (!ctl || !defs_.count(ctl)) break;
+            const int code = HIWORD(wParam);
+            const ControlKind kind = defs_[ctl]->kind;
+            EventArgs args;
+            if (kind == ControlKind::ListBox) {
+                if (code == LBN_SELCHANGE) RaiseEvent(ctl, ControlEvent::Click, args);
+                else if (code == LBN_DBLCLK) RaiseEvent(ctl, ControlEvent::DblClick, args);
+            } else if (kind == ControlKind::Edit || kind == ControlKind::Memo) {
+                if (code == EN_CHANGE) RaiseEvent(ctl, ControlEvent::Change, args);
+            } else if (kind == ControlKind::ComboBox) {
+                if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)
+                    RaiseEvent(ctl, ControlEvent::Change, args);
+            } else if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
+                RaiseEvent(ctl, ControlEvent::Click, args);
+            }
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            auto it = textColors_.find(reinterpret_cast<HWND>(lParam));
+            if (it != textColors_.end()) SetTextColor(dc, it->second);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_DRAWITEM: {
+            auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+            if (di->CtlType != ODT_BUTTON) break;
+            RECT rc = di->rcItem;
+            const bool pushed = (di->itemState & ODS_SELECTED) != 0;
+            DrawFrameControl(di->hDC, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+            auto it = textColors_.find(di->hwndItem);
+            const bool disabled = (di->itemState & ODS_DISABLED) != 0;
+            SetTextColor(di->hDC, disabled ? GetSysColor(COLOR_GRAYTEXT)
+                                           : (it != textColors_.end() ? it->second : GetSysColor(COLOR_BTNTEXT)));
+            SetBkMode(di->hDC, TRANSPARENT);
+            HGDIOBJ old = SelectObject(di->hDC, FontFor(defs_[di->hwndItem]->font));
+            std::wstring text = GetTextW(di->hwndItem);
+            RECT tr = rc;
+            if (pushed) OffsetRect(&tr, 1, 1);
+            DrawTextW(di->hDC, text.c_str(), -1, &tr,
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE |
+                          ((di->itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
+            SelectObject(di->hDC, old);
+            if (di->itemState & ODS_FOCUS) {
+                InflateRect(&rc, -3, -3);
+                DrawFocusRect(di->hDC, &rc);
+            }
+            return TRUE;
+        }
+        case WM_SIZE:
+            for (auto& [h, d] : defs_)
+                if (d->flags & cfDockBottom) {
+                    RECT cr;
+                    GetClientRect(hwnd, &cr);
+                    MoveWindow(h, 0, cr.bottom - d->height, cr.right, d->height, TRUE);
+                }
+            OnResize();
+            return 0;
+        case WM_ACTIVATE:
+            // Keep the focused control across deactivation, as dialogs do.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND f = GetFocus();
+                if (f && IsChild(hwnd, f)) lastFocus_ = f;
+            }
+            break;
+        case WM_SETFOCUS: {
+            HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_
+                                                             : GetNextDlgTabItem(hwnd, nullptr, FALSE);
+            if (target) ::SetFocus(target);
+            return 0;
+        }
+        case WM_DESTROY:
+            OnClosed();
+            return 0;
+        default: break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR ref) {
+    auto* form = reinterpret_cast<TForm*>(ref);
+    HWND ctl = id == 2 ? GetParent(h) : h;  // an edit inside a drop-down list speaks for it
+    auto it = form->defs_.find(ctl);
+    if (it != form->defs_.end()) {
+        const ControlKind kind = it->second->kind;
+        EventArgs args;
+        switch (msg) {
+            case WM_LBUTTONDOWN:
+            case WM_RBUTTONDOWN:
+            case WM_MBUTTONDOWN:
+                args.button = msg == WM_LBUTTONDOWN ? MouseButton::Left
+                              : msg == WM_RBUTTONDOWN ? MouseButton::Right : MouseButton::Middle;
+                args.shift = (wParam & MK_SHIFT) != 0;
+                args.ctrl = (wParam & MK_CONTROL) != 0;
+                form->RaiseEvent(ctl, ControlEvent::MouseDown, args);
+                break;
+            case WM_LBUTTONDBLCLK:
+                if (kind == ControlKind::Edit || kind == ControlKind::ComboBox)
+                    form->RaiseEvent(ctl, ControlEvent::DblClick, args);
+                break;
+            case WM_KEYDOWN: {
+                WORD key = static_cast<WORD>(wParam);
+                args.key = &key;
+                args.shift = GetKeyState(VK_SHIFT) < 0;
+                args.ctrl = GetKeyState(VK_CONTROL) < 0;
+                args.alt = GetKeyState(VK_MENU) < 0;
+                form->RaiseEvent(ctl, ControlEvent::KeyDown, args);
+                if (key == 0) return 0;
+                wParam = key;
+                break;
+            }
+            default: break;
+        }
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, ControlProc, id);
+    return DefSubclassProc(h, msg, wParam, lParam);
+}

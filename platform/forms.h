@@ -1,0 +1,162 @@
+#pragma once
+// Forms and their controls, built from layout tables. This is the only place
+// that spells the standard controls' messages; the windows above it speak in
+// controls, captions, selections and handlers.
+#include <windows.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+enum class ControlKind {
+    Label, Edit, ComboBox, CheckBox, RadioButton, ListBox,
+    Button, GlyphButton, FlatButton, CloseButton, ProgressBar, Memo
+};
+
+// Colours as the layout names them (COLORREF is 0x00BBGGRR).
+constexpr COLORREF kDefaultColor = CLR_INVALID;
+constexpr COLORREF clNavy = RGB(0, 0, 128), clMaroon = RGB(128, 0, 0), clRed = RGB(255, 0, 0),
+                   clGreen = RGB(0, 128, 0), clPurple = RGB(128, 0, 128),
+                   clTeal = RGB(0, 128, 128), clGray = RGB(128, 128, 128);
+
+struct FontSpec {
+    int height = 11;  // character height in pixels
+    bool bold = false;
+    bool italic = false;
+    COLORREF color = kDefaultColor;
+    bool operator<(const FontSpec& o) const;
+};
+
+enum ControlFlag : unsigned {
+    cfHidden = 1u << 0,
+    cfChecked = 1u << 1,
+    cfWordWrap = 1u << 2,
+    cfDisabled = 1u << 3,
+    cfTabStop = 1u << 4,   // reached with Tab
+    cfDockBottom = 1u << 5,
+    cfMultiSelect = 1u << 6,
+    cfScrollBars = 1u << 7,
+};
+
+// One row of a layout table. Width and height 0 on a label: sized to its text.
+struct ControlDef {
+    const char* name;
+    ControlKind kind;
+    int left, top, width, height;
+    const char* text;        // caption or start text; a memo's lines are separated by "\r\n"
+    FontSpec font;
+    const char* hint;        // shown as a tooltip; nullptr for none
+    unsigned flags;
+    std::vector<const char*> items = {};  // drop-down list items
+    int itemHeight = 0;      // list box row height
+    int dropDownCount = 0;   // lines a drop-down list shows
+};
+
+enum class MouseButton { Left, Right, Middle };
+enum class ControlEvent { Click, Change, DblClick, MouseDown, KeyDown };
+
+struct EventArgs {
+    MouseButton button = MouseButton::Left;
+    WORD* key = nullptr;        // KeyDown: may be set to 0 to swallow the key
+    bool shift = false, ctrl = false, alt = false;
+};
+
+class TForm;
+
+// A thin handle on one child window of a form.
+class TControl {
+public:
+    HWND hwnd = nullptr;
+    const ControlDef* def = nullptr;
+
+    const char* Name() const { return def ? def->name : ""; }
+    std::string Text() const;
+    void SetText(const std::string& text);
+    bool Checked() const;
+    void SetChecked(bool checked);
+    bool Visible() const;
+    void SetVisible(bool visible);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    RECT Bounds() const;  // left, top, right, bottom in the form's client area
+    void SetBounds(int left, int top, int width, int height);
+    void SetFocus();
+
+    // List box
+    int Count() const;
+    void Clear();
+    void Add(const std::string& row);
+    std::string Item(int index) const;
+    void SetItem(int index, const std::string& row);
+    bool Selected(int index) const;
+    void SetSelected(int index, bool selected);
+    void SetAllSelected(bool selected);
+    int SelCount() const;
+    std::vector<int> SelectedIndices() const;
+    int ItemIndex() const;
+    int TopIndex() const;
+    void SetTopIndex(int index);
+    void BeginUpdate();  // no repaint while rows are added
+    void EndUpdate();
+
+    // Progress bar
+    void SetRange(int min, int max);
+    void SetPosition(int position);
+};
+
+// A top-level window with controls from a layout table. Forms owned by the
+// application are listed in Application order (the Escape hook walks them).
+class TForm {
+public:
+    explicit TForm(bool ownedByApplication);
+    virtual ~TForm();
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+
+    HWND hwnd = nullptr;
+    int Tag = 0;
+
+    std::string Caption() const;
+    void SetCaption(const std::string& caption);
+    void Show();
+    void Close();
+    RECT OuterBounds() const;
+    void SetOuterBounds(int left, int top, int width, int height);
+    void SetBusyCursor(bool busy);
+
+    // The forms owned by the application, first created first.
+    static const std::vector<TForm*>& ApplicationForms();
+
+protected:
+    void CreateFrame(const wchar_t* className, const std::string& caption, int left, int top,
+                     int width, int height, FontSpec defaultFont);
+    TControl CreateControl(const ControlDef& def);
+    virtual void OnControlEvent(HWND control, ControlEvent event, EventArgs& args);
+    virtual void OnResize() {}
+    virtual void OnClosed() {}
+    virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void RaiseEvent(HWND control, ControlEvent event, EventArgs& args);
+    HFONT FontFor(const FontSpec& spec);
+    void AddHint(HWND control, const char* hint);
+    void AutoSizeLabel(TControl& label);
+    friend class TControl;
+
+    bool owned_;
+    int nextId_ = 100;
+    ControlKind lastKind_ = ControlKind::Label;
+    HWND tooltip_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    FontSpec defaultFont_;
+    std::map<FontSpec, HFONT> fonts_;
+    std::map<HWND, COLORREF> textColors_;
+    std::map<HWND, const ControlDef*> defs_;
+    std::map<HWND, HBITMAP> glyphs_;
+};
+
+// The default face of every form.
+extern const wchar_t* const kDefaultFontFace;

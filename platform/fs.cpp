@@ -1,0 +1,81 @@
+#include "platform/fs.h"
+
+#include <windows.h>
+
+#include "platform/text.h"
+
+namespace {
+
+void FillEntry(const WIN32_FIND_DATAW& fd, DirEntry& e) {
+    e.name = Narrow(fd.cFileName);
+    e.shortName = Narrow(fd.cAlternateFileName);
+    e.attributes = fd.dwFileAttributes;
+    e.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+    e.lastWrite = (static_cast<std::uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
+                  fd.ftLastWriteTime.dwLowDateTime;
+}
+
+}  // namespace
+
+bool DirEntry::IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
+
+DirEnumerator::DirEnumerator(const std::string& pattern) : handle_(nullptr), havePending_(false) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileExW(Widen(pattern).c_str(), FindExInfoStandard, &fd,
+                                FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (h == INVALID_HANDLE_VALUE) return;
+    handle_ = h;
+    FillEntry(fd, pending_);
+    havePending_ = true;
+}
+
+DirEnumerator::~DirEnumerator() {
+    if (handle_) FindClose(static_cast<HANDLE>(handle_));
+}
+
+bool DirEnumerator::Next(DirEntry& entry) {
+    if (havePending_) {
+        entry = std::move(pending_);
+        havePending_ = false;
+        return true;
+    }
+    if (!handle_) return false;
+    WIN32_FIND_DATAW fd;
+    if (!FindNextFileW(static_cast<HANDLE>(handle_), &fd)) {
+        FindClose(static_cast<HANDLE>(handle_));
+        handle_ = nullptr;
+        return false;
+    }
+    FillEntry(fd, entry);
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesW(Widen(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+    DWORD a = GetFileAttributesW(Widen(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileSizeOf(const std::string& path, std::uint64_t& size) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &d)) return false;
+    if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    size = (static_cast<std::uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+    return true;
+}
+
+std::string GetCurrentDir() {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::wstring w(n, L'\0');
+    n = GetCurrentDirectoryW(n, w.data());
+    w.resize(n);
+    return Narrow(w);
+}
+
+bool SetCurrentDir(const std::string& dir) {
+    return SetCurrentDirectoryW(Widen(dir).c_str()) != 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// File-system calls of the subsystems, in Windows-1250 text.
+#include <cstdint>
+#include <string>
+
+struct DirEntry {
+    std::string name;
+    std::string shortName;  // the generated 8.3 name, empty when the name fits 8.3
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+    std::uint64_t lastWrite = 0;  // FILETIME as one number (UTC)
+    bool IsDirectory() const;
+};
+
+// One open enumeration of a pattern such as "C:\dir\*.mp3". Closed when it
+// goes out of scope, so an enumeration never outlives its loop.
+class DirEnumerator {
+public:
+    explicit DirEnumerator(const std::string& pattern);
+    ~DirEnumerator();
+    DirEnumerator(const DirEnumerator&) = delete;
+    DirEnumerator& operator=(const DirEnumerator&) = delete;
+    // Fills the next entry; false at the end (or when the pattern matched nothing).
+    bool Next(DirEntry& entry);
+
+private:
+    void* handle_;
+    bool havePending_;
+    DirEntry pending_;
+};
+
+constexpr std::uint32_t kAttrReadOnly = 0x01, kAttrHidden = 0x02, kAttrSystem = 0x04,
+                        kAttrDirectory = 0x10, kAttrArchive = 0x20;
+
+bool FileExists(const std::string& path);       // an existing file, not a directory
+bool DirectoryExists(const std::string& path);
+// Size of an existing file from its directory entry (no open); false when missing.
+bool FileSizeOf(const std::string& path, std::uint64_t& size);
+std::string GetCurrentDir();
+bool SetCurrentDir(const std::string& dir);

@@ -1,0 +1,17 @@
+#pragma once
+// The shell seam: starting programs and opening documents. Tests install a
+// scripted Shell; the program uses ShellExecuteW.
+#include <cstdint>
+#include <string>
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Starts file (a program or a document) with its parameter in a normal
+    // window without waiting; the result is ShellExecute's, 32 or less a failure.
+    virtual std::intptr_t Execute(const std::string& operation, const std::string& file,
+                                  const std::string& parameters) = 0;
+};
+
+Shell& TheShell();
+void SetShell(Shell* shell);  // nullptr restores the real shell

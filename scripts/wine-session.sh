@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# start: a virtual display (unless one is given), the Wine prefix and a warm
+# wineserver. stop: ends both. The display is written to build/display.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+start() {
+  mkdir -p "$BUILD"
+  if [ -z "${DISPLAY:-}" ] || [ "${KOLVAR_OWN_DISPLAY:-}" = 1 ]; then
+    local n=91
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    echo $! >"$BUILD/xvfb.pid"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    echo ":$n" >"$BUILD/display"
+  else
+    echo "$DISPLAY" >"$BUILD/display"
+  fi
+  export DISPLAY="$(cat "$BUILD/display")"
+  if [ ! -f "$WINEPREFIX/.kolvar-ready" ]; then
+    "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
+    # Without a window manager, Wine waits two seconds for every managed
+    # window to be withdrawn; unmanaged windows close at once.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    "$WINESERVER" -w || true
+    touch "$WINEPREFIX/.kolvar-ready"
+  fi
+  # Services started by the first Wine process must not inherit our pipes.
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+stop() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  if [ -f "$BUILD/xvfb.pid" ]; then
+    kill "$(cat "$BUILD/xvfb.pid")" 2>/dev/null || true
+    rm -f "$BUILD/xvfb.pid"
+  fi
+}
+
+"$@"

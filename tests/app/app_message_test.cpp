@@ -1,0 +1,143 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include "platform/message_loop.h"
+#include "tests/app/gui_fixture.h"
+
+namespace {
+
+// Records the key codes that reach a control's window procedure.
+LRESULT CALLBACK RecordKeys(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    if (msg == WM_KEYDOWN) reinterpret_cast<std::vector<WPARAM>*>(ref)->push_back(wp);
+    return DefSubclassProc(h, msg, wp, lp);
+}
+
+class EscapeHook : public MainWindowTest {
+protected:
+    void PressEscape(HWND target) {
+        PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0);
+        Pump();
+    }
+    std::vector<WPARAM> keys;
+    void Watch(HWND h) { SetWindowSubclass(h, RecordKeys, 7, reinterpret_cast<DWORD_PTR>(&keys)); }
+};
+
+class OtherForm : public TForm {
+public:
+    explicit OtherForm(bool owned, const std::string& caption) : TForm(owned) {
+        CreateFrame(L"KolvarTestForm", caption, 10, 10, 200, 100, FontSpec{});
+    }
+};
+
+TEST_F(EscapeHook, WithoutARunEscapeArrivesAsSpaceAndNothingIsAsked) {
+    Watch(form->Edit_Delimiter.hwnd);
+    form->Edit_Delimiter.SetFocus();
+    PressEscape(form->Edit_Delimiter.hwnd);
+    EXPECT_TRUE(dialogs.calls.empty());
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0], static_cast<WPARAM>(VK_SPACE));
+    EXPECT_EQ(form->Tag, 0);
+    EXPECT_FALSE(form->EscapeBusy);
+}
+
+TEST_F(EscapeHook, AnswersDecideTheTag) {
+    struct Case { MsgResult answer; int tag; };
+    for (const Case c : {Case{MsgResult::Yes, 555}, Case{MsgResult::No, 999}}) {
+        dialogs.calls.clear();
+        keys.clear();
+        Watch(form->ListBox1.hwnd);
+        form->Tag = 999;
+        dialogs.answers = {c.answer};
+        PressEscape(form->ListBox1.hwnd);
+        ASSERT_EQ(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Confirmation);
+        EXPECT_EQ(dialogs.calls[0].title, "Confirm");
+        EXPECT_EQ(dialogs.calls[0].buttons, MsgButtons::YesNo);
+        EXPECT_EQ(dialogs.calls[0].text,
+                  "Terminate the process? \rKolvar specified files from subdirectories  (v1.69)");
+        EXPECT_EQ(form->Tag, c.tag);
+        ASSERT_EQ(keys.size(), 1u);
+        EXPECT_EQ(keys[0], static_cast<WPARAM>(VK_SPACE));
+    }
+}
+
+TEST_F(EscapeHook, EscapeInsideTheQuestionIsNeitherRewrittenNorAskedAgain) {
+    // What the hook leaves of each key-down, in the order the loops take them.
+    SetApplicationHook([&](MSG& m) {
+        form->AppMessage(m);
+        if (m.message == WM_KEYDOWN) keys.push_back(m.wParam);
+    });
+    form->Tag = 999;
+    // While the question is open its loop takes a second Escape from the queue.
+    dialogs.whileOpen = [&] {
+        EXPECT_TRUE(form->EscapeBusy);
+        PostMessageW(form->Edit1.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        ProcessMessages();
+    };
+    PressEscape(form->Edit1.hwnd);
+    EXPECT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(form->Tag, 999);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0], static_cast<WPARAM>(VK_ESCAPE));  // the inner one, untouched
+    EXPECT_EQ(keys[1], static_cast<WPARAM>(VK_SPACE));
+    EXPECT_FALSE(form->EscapeBusy);
+}
+
+TEST_F(EscapeHook, TheLastApplicationFormWithTag999IsAsked) {
+    OtherForm owned(true, "Chooser-like");
+    OtherForm notOwned(false, "Owned by the main window");
+    form->Tag = 999;
+    owned.Tag = 999;
+    notOwned.Tag = 999;
+    dialogs.answers = {MsgResult::Yes};
+    PressEscape(form->Edit1.hwnd);
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \rChooser-like");
+    EXPECT_EQ(owned.Tag, 555);
+    EXPECT_EQ(form->Tag, 999);
+    EXPECT_EQ(notOwned.Tag, 999);
+
+    owned.Tag = 0;  // only a form that is not the application's has 999 now
+    form->Tag = 0;
+    dialogs.calls.clear();
+    PressEscape(form->Edit1.hwnd);
+    EXPECT_TRUE(dialogs.calls.empty());
+}
+
+TEST_F(EscapeHook, OtherKeysPassUnchanged) {
+    Watch(form->Edit1.hwnd);
+    form->Tag = 999;
+    PostMessageW(form->Edit1.hwnd, WM_KEYDOWN, 'Q', 0);
+    PostMessageW(form->Edit1.hwnd, WM_KEYUP, VK_ESCAPE, 0);
+    Pump();
+    EXPECT_TRUE(dialogs.calls.empty());
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0], static_cast<WPARAM>('Q'));
+}
+
+// A real message box runs Windows' own loop; its messages reach the hook too.
+TEST_F(EscapeHook, RealMessageBoxLoopPassesThroughTheHook) {
+    SetDialogs(nullptr);
+    std::vector<std::pair<HWND, WPARAM>> seen;  // the key's top-level window and code
+    SetApplicationHook([&](MSG& m) {
+        form->AppMessage(m);
+        if (m.message == WM_KEYDOWN) seen.push_back({GetAncestor(m.hwnd, GA_ROOT), m.wParam});
+    });
+    static HWND box = nullptr;
+    box = nullptr;
+    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        box = GetActiveWindow();
+        HWND ok = GetDlgItem(box, IDOK);
+        PostMessageW(ok ? ok : box, WM_KEYDOWN, VK_ESCAPE, 0);  // rewritten to Space
+        PostMessageW(ok ? ok : box, WM_KEYUP, VK_SPACE, 0);     // a full press of Space: OK
+    });
+    ShowInformation("A real box");
+    SetDialogs(&dialogs);
+    ASSERT_NE(box, nullptr);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back().second, static_cast<WPARAM>(VK_SPACE));
+    EXPECT_EQ(seen.back().first, box);
+}
+
+}  // namespace

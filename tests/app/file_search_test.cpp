@@ -1,0 +1,231 @@
+#include <algorithm>
+
+#include "platform/fs.h"
+#include "platform/message_loop.h"
+#include "platform/text.h"
+#include "tests/app/gui_fixture.h"
+
+namespace {
+
+using FileSearch = MainWindowTest;
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+std::size_t IndexOf(const std::vector<std::string>& rows, const std::string& row) {
+    auto it = std::find(rows.begin(), rows.end(), row);
+    EXPECT_NE(it, rows.end()) << row;
+    return static_cast<std::size_t>(it - rows.begin());
+}
+
+TEST_F(FileSearch, WildcardMaskListsDepthFirstPreOrder) {
+    tree->File("a.mp3");
+    tree->File("b.txt");
+    tree->File("z.mp3");
+    tree->Dir("sub1");
+    tree->File("sub1\\c.mp3");
+    tree->Dir("sub1\\deep");
+    tree->File("sub1\\deep\\d.mp3");
+    tree->Dir("sub2");
+    tree->File("sub2\\e.mp3");
+    List(tree->Root(), "*.mp3");
+    const auto rows = Rows();
+    const std::string r = tree->Root() + "\\";
+    EXPECT_EQ(Sorted(rows), Sorted({r + "a.mp3", r + "z.mp3", r + "sub1\\c.mp3",
+                                    r + "sub1\\deep\\d.mp3", r + "sub2\\e.mp3"}));
+    // A directory's files first, then each subdirectory's whole listing.
+    EXPECT_LT(std::max(IndexOf(rows, r + "a.mp3"), IndexOf(rows, r + "z.mp3")), 2u);
+    EXPECT_EQ(IndexOf(rows, r + "sub1\\deep\\d.mp3"), IndexOf(rows, r + "sub1\\c.mp3") + 1);
+
+    List(tree->Root(), "*.mp3", false);
+    EXPECT_EQ(Sorted(Rows()), Sorted({r + "a.mp3", r + "z.mp3"}));
+}
+
+TEST_F(FileSearch, SubstringMasksAndCase) {
+    tree->Dir("abc_dir");
+    tree->File("abc_dir\\plain.txt");
+    tree->File("xabcx.txt");
+    tree->File("other.txt");
+    tree->File("\xE8" "ert.txt");  // čert
+    const std::string r = tree->Root() + "\\";
+    struct Case { std::string mask; bool caseInsensitive; std::vector<std::string> rows; };
+    const std::vector<Case> cases = {
+        {"abc", false, {r + "abc_dir\\plain.txt", r + "xabcx.txt"}},
+        {"ABC", false, {}},
+        {"ABC", true, {r + "abc_dir\\plain.txt", r + "xabcx.txt"}},
+        {"\xE8" "ert", false, {r + "\xE8" "ert.txt"}},
+        {"\xC8" "ERT", true, {}},   // an accented capital never matches its small letter
+        {"\xC8" "ert", false, {}},
+        {"   ", false, {r + "abc_dir\\plain.txt", r + "xabcx.txt", r + "other.txt", r + "\xE8" "ert.txt"}},
+        {"abc_dir\\", false, {r + "abc_dir\\plain.txt"}},  // backslashes are part of the text
+        {"q.z", false, {}},
+    };
+    for (const auto& c : cases) {
+        form->CheckBox5_case.SetChecked(c.caseInsensitive);
+        form->CheckBox5_caseClick();
+        List(tree->Root(), c.mask);
+        EXPECT_EQ(Sorted(Rows()), Sorted(c.rows)) << c.mask << " " << c.caseInsensitive;
+    }
+    // A substring in the input directory's own path matches every file.
+    const std::string tail = tree->Root().substr(tree->Root().size() - 6);
+    form->CheckBox5_case.SetChecked(false);
+    form->CheckBox5_caseClick();
+    List(tree->Root(), tail);
+    EXPECT_EQ(Rows().size(), 4u);
+}
+
+TEST_F(FileSearch, MaskWithAFolderPart) {
+    tree->Dir("sub");
+    tree->File("sub\\a.txt");
+    tree->File("sub\\a.bin");
+    tree->Dir("x");
+    tree->Dir("x\\sub");
+    tree->File("x\\sub\\b.txt");
+    tree->File("x\\c.txt");
+    List(tree->Root(), "sub\\*.txt");
+    const std::string r = tree->Root() + "\\";
+    EXPECT_EQ(Sorted(Rows()), Sorted({r + "sub\\a.txt", r + "x\\sub\\b.txt"}));
+}
+
+TEST_F(FileSearch, HiddenFoldersAreNotSearchedHiddenFilesAreListed) {
+    tree->Dir("hid");
+    tree->File("hid\\in_hidden.txt");
+    tree->SetAttributes("hid", FILE_ATTRIBUTE_HIDDEN);
+    tree->Dir("sys");
+    tree->File("sys\\in_system.txt");
+    tree->SetAttributes("sys", FILE_ATTRIBUTE_SYSTEM);
+    tree->Dir(".dot");  // Wine shows dot-names as hidden
+    tree->File(".dot\\in_dot.txt");
+    tree->File("secret.txt");
+    tree->SetAttributes("secret.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    tree->File("visible.txt");
+    List(tree->Root(), "*.txt");
+    const std::string r = tree->Root() + "\\";
+    EXPECT_EQ(Sorted(Rows()), Sorted({r + "secret.txt", r + "visible.txt"}));
+}
+
+TEST_F(FileSearch, RelativeRowsAndThePathModeChange) {
+    tree->Dir("photos");
+    tree->File("photos\\a.jpg", 10);
+    form->Edit1.SetText(tree->Path("photos"));
+    form->CheckBox4_rel.SetChecked(true);
+    form->CheckBox4_relClick();
+    EXPECT_EQ(form->Edit1.Text(), "\\photos");
+    EXPECT_EQ(form->Edit3.Text(), "");  // the base directory itself
+    EXPECT_TRUE(form->ListBox1.Count() == 0);
+    form->Button1Click();
+    EXPECT_EQ(Rows(), std::vector<std::string>{"photos\\a.jpg"});
+    EXPECT_EQ(form->lblNumberFound.Text(), "1 files found , 10 bytes in selected files");
+
+    // Unticked with rows selected: the rows are listed again in full.
+    form->CheckBox4_rel.SetChecked(false);
+    form->CheckBox4_relClick();
+    EXPECT_EQ(form->Edit1.Text(), tree->Path("photos"));
+    EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("photos\\a.jpg")});
+
+    // With no row selected the rows keep their form.
+    form->ListBox1.SetAllSelected(false);
+    form->CheckBox4_rel.SetChecked(true);
+    form->CheckBox4_relClick();
+    EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("photos\\a.jpg")});
+
+    // Relative rows are counted against the current directory.
+    form->ListBox1.SetAllSelected(false);
+    form->Button1Click();
+    SetCurrentDir("Z:\\");
+    form->ListBox1Click();
+    EXPECT_EQ(form->lblNumberFound.Text(), "1 files found , 0 bytes in selected files");
+}
+
+TEST_F(FileSearch, EditRuleInFullMode) {
+    const std::string base = tree->Root();
+    struct Case { TControl* edit; std::string typed, shown; };
+    const std::vector<Case> cases = {
+        {&form->Edit1, "", base},
+        {&form->Edit3, "", base},
+        {&form->Edit1, "D:", base + "D:"},
+        {&form->Edit3, "D:", "D:"},
+        {&form->Edit1, "\\sub", base + "\\sub"},
+        {&form->Edit3, "C:\\elsewhere", "C:\\elsewhere"},
+    };
+    for (const auto& c : cases) {
+        c.edit->SetText(c.typed);  // WM_SETTEXT raises the change handler as typing does
+        EXPECT_EQ(c.edit->Text(), c.shown) << c.edit->Name() << " " << c.typed;
+    }
+}
+
+TEST_F(FileSearch, EnterInTheMaskBoxStartsTheListing) {
+    tree->File("one.txt");
+    HWND edit = FindWindowExW(form->Edit2.hwnd, nullptr, L"Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    SetFocus(edit);
+    PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    Pump();
+    EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("one.txt")});
+}
+
+TEST_F(FileSearch, CountsLineAndMarkAll) {
+    for (int i = 0; i < 12; ++i) tree->File("f" + std::to_string(i) + ".dat", i < 3 ? 1024 + i : 100);
+    List(tree->Root(), "*.dat");
+    ASSERT_EQ(form->ListBox1.Count(), 12);
+    EXPECT_EQ(form->ListBox1.SelCount(), 12);
+    EXPECT_EQ(form->lblNumberFound.Text(), "12 files found , 3 975 bytes in selected files");
+
+    form->BitBtn4Click();  // all were selected: none are now
+    EXPECT_EQ(form->ListBox1.SelCount(), 0);
+    EXPECT_EQ(form->lblNumberFound.Text(), "12 files found (0 selected), 0 bytes in selected files");
+    form->BitBtn4Click();
+    EXPECT_EQ(form->ListBox1.SelCount(), 12);
+
+    // Three selected rows; one file vanished, one is held open exclusively.
+    form->ListBox1.SetAllSelected(false);
+    std::vector<int> picked;
+    for (int i = 0; i < 12 && picked.size() < 3; ++i)
+        if (form->ListBox1.Item(i).find("\\f0.dat") != std::string::npos ||
+            form->ListBox1.Item(i).find("\\f1.dat") != std::string::npos ||
+            form->ListBox1.Item(i).find("\\f2.dat") != std::string::npos)
+            picked.push_back(i);
+    ASSERT_EQ(picked.size(), 3u);
+    for (int i : picked) form->ListBox1.SetSelected(i, true);
+    DeleteFileW(Widen(tree->Path("f0.dat")).c_str());
+    HANDLE held = CreateFileW(Widen(tree->Path("f1.dat")).c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    form->ListBox1Click();
+    CloseHandle(held);
+    EXPECT_EQ(form->lblNumberFound.Text(), "12 files found (3 selected), 2 051 bytes in selected files");
+    EXPECT_TRUE(dialogs.calls.empty());
+}
+
+TEST_F(FileSearch, ByteTotalBeyond4GiB) {
+    tree->File("big1.bin", 3ULL << 30);
+    tree->File("big2.bin", 2ULL << 30);
+    List(tree->Root(), "*.bin");
+    EXPECT_EQ(form->lblNumberFound.Text(), "2 files found , 5 368 709 120 bytes in selected files");
+}
+
+TEST_F(FileSearch, BadInputGivesAnEmptyOrPartialList) {
+    tree->File("ox.txt", 5);
+    // A name with no Windows-1250 form (ø) arrives with '?' and counts as missing.
+    HANDLE h = CreateFileW((Widen(tree->Root()) + L"\\\u00F8x.txt").c_str(), GENERIC_WRITE, 0,
+                           nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    WriteFile(h, "123", 3, nullptr, nullptr);
+    CloseHandle(h);
+    List(tree->Root(), "*.txt");
+    EXPECT_EQ(Sorted(Rows()), Sorted({tree->Path("?x.txt"), tree->Path("ox.txt")}));
+    EXPECT_EQ(form->lblNumberFound.Text(), "2 files found , 5 bytes in selected files");
+
+    const std::string longDir = tree->Root() + "\\" + std::string(250, 'd');
+    const std::vector<std::string> inputs = {tree->Path("missing"), longDir, "Q:\\nowhere"};
+    for (const auto& in : inputs) {
+        List(in, "*.*");
+        EXPECT_EQ(form->ListBox1.Count(), 0) << in;
+        EXPECT_EQ(form->lblNumberFound.Text(), "0 files found , 0 bytes in selected files");
+    }
+    EXPECT_TRUE(dialogs.calls.empty());
+}
+
+}  // namespace

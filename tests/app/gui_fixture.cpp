@@ -1,0 +1,124 @@
+#include "tests/app/gui_fixture.h"
+
+#include <commctrl.h>
+
+#include "platform/fs.h"
+#include "platform/message_loop.h"
+#include "platform/text.h"
+
+MsgResult ScriptedDialogs::Ask(MsgKind kind, const std::string& title,
+                                      const std::string& text, MsgButtons buttons) {
+    calls.push_back({kind, title, text, buttons});
+    if (whileOpen) {
+        auto inside = std::move(whileOpen);
+        whileOpen = nullptr;
+        inside();
+    }
+    if (answers.empty()) return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::No;
+    MsgResult r = answers.front();
+    answers.pop_front();
+    return r;
+}
+
+namespace {
+
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = dir + L"\\" + name;
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+            else DeleteFileW(full.c_str());
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+TempTree::TempTree() {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    static int counter = 0;
+    std::wstring base = std::wstring(tmp) + L"kolvar_" + std::to_wstring(GetCurrentProcessId()) +
+                        L"_" + std::to_wstring(++counter);
+    CreateDirectoryW(base.c_str(), nullptr);
+    // The long form, so that rows and the base directory read alike.
+    wchar_t full[MAX_PATH];
+    GetLongPathNameW(base.c_str(), full, MAX_PATH);
+    root_ = Narrow(full);
+    if (!root_.empty() && root_.back() == '\\') root_.pop_back();
+}
+
+TempTree::~TempTree() { RemoveTree(Widen(root_)); }
+
+void TempTree::Dir(const std::string& relative) const {
+    ASSERT_TRUE(CreateDirectoryW(Widen(Path(relative)).c_str(), nullptr)) << relative;
+}
+
+void TempTree::File(const std::string& relative, std::uint64_t size) const {
+    HANDLE h = CreateFileW(Widen(Path(relative)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << relative;
+    if (size) {
+        LARGE_INTEGER li;
+        li.QuadPart = static_cast<LONGLONG>(size);
+        SetFilePointerEx(h, li, nullptr, FILE_BEGIN);
+        SetEndOfFile(h);
+    }
+    CloseHandle(h);
+}
+
+void TempTree::SetAttributes(const std::string& relative, DWORD attributes) const {
+    ASSERT_TRUE(SetFileAttributesW(Widen(Path(relative)).c_str(), attributes)) << relative;
+}
+
+void Pump() {
+    for (int round = 0; round < 5; ++round) {
+        ProcessMessages();
+        Sleep(5);
+    }
+}
+
+void MainWindowTest::SetUp() {
+    static bool once = [] {
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
+        return InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)once;
+    savedDir = GetCurrentDir();
+    tree = std::make_unique<TempTree>();
+    SetCurrentDir(tree->Root());
+    SetDialogs(&dialogs);
+    form = std::make_unique<TfrMain>();
+    frMain = form.get();
+    form->Show();
+    Pump();
+}
+
+void MainWindowTest::TearDown() {
+    form.reset();
+    SetDialogs(nullptr);
+    SetCurrentDir(savedDir);
+    tree.reset();
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {}
+}
+
+std::vector<std::string> MainWindowTest::Rows() const {
+    std::vector<std::string> rows;
+    for (int i = 0; i < form->ListBox1.Count(); ++i) rows.push_back(form->ListBox1.Item(i));
+    return rows;
+}
+
+void MainWindowTest::List(const std::string& inputDir, const std::string& mask, bool recurse) {
+    form->Edit1.SetText(inputDir);
+    form->Edit2.SetText(mask);
+    form->CheckBox1.SetChecked(recurse);
+    form->Button1Click();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// What the window tests share: scripted dialogs, a fresh folder of real
+// files, and a main window whose base directory is that folder.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/uMain.h"
+#include "platform/dialogs.h"
+
+struct DialogCall {
+    MsgKind kind;
+    std::string title, text;
+    MsgButtons buttons;
+};
+
+// Records every box and answers from a script (No, or OK, once it runs out).
+class ScriptedDialogs : public Dialogs {
+public:
+    std::vector<DialogCall> calls;
+    std::deque<MsgResult> answers;
+    std::function<void()> whileOpen;  // runs inside a box, as its own loop would
+
+    MsgResult Ask(MsgKind kind, const std::string& title, const std::string& text,
+                         MsgButtons buttons) override;
+};
+
+// A fresh folder under the temporary directory, removed with everything in it.
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    const std::string& Root() const { return root_; }
+    std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
+    void Dir(const std::string& relative) const;
+    void File(const std::string& relative, std::uint64_t size = 0) const;
+    void SetAttributes(const std::string& relative, DWORD attributes) const;
+
+private:
+    std::string root_;
+};
+
+// Pumps the queue until it is empty (a few rounds for posted follow-ups).
+void Pump();
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Rows of the list, in order.
+    std::vector<std::string> Rows() const;
+    void List(const std::string& inputDir, const std::string& mask, bool recurse = true);
+
+    std::unique_ptr<TempTree> tree;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TfrMain> form;
+    std::string savedDir;
+};

@@ -1,0 +1,50 @@
+#include "app/search_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+TEST(SearchRules, MaskKindsAndPatternParts) {
+    EXPECT_EQ(PatternForMask("*.mp3").pattern, "*.mp3");
+    EXPECT_EQ(PatternForMask("*.mp3").substring, "");
+    EXPECT_EQ(PatternForMask("a?c").pattern, "a?c");
+    EXPECT_EQ(PatternForMask("abc").pattern, "*.*");
+    EXPECT_EQ(PatternForMask("abc").substring, "abc");
+    EXPECT_EQ(PatternForMask("sub\\x").substring, "sub\\x");
+    EXPECT_EQ(PatternDirPart("sub\\*.txt"), "sub\\");
+    EXPECT_EQ(PatternDirPart("a\\b\\*.txt"), "a\\b\\");
+    EXPECT_EQ(PatternDirPart("*.txt"), "");
+    EXPECT_EQ(PatternDirPart("c:x\\*.txt"), "c:x\\");
+    EXPECT_EQ(WithTrailingBackslash("c:\\a"), "c:\\a\\");
+    EXPECT_EQ(WithTrailingBackslash("c:\\"), "c:\\");
+}
+
+TEST(SearchRules, SubstringFilter) {
+    EXPECT_TRUE(RowMatches("C:\\abc\\x.txt", "abc"));
+    EXPECT_FALSE(RowMatches("C:\\abc\\x.txt", "ABC"));
+    EXPECT_TRUE(RowMatches("anything", "   "));   // a mask of blanks lists every file
+    EXPECT_TRUE(RowMatches("anything", ""));
+    EXPECT_FALSE(RowMatches("a b", " b "));      // untrimmed, blanks included
+}
+
+TEST(SearchRules, DirectoryEditRule) {
+    struct Case { std::string text; bool full, bareDrive; std::string shown; };
+    const std::string base = "C:\\work";
+    const std::vector<Case> cases = {
+        {"C:\\work\\photos", true, false, "C:\\work\\photos"},
+        {"", true, false, "C:\\work"},
+        {"D:", true, false, "C:\\workD:"},
+        {"D:", true, true, "D:"},
+        {"", true, true, "C:\\work"},
+        {"\\photos", true, false, "C:\\work\\photos"},
+        {"C:\\work\\photos", false, false, "\\photos"},
+        {"C:\\work", false, false, ""},
+        {"D:\\x", false, true, "D:\\x"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DirectoryEditText(c.text, base, c.full, c.bareDrive), c.shown) << c.text;
+}
+
+}  // namespace

@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "app/counts_line.h"
 #include "app/search_rules.h"
 #include "app/uMain.h"
@@ -6,6 +8,16 @@
 #include "platform/fs.h"
 #include "transfer/name_transforms.h"
 #include "transfer/text_ops.h"
+
+namespace {
+
+// Hidden and system directories are never descended into.
+bool IsSearchedSubdir(const DirEntry& e) {
+    return e.IsDirectory() && !(e.attributes & (kAttrHidden | kAttrSystem)) && e.name != "." &&
+           e.name != "..";
+}
+
+}  // namespace
 
 // List Files: fills the list with every matching file below the input directory.
 void TfrMain::Button1Click() {
@@ -34,11 +46,18 @@ void TfrMain::SearchFiles(const std::string& directory, const std::string& mask,
     const SearchPattern sp = PatternForMask(mask);
     const std::string namePrefix = PatternDirPart(sp.pattern);
     std::string substring = sp.substring;
+    // With the pattern "*.*" the file enumeration returns the subdirectories
+    // too; they are kept for the descent instead of enumerating again.
+    const bool oneEnumeration = recurse && sp.pattern == "*.*";
+    std::vector<std::string> subdirs;
     {
         DirEnumerator files(dir + sp.pattern);
         DirEntry entry;
         while (files.Next(entry)) {
-            if (entry.IsDirectory()) continue;
+            if (entry.IsDirectory()) {
+                if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(entry.name);
+                continue;
+            }
             std::string row = dir + namePrefix + entry.name;
             if (!FullPaths) row = StripBaseDir(row, BaseDir);
             CurrentPath = row;
@@ -53,13 +72,13 @@ void TfrMain::SearchFiles(const std::string& directory, const std::string& mask,
     // Subdirectories get the substring itself, so the rule holds at every depth.
     const std::string subMask = Trim(substring).empty() ? mask : substring;
     if (!recurse) return;
-    DirEnumerator dirs(dir + "*.*");
-    DirEntry entry;
-    while (dirs.Next(entry)) {
-        if (!entry.IsDirectory() || (entry.attributes & (kAttrHidden | kAttrSystem))) continue;
-        if (entry.name == "." || entry.name == "..") continue;
-        SearchFiles(dir + entry.name, subMask, true);
+    if (!oneEnumeration) {
+        DirEnumerator dirs(dir + "*.*");
+        DirEntry entry;
+        while (dirs.Next(entry))
+            if (IsSearchedSubdir(entry)) subdirs.push_back(entry.name);
     }
+    for (const std::string& name : subdirs) SearchFiles(dir + name, subMask, true);
 }
 
 // The edit rule: a directory edit shows its path in full or relative form.

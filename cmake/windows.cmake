@@ -30,3 +30,8 @@ add_executable(gui_tests
 )
 target_link_libraries(gui_tests PRIVATE kolvar_win GTest::gtest_main)
 gtest_discover_tests(gui_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+
+# Benchmarks: built on request (bench/list-files.sh), never run by ctest.
+add_executable(list_bench EXCLUDE_FROM_ALL bench/list_bench.cpp)
+target_link_libraries(list_bench PRIVATE kolvar_win)
+target_link_options(list_bench PRIVATE -municode)

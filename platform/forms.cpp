@@ -211,7 +211,7 @@ void TForm::AddHint(HWND control, const char* hint) {
     std::wstring text = Widen(hint);
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.uFlags = TTF_IDISHWND;  // mouse messages are relayed by ControlProc
     ti.hwnd = hwnd;
     ti.uId = reinterpret_cast<UINT_PTR>(control);
     ti.lpszText = text.data();  // the tooltip keeps its own copy
@@ -315,10 +315,9 @@ TControl TForm::CreateControl(const ControlDef& d) {
         }
         default: break;
     }
-    SetWindowSubclass(h, ControlProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    HookControl(h, h);
     if (d.kind == ControlKind::ComboBox)
-        if (HWND inner = FindWindowExW(h, nullptr, L"Edit", nullptr))
-            SetWindowSubclass(inner, ControlProc, 2, reinterpret_cast<DWORD_PTR>(this));
+        if (HWND inner = FindWindowExW(h, nullptr, L"Edit", nullptr)) HookControl(inner, h);
     AddHint(h, d.hint);
     return c;
 }
@@ -433,42 +432,58 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                    DWORD_PTR ref) {
-    auto* form = reinterpret_cast<TForm*>(ref);
-    HWND ctl = id == 2 ? GetParent(h) : h;  // an edit inside a drop-down list speaks for it
-    auto it = form->defs_.find(ctl);
-    if (it != form->defs_.end()) {
-        const ControlKind kind = it->second->kind;
-        EventArgs args;
-        switch (msg) {
-            case WM_LBUTTONDOWN:
-            case WM_RBUTTONDOWN:
-            case WM_MBUTTONDOWN:
-                args.button = msg == WM_LBUTTONDOWN ? MouseButton::Left
-                              : msg == WM_RBUTTONDOWN ? MouseButton::Right : MouseButton::Middle;
-                args.shift = (wParam & MK_SHIFT) != 0;
-                args.ctrl = (wParam & MK_CONTROL) != 0;
-                form->RaiseEvent(ctl, ControlEvent::MouseDown, args);
-                break;
-            case WM_LBUTTONDBLCLK:
-                if (kind == ControlKind::Edit || kind == ControlKind::ComboBox)
-                    form->RaiseEvent(ctl, ControlEvent::DblClick, args);
-                break;
-            case WM_KEYDOWN: {
-                WORD key = static_cast<WORD>(wParam);
-                args.key = &key;
-                args.shift = GetKeyState(VK_SHIFT) < 0;
-                args.ctrl = GetKeyState(VK_CONTROL) < 0;
-                args.alt = GetKeyState(VK_MENU) < 0;
-                form->RaiseEvent(ctl, ControlEvent::KeyDown, args);
-                if (key == 0) return 0;
-                wParam = key;
-                break;
-            }
-            default: break;
-        }
+LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* hook = reinterpret_cast<ControlHook*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    TForm* form = hook->form;
+    const HWND ctl = hook->target;  // an edit inside a drop-down list speaks for it
+    const WNDPROC old = hook->old;
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && form->tooltip_) {
+        MSG m{h, msg, wParam, lParam, 0, {}};
+        SendMessageW(form->tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
     }
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, ControlProc, id);
-    return DefSubclassProc(h, msg, wParam, lParam);
+    const ControlKind kind = form->defs_[ctl]->kind;
+    EventArgs args;
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            args.button = msg == WM_LBUTTONDOWN ? MouseButton::Left
+                          : msg == WM_RBUTTONDOWN ? MouseButton::Right : MouseButton::Middle;
+            args.shift = (wParam & MK_SHIFT) != 0;
+            args.ctrl = (wParam & MK_CONTROL) != 0;
+            form->RaiseEvent(ctl, ControlEvent::MouseDown, args);
+            break;
+        case WM_LBUTTONDBLCLK:
+            if (kind == ControlKind::Edit || kind == ControlKind::ComboBox)
+                form->RaiseEvent(ctl, ControlEvent::DblClick, args);
+            break;
+        case WM_KEYDOWN: {
+            WORD key = static_cast<WORD>(wParam);
+            args.key = &key;
+            args.shift = GetKeyState(VK_SHIFT) < 0;
+            args.ctrl = GetKeyState(VK_CONTROL) < 0;
+            args.alt = GetKeyState(VK_MENU) < 0;
+            form->RaiseEvent(ctl, ControlEvent::KeyDown, args);
+            if (key == 0) return 0;
+            wParam = key;
+            break;
+        }
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+            SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+            break;
+        default: break;
+    }
+    return CallWindowProcW(old, h, msg, wParam, lParam);
+}
+
+// Classic subclassing: comctl32's SetWindowSubclass keeps its data in a
+// window property, and under Wine every property lookup is a server call,
+// which made each list message cost about 100 us.
+void TForm::HookControl(HWND h, HWND target) {
+    hooks_.push_back(ControlHook{this, nullptr, target});
+    ControlHook& hook = hooks_.back();
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&hook));
+    hook.old = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
 }

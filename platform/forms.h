@@ -139,7 +139,14 @@ protected:
 
 private:
     static LRESULT CALLBACK StaticWndProc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
+    void HookControl(HWND control, HWND eventTarget);
+    struct ControlHook {
+        TForm* form;
+        WNDPROC old;
+        HWND target;
+    };
+    std::deque<ControlHook> hooks_;
     void RaiseEvent(HWND control, ControlEvent event, EventArgs& args);
     HFONT FontFor(const FontSpec& spec);
     void AddHint(HWND control, const char* hint);

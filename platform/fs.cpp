@@ -19,9 +19,11 @@ void FillEntry(const WIN32_FIND_DATAW& fd, DirEntry& e) {
 
 bool DirEntry::IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
 
-DirEnumerator::DirEnumerator(const std::string& pattern) : handle_(nullptr), havePending_(false) {
+DirEnumerator::DirEnumerator(const std::string& pattern, bool withShortNames)
+    : handle_(nullptr), havePending_(false) {
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW(Widen(pattern).c_str(), FindExInfoStandard, &fd,
+    HANDLE h = FindFirstFileExW(Widen(pattern).c_str(),
+                                withShortNames ? FindExInfoStandard : FindExInfoBasic, &fd,
                                 FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (h == INVALID_HANDLE_VALUE) return;
     handle_ = h;

@@ -16,7 +16,8 @@ struct DirEntry {
 // goes out of scope, so an enumeration never outlives its loop.
 class DirEnumerator {
 public:
-    explicit DirEnumerator(const std::string& pattern);
+    // Short names cost Wine a lookup per long name; ask for them only when shown.
+    explicit DirEnumerator(const std::string& pattern, bool withShortNames = false);
     ~DirEnumerator();
     DirEnumerator(const DirEnumerator&) = delete;
     DirEnumerator& operator=(const DirEnumerator&) = delete;

@@ -411,6 +411,19 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                 }
             OnResize();
             return 0;
+        case WM_NEXTDLGCTL: {
+            // What the dialog manager sends for Tab and for a label's access key;
+            // a plain window has to act on it itself.
+            HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                         : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0);
+            if (target) {
+                ::SetFocus(target);
+                wchar_t cls[16];
+                GetClassNameW(target, cls, 16);
+                if (lstrcmpiW(cls, L"Edit") == 0) SendMessageW(target, EM_SETSEL, 0, -1);
+            }
+            return 0;
+        }
         case WM_ACTIVATE:
             // Keep the focused control across deactivation, as dialogs do.
             if (LOWORD(wParam) == WA_INACTIVE) {

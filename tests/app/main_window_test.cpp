@@ -193,3 +193,31 @@ TEST_F(MainWindow, DriveRootAsBaseDirKeepsItsBackslash) {
 }
 
 }  // namespace
+
+namespace {
+
+void PressAlt(HWND target, char letter) {
+    PostMessageW(target, WM_SYSKEYDOWN, static_cast<WPARAM>(letter), 1 | (1 << 29));
+    PostMessageW(target, WM_SYSKEYUP, static_cast<WPARAM>(letter), 1 | (1 << 29) | (3u << 30));
+    Pump();
+}
+
+TEST_F(MainWindow, AccessKeysOfTheCaptions) {
+    tree->File("found.txt");
+    form->Edit1.SetFocus();
+    PressAlt(form->Edit1.hwnd, 'L');  // "&List Files (1)", an owner-drawn button
+    ASSERT_EQ(form->ListBox1.Count(), 1);
+
+    PressAlt(GetFocus(), 'M');  // the label "File &mask" focuses the mask box
+    EXPECT_EQ(GetAncestor(GetFocus(), GA_PARENT), form->Edit2.hwnd);
+
+    PressAlt(GetFocus(), 'S');  // "Include &subdirectories"
+    EXPECT_EQ(GetFocus(), form->CheckBox1.hwnd);
+
+    // Tab and Shift+Tab walk the tab order.
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    Pump();
+    EXPECT_EQ(GetFocus(), form->ListBox1.hwnd);
+}
+
+}  // namespace

@@ -140,7 +140,7 @@ TForm::~TForm() {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         DestroyWindow(hwnd);
     }
-    for (auto& [spec, font] : fonts_) DeleteObject(font);
+    for (auto& [key, font] : fonts_) DeleteObject(font);
     for (auto& [h, bmp] : glyphs_) DeleteObject(bmp);
 }
 
@@ -194,12 +194,12 @@ void TForm::CreateFrame(const wchar_t* className, const std::string& caption, in
     SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 10000);
 }
 
-HFONT TForm::FontFor(const FontSpec& spec) {
-    FontSpec key = spec;
+HFONT TForm::FontFor(const FontSpec& wanted) {
+    FontSpec key = wanted;
     key.color = kDefaultColor;  // colour is drawn, not part of the font
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    HFONT f = CreateFontW(-spec.height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, 0, 0,
+    HFONT f = CreateFontW(-wanted.height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, wanted.italic, 0, 0,
                           EASTEUROPE_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kDefaultFontFace);
     fonts_[key] = f;

@@ -148,7 +148,7 @@ private:
     };
     std::deque<ControlHook> hooks_;
     void RaiseEvent(HWND control, ControlEvent event, EventArgs& args);
-    HFONT FontFor(const FontSpec& spec);
+    HFONT FontFor(const FontSpec& wanted);
     void AddHint(HWND control, const char* hint);
     void AutoSizeLabel(TControl& label);
     friend class TControl;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# start: a virtual display (unless one is given), the Wine prefix and a warm
-# wineserver. stop: ends both. The display is written to build/display.
+# start [--hold]: a virtual display (unless one is given), the Wine prefix and
+# a warm wineserver; --hold keeps a Windows process running for a test run.
+# stop: ends all of it. The display is written to build/display.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -36,6 +37,10 @@ start() {
   # Services started by the first Wine process must not inherit our pipes.
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  local probe="$BUILD/win-$KOLVAR_TEST_ARCH/kolvar_probe.exe"
+  if [ "${1:-}" = --hold ] && [ -f "$probe" ]; then
+    "$WINE" "$probe" hold </dev/null >/dev/null 2>&1 &
+  fi
 }
 
 stop() {
@@ -46,4 +51,6 @@ stop() {
   fi
 }
 
-"$@"
+cmd=$1
+shift
+"$cmd" "$@"

@@ -229,3 +229,32 @@ TEST_F(FileSearch, BadInputGivesAnEmptyOrPartialList) {
 }
 
 }  // namespace
+
+namespace {
+
+// A list box that refuses every row after the second, as a full one would.
+WNDPROC g_listProc = nullptr;
+int g_added = 0;
+LRESULT CALLBACK RefusingList(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == LB_ADDSTRING && ++g_added > 2) return LB_ERRSPACE;
+    return CallWindowProcW(g_listProc, h, msg, wp, lp);
+}
+
+TEST_F(FileSearch, AFailureDuringTheListingIsShownAndKeepsTheRowsFound) {
+    for (int i = 0; i < 5; ++i) tree->File("r" + std::to_string(i) + ".txt");
+    g_added = 0;
+    g_listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        form->ListBox1.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingList)));
+    List(tree->Root(), "*.txt");
+    SetWindowLongPtrW(form->ListBox1.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Warning);
+    EXPECT_EQ(dialogs.calls[0].title, "Warning");
+    EXPECT_EQ(dialogs.calls[0].text, "An Exception occurred");
+    EXPECT_EQ(form->ListBox1.Count(), 2);
+    EXPECT_EQ(form->ListBox1.SelCount(), 0);  // Mark All did not run
+    EXPECT_EQ(form->lblNumberFound.Text(), "Files found:");
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+}  // namespace

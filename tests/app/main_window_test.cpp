@@ -221,3 +221,30 @@ TEST_F(MainWindow, AccessKeysOfTheCaptions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindow, CaptionColours) {
+    struct Case { TControl* c; COLORREF colour; };
+    const std::vector<Case> cases = {
+        {&form->CheckBox_repl, RGB(128, 0, 0)},   {&form->Label9, RGB(128, 0, 0)},
+        {&form->CheckBox2, RGB(128, 0, 128)},     {&form->CheckBox5_case, RGB(128, 128, 128)},
+        {&form->LabelHomeDir, RGB(0, 0, 128)},    {&form->CheckBox_tag, RGB(128, 0, 0)},
+        {&form->CheckBox1, GetSysColor(COLOR_WINDOWTEXT)},
+    };
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (const auto& c : cases) {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SendMessageW(form->hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(c.c->hwnd));
+        EXPECT_EQ(GetTextColor(dc), c.colour) << c.c->Name();
+    }
+    DeleteDC(dc);
+    // Coloured push buttons draw their own caption.
+    for (TControl* b : {&form->Button2, &form->Button3, &form->Button5, &form->Button6,
+                        &form->Button7, &form->BitBtn6, &form->BitBtn7, &form->Button1})
+        EXPECT_EQ(GetWindowLongPtrW(b->hwnd, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW) << b->Name();
+    EXPECT_EQ(GetWindowLongPtrW(form->BitBtn4.hwnd, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+}
+
+}  // namespace

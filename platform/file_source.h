@@ -1,0 +1,25 @@
+#pragma once
+// A file opened read-only as a ByteSource, read through a buffer so that a
+// text read byte by byte does not become a system call per byte. The file
+// is closed when the object goes, on every path.
+#include <string>
+#include <vector>
+
+#include "media/byte_source.h"
+
+class FileSource : public ByteSource {
+public:
+    explicit FileSource(const std::string& path);  // throws EInOutError
+    ~FileSource() override;
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+    std::uint64_t Size() const override { return size_; }
+    std::size_t ReadAt(std::uint64_t pos, void* buffer, std::size_t n) override;
+
+private:
+    void* handle_;
+    std::uint64_t size_ = 0;
+    std::vector<std::uint8_t> buffer_;
+    std::uint64_t bufferStart_ = 0;
+    std::size_t bufferLength_ = 0;
+};

@@ -13,7 +13,7 @@ struct TiffEntry {
     int data = -1;
 };
 
-struct TiffSpec {
+struct TiffLayout {
     bool bigEndian = false;
     std::vector<TiffEntry> first, exif;  // exif entries need a 0x8769 entry in first
     std::vector<std::vector<std::uint8_t>> data;
@@ -28,24 +28,24 @@ inline std::vector<std::uint8_t> Rational(bool be, std::uint32_t num, std::uint3
     return out;
 }
 
-inline std::vector<std::uint8_t> BuildTiff(const TiffSpec& spec) {
+inline std::vector<std::uint8_t> BuildTiff(const TiffLayout& layout) {
     std::vector<std::uint8_t> t;
     auto u16 = [&](std::uint32_t v) {
-        if (spec.bigEndian) { t.push_back(v >> 8 & 0xFF); t.push_back(v & 0xFF); }
+        if (layout.bigEndian) { t.push_back(v >> 8 & 0xFF); t.push_back(v & 0xFF); }
         else { t.push_back(v & 0xFF); t.push_back(v >> 8 & 0xFF); }
     };
     auto u32 = [&](std::uint32_t v) {
         for (int i = 0; i < 4; ++i)
-            t.push_back(static_cast<std::uint8_t>(v >> (spec.bigEndian ? 24 - 8 * i : 8 * i)));
+            t.push_back(static_cast<std::uint8_t>(v >> (layout.bigEndian ? 24 - 8 * i : 8 * i)));
     };
-    const std::uint32_t firstSize = 2 + 12 * static_cast<std::uint32_t>(spec.first.size()) + 4;
+    const std::uint32_t firstSize = 2 + 12 * static_cast<std::uint32_t>(layout.first.size()) + 4;
     const std::uint32_t exifAt = 8 + firstSize;
-    const std::uint32_t exifSize = spec.exif.empty() ? 0 : 2 + 12 * static_cast<std::uint32_t>(spec.exif.size()) + 4;
+    const std::uint32_t exifSize = layout.exif.empty() ? 0 : 2 + 12 * static_cast<std::uint32_t>(layout.exif.size()) + 4;
     std::vector<std::uint32_t> dataAt;
     std::uint32_t at = exifAt + exifSize;
-    for (const auto& d : spec.data) { dataAt.push_back(at); at += static_cast<std::uint32_t>(d.size()); }
+    for (const auto& d : layout.data) { dataAt.push_back(at); at += static_cast<std::uint32_t>(d.size()); }
 
-    if (spec.bigEndian) { t.push_back('M'); t.push_back('M'); } else { t.push_back('I'); t.push_back('I'); }
+    if (layout.bigEndian) { t.push_back('M'); t.push_back('M'); } else { t.push_back('I'); t.push_back('I'); }
     u16(42);
     u32(8);
     auto directory = [&](const std::vector<TiffEntry>& entries) {
@@ -61,16 +61,16 @@ inline std::vector<std::uint8_t> BuildTiff(const TiffSpec& spec) {
         }
         u32(0);
     };
-    directory(spec.first);
-    if (!spec.exif.empty()) directory(spec.exif);
-    for (const auto& d : spec.data) t.insert(t.end(), d.begin(), d.end());
+    directory(layout.first);
+    if (!layout.exif.empty()) directory(layout.exif);
+    for (const auto& d : layout.data) t.insert(t.end(), d.begin(), d.end());
     return t;
 }
 
 // FF D8, APP1 at 2 with its length and "Exif\0\0", then the TIFF block.
-inline std::vector<std::uint8_t> BuildJpeg(const TiffSpec& spec) {
+inline std::vector<std::uint8_t> BuildJpeg(const TiffLayout& layout) {
     std::vector<std::uint8_t> f = {0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x00, 'E', 'x', 'i', 'f', 0, 0};
-    const auto tiff = BuildTiff(spec);
+    const auto tiff = BuildTiff(layout);
     f.insert(f.end(), tiff.begin(), tiff.end());
     return f;
 }

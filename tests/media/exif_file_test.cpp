@@ -19,7 +19,7 @@ void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 }
 
 std::vector<std::uint8_t> Camera(const std::string& date) {
-    TiffSpec s;
+    TiffLayout s;
     s.data = {Bytes(date + '\0'), Bytes(std::string("Camera") + '\0')};
     s.first = {{0x010F, 2, 7, 0, 1}, {0x0132, 2, 20, 0, 0}, {0x8769, 4, 1, 0}};
     s.exif = {{0x8827, 3, 1, 200}};
@@ -74,7 +74,7 @@ TEST(ExifFile, ErrorsReachTheCallerAndTheFileIsClosed) {
 TEST(ExifFile, BufferedReadsAcrossTheBuffer) {
     // A text that straddles the 4 KiB buffer of the file source.
     TempTree tree;
-    TiffSpec s;
+    TiffLayout s;
     s.data = {std::vector<std::uint8_t>(4080, 'x'), Bytes(std::string("2012:12:12 12:12:12") + '\0')};
     s.first = {{0x0132, 2, 20, 0, 1}};
     Write(tree.Path("big.jpg"), BuildJpeg(s));

@@ -32,7 +32,7 @@ TEST(Exif, WorkedExampleAndItsBigEndianTwin) {
     EXPECT_EQ(le.Make, "");
     EXPECT_EQ(le.IsoSpeed, 0);
 
-    TiffSpec be;
+    TiffLayout be;
     be.bigEndian = true;
     be.data = {Bytes(std::string("2004:05:06 12:34:56") + '\0')};
     be.first = {{0x0132, 2, 20, 0, 0}};
@@ -82,7 +82,7 @@ TEST(Exif, FindingTheApp1Segment) {
 }
 
 TEST(Exif, TextsAreTrimmedAndBounded) {
-    TiffSpec s;
+    TiffLayout s;
     s.data = {Bytes(std::string("Canon   ") + '\0'), Bytes("XY"), Bytes("Q"),
               Bytes(std::string("ASCII\0\0\0Hello", 13)), Bytes(std::string("A\0B", 3))};
     s.first = {
@@ -108,7 +108,7 @@ TEST(Exif, TextsAreTrimmedAndBounded) {
 
 TEST(Exif, RationalsInBothModesAndOrders) {
     for (bool be : {false, true}) {
-        TiffSpec s;
+        TiffLayout s;
         s.bigEndian = be;
         s.data = {Rational(be, 1, 125), Rational(be, 28, 10), Rational(be, 7, 1), Rational(be, 314, 100),
                   Rational(be, 8, 1), Rational(be, 5, 0), Rational(be, 33333, 1000000), Rational(be, 72, 1)};
@@ -136,7 +136,7 @@ TEST(Exif, RationalsInBothModesAndOrders) {
         EXPECT_EQ(x.Aperture, "0.0");
         EXPECT_EQ(x.MaxAperture, "");
     }
-    TiffSpec z;
+    TiffLayout z;
     z.data = {Rational(false, 1, 0)};
     z.first = {{0x8769, 4, 1, 0}};
     z.exif = {{0x829A, 5, 1, 0, 0}};
@@ -181,7 +181,7 @@ TEST(Exif, NameTablesWordForWord) {
 
 TEST(Exif, ShortAndByteValuesAreReducedExceptTheIsoSpeed) {
     for (bool be : {false, true}) {
-        TiffSpec s;
+        TiffLayout s;
         s.bigEndian = be;
         s.first = {{0x0112, 3, 1, 6}, {0x8769, 4, 1, 0}};
         s.exif = {{0x8827, 3, 1, 400}, {0xA002, 3, 1, 1600}, {0xA003, 4, 1, 1600},
@@ -236,7 +236,7 @@ TEST(Exif, TruncatedAtEveryLength) {
 TEST(Exif, HostileDirectoriesEndCleanly) {
     // An Exif directory that points at itself with 65535 entries: the entries
     // run out of file and the read ends with the input/output error.
-    TiffSpec s;
+    TiffLayout s;
     s.first = {{0x8769, 4, 1, 0}};
     s.exif = {{0x9209, 3, 1, 1}};
     auto f = BuildJpeg(s);

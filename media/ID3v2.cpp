@@ -1,0 +1,208 @@
+#include "media/ID3v2.h"
+
+#include <cstring>
+#include <limits>
+
+#include "platform/errors.h"
+#include "transfer/text_ops.h"
+
+const char* const FrameIdsV23[16] = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON", "COMM", "TCOM",
+                                     "TENC", "TCOP", "TLAN", "WXXX", "TDRC", "TOPE", "TIT1", "TOAL"};
+const char* const FrameIdsV22[16] = {"TT2", "TP1", "TAL", "TRK", "TYE", "TCO", "COM", "TCM",
+                                     "TEN", "TCR", "TLA", "WXX", "TOR", "TOA", "TT1", "TOT"};
+
+namespace {
+
+constexpr std::size_t kFrameBuffer = 250;
+
+// Everything after the first zero byte's position, or all of s without one.
+std::string AfterFirstZero(const std::string& s) {
+    const std::size_t z = s.find('\0');
+    return z == std::string::npos ? s : s.substr(z + 1);
+}
+
+}  // namespace
+
+std::int64_t TotalTagSize(const TagInfo& info) {
+    const auto& h = info.header;
+    std::int64_t size = (std::int64_t{h[6]} << 21) + (std::int64_t{h[7]} << 14) +
+                        (std::int64_t{h[8]} << 7) + h[9] + 10;
+    if (info.Flags() & 0x10) size += 10;  // footer
+    return size > info.FileSize ? 0 : size;
+}
+
+void StoreFrame(const std::string& identifier, const std::string& text, TagInfo& info) {
+    const char* const* ids = info.Version() <= 2 ? FrameIdsV22 : FrameIdsV23;
+    for (int slot = 0; slot < 16; ++slot)
+        if (identifier == ids[slot]) {
+            info.Frames[static_cast<std::size_t>(slot)] = text;
+            return;
+        }
+}
+
+void ReadFrames(ByteSource& source, TagInfo& info) {
+    const bool v2 = info.Version() <= 2;
+    const std::size_t headerSize = v2 ? 6 : 10;
+    const std::size_t idSize = v2 ? 3 : 4;
+    const std::int64_t total = TotalTagSize(info);
+    const std::uint64_t fileSize = source.Size();
+    // Positions are 64-bit: a declared size near 2^32 cannot wrap them back.
+    std::uint64_t pos = 10;
+    std::uint8_t header[10];
+    char buffer[kFrameBuffer];
+    while (static_cast<std::int64_t>(pos) < total && pos < fileSize) {
+        if (source.ReadAt(pos, header, headerSize) != headerSize) return;
+        if (header[0] < 'A' || header[0] > 'Z') return;
+        const std::uint64_t dataSize =
+            v2 ? (std::uint64_t{header[3]} << 16) | (std::uint64_t{header[4]} << 8) | header[5]
+               : (std::uint64_t{header[4]} << 24) | (std::uint64_t{header[5]} << 16) |
+                     (std::uint64_t{header[6]} << 8) | header[7];
+        const std::uint64_t p = pos + headerSize;
+        std::memset(buffer, 0, sizeof buffer);
+        const std::size_t want = dataSize < kFrameBuffer ? static_cast<std::size_t>(dataSize) : kFrameBuffer;
+        if (source.ReadAt(p, buffer, want) != want) return;
+        StoreFrame(std::string(reinterpret_cast<char*>(header), idSize), std::string(buffer, kFrameBuffer), info);
+        pos = p + dataSize;
+    }
+}
+
+void BuildTagHeader(TagInfo& info) {
+    std::uint32_t s = 0;
+    for (const auto& f : info.Frames)
+        if (!f.empty()) s += static_cast<std::uint32_t>(f.size()) + 11;
+    info.header = {'I', 'D', '3', 3, 0, 0,
+                   static_cast<std::uint8_t>((s >> 21) & 0x7F), static_cast<std::uint8_t>((s >> 14) & 0x7F),
+                   static_cast<std::uint8_t>((s >> 7) & 0x7F), static_cast<std::uint8_t>(s & 0x7F)};
+}
+
+std::vector<std::uint8_t> SerializeTagBytes(TagInfo& info) {
+    BuildTagHeader(info);
+    std::vector<std::uint8_t> out(info.header.begin(), info.header.end());
+    for (int slot = 0; slot < 16; ++slot) {
+        const std::string& text = info.Frames[static_cast<std::size_t>(slot)];
+        if (text.empty()) continue;
+        out.insert(out.end(), FrameIdsV23[slot], FrameIdsV23[slot] + 4);
+        const std::uint32_t size = static_cast<std::uint32_t>(text.size()) + 1;
+        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(size >> shift));
+        out.push_back(0);  // flags
+        out.push_back(0);
+        out.push_back(0);  // text encoding
+        out.insert(out.end(), text.begin(), text.end());
+    }
+    return out;
+}
+
+std::string FirstNonEmpty(const std::string& a, const std::string& b) {
+    const std::string t = Trim(a);
+    return t.empty() ? Trim(b) : t;
+}
+
+// The runtime's text-to-integer conversion: optional sign, then decimal
+// digits, or hexadecimal ones after '$', 'x', 'X' or "0x"; anything else is 0.
+std::int32_t ParseTrack(const std::string& s) {
+    std::string t = Trim(s);
+    const std::size_t slash = t.find('/');
+    if (slash != std::string::npos) t = t.substr(0, slash);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+    int base = 10;
+    if (i < t.size() && (t[i] == '$' || t[i] == 'x' || t[i] == 'X')) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= t.size()) return 0;
+    std::uint64_t v = 0;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else return 0;
+        v = v * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
+        if (v > 0xFFFFFFFFull) return 0;
+    }
+    if (base == 10) {
+        const std::int64_t sv = negative ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
+        if (sv < std::numeric_limits<std::int32_t>::min() || sv > std::numeric_limits<std::int32_t>::max())
+            return 0;
+        return static_cast<std::int32_t>(sv);
+    }
+    // Hexadecimal digits fill all 32 bits, the sign bit included.
+    const std::uint32_t bits = static_cast<std::uint32_t>(v);
+    return static_cast<std::int32_t>(negative ? 0u - bits : bits);
+}
+
+std::string ParseYear(const std::string& year, const std::string& date) {
+    const std::string y = Trim(year);
+    return y.empty() ? Trim(date).substr(0, 4) : y;
+}
+
+std::string ParseGenre(const std::string& s) {
+    const std::string t = Trim(s);
+    const std::size_t close = t.rfind(')');
+    return close == std::string::npos ? t : t.substr(close + 1);
+}
+
+std::string ParseComment(const std::string& s) {
+    return Trim(AfterFirstZero(s.size() > 4 ? s.substr(4) : std::string()));
+}
+
+std::string ParseLink(const std::string& s) {
+    return Trim(AfterFirstZero(s.size() > 1 ? s.substr(1) : std::string()));
+}
+
+void TID3v2::SetTitle(const std::string& text) { Title = Trim(text); }
+void TID3v2::SetArtist(const std::string& text) { Artist = Trim(text); }
+void TID3v2::SetAlbum(const std::string& text) { Album = Trim(text); }
+void TID3v2::SetGenre(const std::string& text) { Genre = Trim(text); }
+void TID3v2::SetComment(const std::string& text) { Comment = Trim(text); }
+
+bool TID3v2::ReadTagFrom(ByteSource& source) {
+    Clear();
+    TagInfo info;
+    if (source.ReadAt(0, info.header.data(), 10) != 10) return false;
+    info.FileSize = static_cast<std::int64_t>(source.Size());
+    if (info.Id() != "ID3") return true;
+    TagPresent = true;
+    MajorVersion = info.Version();
+    TagSize = TotalTagSize(info);
+    if (MajorVersion < 2 || MajorVersion > 4 || TagSize == 0) return true;
+    ReadFrames(source, info);
+    const auto& f = info.Frames;
+    Title = FirstNonEmpty(f[0], f[14]);
+    Artist = FirstNonEmpty(f[1], f[13]);
+    Album = FirstNonEmpty(f[2], f[15]);
+    Track = static_cast<std::uint8_t>(ParseTrack(f[3]));
+    Year = ParseYear(f[4], f[12]);
+    Genre = ParseGenre(f[5]);
+    Comment = ParseComment(f[6]);
+    Composer = Trim(f[7]);
+    Encoder = Trim(f[8]);
+    Rights = Trim(f[9]);
+    Language = Trim(f[10]);
+    Link = ParseLink(f[11]);
+    return true;
+}
+
+TagInfo TID3v2::TagInfoForWrite() const {
+    TagInfo info;
+    auto& f = info.Frames;
+    f[0] = Title;
+    f[1] = Artist;
+    f[2] = Album;
+    f[3] = Track > 0 ? std::to_string(Track) : "";
+    f[4] = Year;
+    f[5] = Genre;
+    f[6] = Comment.empty() ? "" : std::string("eng") + '\0' + Comment;
+    f[7] = Composer;
+    f[8] = Encoder;
+    f[9] = Rights;
+    f[10] = Language;
+    f[11] = Link.empty() ? "" : std::string(1, '\0') + Link;
+    return info;
+}

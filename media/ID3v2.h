@@ -31,6 +31,11 @@ void BuildTagHeader(TagInfo& info);
 // The tag as written: the header, then the frames of the non-empty slots.
 std::vector<std::uint8_t> SerializeTagBytes(TagInfo& info);
 
+// The file operations (media/id3v2_file.cpp).
+bool ReadTagHeader(const std::string& fileName, TagInfo& info);
+bool SerializeTag(const std::string& fileName, TagInfo& info);
+bool ReplaceTagInFile(const std::string& fileName, const std::vector<std::uint8_t>& newTag);
+
 std::string FirstNonEmpty(const std::string& a, const std::string& b);
 std::int32_t ParseTrack(const std::string& s);
 std::string ParseYear(const std::string& year, const std::string& date);
@@ -56,6 +61,13 @@ public:
     void SetGenre(const std::string& text);
     void SetComment(const std::string& text);
     void SetTrack(int value) { Track = static_cast<std::uint8_t>(value); }
+
+    // Clears the fields and reads the tag at the start of the file; false
+    // when the file cannot be opened or read or is shorter than ten bytes.
+    bool ReadTag(const std::string& fileName);
+    // Puts a version 3 tag built from the fields in front of the audio in
+    // place of any tag there; true when the file was rewritten.
+    bool WriteTag(const std::string& fileName) const;
 
     // The read over any source: false when fewer than ten bytes are there.
     bool ReadTagFrom(ByteSource& source);

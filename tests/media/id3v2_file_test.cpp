@@ -1,0 +1,128 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "media/ID3v2.h"
+#include "platform/text.h"
+#include "tests/app/gui_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Put(const std::string& path, const Bytes& bytes) {
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD done = 0;
+    if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(h);
+}
+
+Bytes Get(const std::string& path) {
+    Bytes out;
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    std::uint8_t buf[4096];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) out.insert(out.end(), buf, buf + got);
+    CloseHandle(h);
+    return out;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+const Bytes kSongTag = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0x0F, 'T', 'I', 'T', '2', 0, 0, 0, 5, 0, 0, 0, 'S', 'o', 'n', 'g'};
+
+Bytes Concat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
+    TempTree tree;
+    TID3v2 song;
+    song.SetTitle("Song");
+    const Bytes audio = {0xFF, 0xFB, 0x90, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 'T', 'A', 'G'};
+    struct Case { std::string name; Bytes before, after; };
+    Bytes oldTag = {'I', 'D', '3', 4, 0, 0, 0, 0, 0, 20};
+    oldTag.resize(30, 0);
+    Bytes oversized = {'I', 'D', '3', 3, 0, 0, 0, 0, 0x7F, 0x7F, 9, 9};
+    const std::vector<Case> cases = {
+        {"plain.mp3", audio, Concat(kSongTag, audio)},                 // no tag: put in front
+        {"tagged.mp3", Concat(oldTag, audio), Concat(kSongTag, audio)},  // old tag and padding go
+        {"only.mp3", oldTag, kSongTag},                                  // nothing but a tag
+        {"oversized.mp3", oversized, Concat(kSongTag, oversized)},       // size beyond the file: kept
+    };
+    for (const auto& c : cases) {
+        const std::string path = tree.Path(c.name);
+        Put(path, c.before);
+        EXPECT_TRUE(song.WriteTag(path)) << c.name;
+        EXPECT_EQ(Get(path), c.after) << c.name;
+        EXPECT_FALSE(Exists(path + "~")) << c.name;
+    }
+    TID3v2 back;
+    EXPECT_TRUE(back.ReadTag(tree.Path("plain.mp3")));
+    EXPECT_EQ(back.Title, "Song");
+    EXPECT_EQ(back.TagSize, 25);
+}
+
+TEST(ID3v2File, ReadOnlyFilesAreRewrittenAndLeftWritable) {
+    TempTree tree;
+    const std::string path = tree.Path("ro.mp3");
+    Put(path, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+    SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    TID3v2 t;
+    t.SetTitle("Song");
+    EXPECT_TRUE(t.WriteTag(path));
+    const DWORD a = GetFileAttributesW(Widen(path).c_str());
+    EXPECT_EQ(a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
+    EXPECT_EQ(Get(path).size(), 25u + 11u);
+}
+
+TEST(ID3v2File, FailuresLeaveTheFileAsItWas) {
+    TempTree tree;
+    TID3v2 t;
+    t.SetTitle("Song");
+
+    EXPECT_FALSE(t.WriteTag(tree.Path("missing.mp3")));
+    TID3v2 r;
+    EXPECT_FALSE(r.ReadTag(tree.Path("missing.mp3")));
+
+    const std::string shortFile = tree.Path("short.mp3");
+    Put(shortFile, {'I', 'D', '3', 3});
+    EXPECT_FALSE(t.WriteTag(shortFile));
+    EXPECT_EQ(Get(shortFile), (Bytes{'I', 'D', '3', 3}));
+    EXPECT_FALSE(r.ReadTag(shortFile));
+    EXPECT_FALSE(r.TagPresent);
+
+    // Another program holds the file: nothing changes, no temporary file remains.
+    const std::string locked = tree.Path("locked.mp3");
+    const Bytes content = {9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 1, 2};
+    Put(locked, content);
+    HANDLE h = CreateFileW(Widen(locked).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(t.WriteTag(locked));
+    CloseHandle(h);
+    EXPECT_EQ(Get(locked), content);
+    EXPECT_FALSE(Exists(locked + "~"));
+
+    // A folder where the temporary file would go: refused, original intact.
+    const std::string blocked = tree.Path("blocked.mp3");
+    Put(blocked, content);
+    ASSERT_TRUE(CreateDirectoryW(Widen(blocked + "~").c_str(), nullptr));
+    EXPECT_FALSE(t.WriteTag(blocked));
+    EXPECT_EQ(Get(blocked), content);
+
+    // A stale temporary file is replaced, not appended to.
+    const std::string stale = tree.Path("stale.mp3");
+    Put(stale, content);
+    Put(stale + "~", Bytes(5000, 0xEE));
+    EXPECT_TRUE(t.WriteTag(stale));
+    EXPECT_EQ(Get(stale), Concat(kSongTag, content));
+    EXPECT_FALSE(Exists(stale + "~"));
+}
+
+}  // namespace

@@ -40,8 +40,11 @@ void StoreFrame(const std::string& identifier, const std::string& text, TagInfo&
         }
 }
 
-void ReadFrames(ByteSource& source, TagInfo& info) {
-    const bool v2 = info.Version() <= 2;
+namespace {
+
+// The one frame loop of both versions; v2 frames have 6-byte headers with a
+// 3-byte identifier and a 24-bit size.
+void ReadFrameLoop(ByteSource& source, TagInfo& info, bool v2) {
     const std::size_t headerSize = v2 ? 6 : 10;
     const std::size_t idSize = v2 ? 3 : 4;
     const std::int64_t total = TotalTagSize(info);
@@ -65,6 +68,11 @@ void ReadFrames(ByteSource& source, TagInfo& info) {
         pos = p + dataSize;
     }
 }
+
+}  // namespace
+
+void ReadFramesV23(ByteSource& source, TagInfo& info) { ReadFrameLoop(source, info, false); }
+void ReadFramesV22(ByteSource& source, TagInfo& info) { ReadFrameLoop(source, info, true); }
 
 void BuildTagHeader(TagInfo& info) {
     std::uint32_t s = 0;
@@ -172,7 +180,8 @@ bool TID3v2::ReadTagFrom(ByteSource& source) {
     MajorVersion = info.Version();
     TagSize = TotalTagSize(info);
     if (MajorVersion < 2 || MajorVersion > 4 || TagSize == 0) return true;
-    ReadFrames(source, info);
+    if (MajorVersion == 2) ReadFramesV22(source, info);
+    else ReadFramesV23(source, info);
     const auto& f = info.Frames;
     Title = FirstNonEmpty(f[0], f[14]);
     Artist = FirstNonEmpty(f[1], f[13]);

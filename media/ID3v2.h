@@ -24,8 +24,10 @@ extern const char* const FrameIdsV22[16];
 
 // The whole tag's length (header, frames, footer); 0 when it exceeds the file.
 std::int64_t TotalTagSize(const TagInfo& info);
-// Reads the frames after the tag header into the slots; damage ends it silently.
-void ReadFrames(ByteSource& source, TagInfo& info);
+// Read the frames after the tag header into the slots (10-byte frame headers
+// with 4-byte sizes, or 6-byte ones with 3-byte sizes); damage ends it silently.
+void ReadFramesV23(ByteSource& source, TagInfo& info);
+void ReadFramesV22(ByteSource& source, TagInfo& info);
 void StoreFrame(const std::string& identifier, const std::string& text, TagInfo& info);
 void BuildTagHeader(TagInfo& info);
 // The tag as written: the header, then the frames of the non-empty slots.

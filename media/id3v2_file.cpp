@@ -40,15 +40,17 @@ bool WriteAll(HANDLE h, const std::uint8_t* data, std::size_t n) {
 
 // Steps 5 to 8 of a rewrite: the temporary file gets the new tag and the
 // audio, and is complete and closed before anything replaces the original.
+// created tells whether the temporary file was made (and so may be removed).
 bool WriteTemporary(const std::wstring& file, const std::wstring& temp, std::int64_t skip,
-                    const std::vector<std::uint8_t>& newTag) {
+                    const std::vector<std::uint8_t>& newTag, bool& created) {
     Handle in(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!in.Ok()) return false;
-    // A leftover entry of the temporary name (a file or a link) is removed,
-    // never written through; the new one is created fresh.
-    DeleteFileW(temp.c_str());
+    // The temporary file is always created new. An entry of that name that is
+    // already there is left alone and the rewrite refused: under Wine a link
+    // cannot be told from a file, and deleting a link deletes its target.
     Handle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.Ok()) return false;
+    created = true;
     LARGE_INTEGER at;
     at.QuadPart = skip;
     if (!SetFilePointerEx(in.Get(), at, nullptr, FILE_BEGIN)) return false;
@@ -106,9 +108,10 @@ bool ReplaceTagInFile(const std::string& fileName, const std::vector<std::uint8_
     const std::int64_t skip = old.Id() == "ID3" ? TotalTagSize(old) : 0;
     // The original is replaced in one step, so there is never a moment
     // without the file; on any failure it stays as it was.
-    if (WriteTemporary(file, temp, skip, newTag) &&
+    bool created = false;
+    if (WriteTemporary(file, temp, skip, newTag, created) &&
         MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
-    DeleteFileW(temp.c_str());
+    if (created) DeleteFileW(temp.c_str());
     return false;
 }

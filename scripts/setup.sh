@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(wine wine32:i386 wine64 fonts-wine g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake make
           xvfb xauth imagemagick libgtest-dev g++ clang-14 libfuzzer-14-dev
-          libclang-rt-14-dev libimage-exiftool-perl)
+          libclang-rt-14-dev libimage-exiftool-perl python3-mutagen id3v2)
 
 missing=()
 for p in "${packages[@]}"; do

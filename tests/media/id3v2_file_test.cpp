@@ -116,13 +116,35 @@ TEST(ID3v2File, FailuresLeaveTheFileAsItWas) {
     EXPECT_FALSE(t.WriteTag(blocked));
     EXPECT_EQ(Get(blocked), content);
 
-    // A stale temporary file is replaced, not appended to.
+    // An entry already holding the temporary name is neither written nor
+    // removed (it may be a link); the rewrite is refused.
     const std::string stale = tree.Path("stale.mp3");
     Put(stale, content);
     Put(stale + "~", Bytes(5000, 0xEE));
-    EXPECT_TRUE(t.WriteTag(stale));
-    EXPECT_EQ(Get(stale), Concat(kSongTag, content));
-    EXPECT_FALSE(Exists(stale + "~"));
+    EXPECT_FALSE(t.WriteTag(stale));
+    EXPECT_EQ(Get(stale), content);
+    EXPECT_EQ(Get(stale + "~"), Bytes(5000, 0xEE));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ID3v2File, FilesOf2GiBAndMore) {
+    TempTree tree;
+    const std::string path = tree.Path("long.mp3");
+    Put(path, kSongTag);
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 3LL << 30;  // sparse: the audio reads as zeros
+    SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(h);
+    CloseHandle(h);
+    TID3v2 t;
+    EXPECT_TRUE(t.ReadTag(path));
+    EXPECT_EQ(t.TagSize, 25);
+    EXPECT_EQ(t.Title, "Song");
 }
 
 }  // namespace

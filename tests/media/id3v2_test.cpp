@@ -9,8 +9,9 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes Str(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 // A version 3/4 frame: identifier, plain 32-bit size, two flag bytes, data.
-Bytes Frame(const std::string& id, const std::string& data, std::uint32_t declared = 0xFFFFFFFF) {
-    const std::uint32_t size = declared == 0xFFFFFFFF ? static_cast<std::uint32_t>(data.size()) : declared;
+// declared < 0: the size of the data.
+Bytes Frame(const std::string& id, const std::string& data, std::int64_t declared = -1) {
+    const auto size = static_cast<std::uint32_t>(declared < 0 ? static_cast<std::int64_t>(data.size()) : declared);
     Bytes f = Str(id);
     for (int shift = 24; shift >= 0; shift -= 8) f.push_back(static_cast<std::uint8_t>(size >> shift));
     f.push_back(0);
@@ -191,6 +192,38 @@ TEST(ID3v2Write, ExactBytes) {
     EXPECT_EQ(back.Year, "2001");
     EXPECT_EQ(back.Link, "http://l");
     EXPECT_EQ(ia.Frames[3], "44");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ID3v2Read, BadInputEndsCleanly) {
+    const Bytes good = Tag(3, {Frame("TIT2", E + "Song"), Frame("TPE1", E + "Band")}, 0, "");
+    for (std::size_t n = 0; n <= good.size(); ++n) {
+        bool ok = false;
+        TID3v2 t = Read(Bytes(good.begin(), good.begin() + static_cast<long>(n)), &ok);
+        EXPECT_EQ(ok, n >= 10) << n;
+        // Cut short, the declared size exceeds the file: no frames at all.
+        EXPECT_EQ(t.Title, n == good.size() ? "Song" : "") << n;
+    }
+
+    // Size bytes with bit 7 set are taken whole: 0x80 in the last byte adds 128.
+    Bytes bit7 = Tag(3, {Frame("TIT2", E + "Song")}, 200, std::string(200, 'a'));
+    bit7[9] = static_cast<std::uint8_t>(bit7[9] | 0x80);
+    TID3v2 t7 = Read(bit7);
+    EXPECT_TRUE(t7.TagPresent);
+    EXPECT_EQ(t7.TagSize, 10 + (bit7[9]) + (std::int64_t{bit7[8]} << 7));
+
+    // Frame sizes of 0 and 0xFFFFFFFF, and a zero identifier.
+    TID3v2 zero = Read(Tag(3, {Frame("TIT2", "", 0), Frame("TPE1", E + "Next")}));
+    EXPECT_EQ(zero.Title, "");
+    EXPECT_EQ(zero.Artist, "Next");
+    TID3v2 ff = Read(Tag(3, {Frame("TPE1", E + "A"), Frame("TIT2", E + "B", 0xFFFFFFFFu)}));
+    EXPECT_EQ(ff.Artist, "A");
+    EXPECT_EQ(ff.Title, "");
+    TID3v2 nul = Read(Tag(3, {Bytes(10, 0), Frame("TIT2", E + "Never")}));
+    EXPECT_EQ(nul.Title, "");
 }
 
 }  // namespace

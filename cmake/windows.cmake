@@ -10,6 +10,7 @@ add_library(kolvar_win STATIC
   platform/file_source.cpp
   media/exif_file.cpp
   media/id3v2_file.cpp
+  media/mp3_tag_fill.cpp
   app/uMain.cpp
   app/app_message.cpp
   app/file_search.cpp
@@ -32,6 +33,7 @@ add_executable(gui_tests
   tests/app/file_search_test.cpp
   tests/media/exif_file_test.cpp
   tests/media/id3v2_file_test.cpp
+  tests/media/mp3_tag_fill_test.cpp
 )
 target_link_libraries(gui_tests PRIVATE kolvar_win GTest::gtest_main)
 gtest_discover_tests(gui_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)

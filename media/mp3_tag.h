@@ -1,0 +1,8 @@
+#pragma once
+#include <string>
+
+// Reads (readOnly) or fills and writes the tag of tagFile, the values taken
+// from namePath and the nearest mp3_tag.txt; line gets the report, empty
+// when the file is not handled. A mp3_tag.txt that cannot be opened raises
+// EFOpenError, with nothing written.
+void FillMp3Tag(const std::string& tagFile, const std::string& namePath, bool readOnly, std::string& line);

@@ -1,0 +1,103 @@
+#include "media/mp3_tag_rules.h"
+
+#include "transfer/text_ops.h"
+
+const char* const kAutomaticComment = "Tag put automatically by Kolvar_files of Tamrelovinska";
+
+namespace {
+
+std::size_t NameStart(const std::string& path) {
+    const std::size_t p = path.find_last_of("\\:");
+    return p == std::string::npos ? 0 : p + 1;
+}
+
+std::string First30Trimmed(const std::string& s) { return Trim(s.substr(0, 30)); }
+
+}  // namespace
+
+std::string PathExtension(const std::string& path) {
+    const std::size_t start = NameStart(path);
+    const std::size_t dot = path.rfind('.');
+    return dot == std::string::npos || dot < start ? "" : path.substr(dot);
+}
+
+std::string PathName(const std::string& path) { return path.substr(NameStart(path)); }
+std::string PathFolder(const std::string& path) { return path.substr(0, NameStart(path)); }
+
+std::int32_t ValIgnoringError(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    int base = 10;
+    if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    std::uint32_t v = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else break;
+        const std::uint64_t next = std::uint64_t{v} * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
+        if (next > 0xFFFFFFFFull) break;  // the number ends where it would overflow
+        v = static_cast<std::uint32_t>(next);
+    }
+    return static_cast<std::int32_t>(negative ? 0u - v : v);
+}
+
+void FillTagFromPath(TID3v2& tag, const std::string& namePath) {
+    tag.SetTitle(First30Trimmed(PathName(namePath)));
+    tag.SetTitle(Str_drop_extension(tag.Title));
+    if (tag.Track == 0) tag.SetTrack(ValIgnoringError(Str_field(tag.Title, "rack", 2)));
+    const int b = Str_poc_vyskytu(namePath, "\\");
+    tag.SetAlbum(First30Trimmed(Str_field(namePath, "\\", static_cast<std::uint8_t>(b))));
+    tag.SetArtist(First30Trimmed(Str_field(namePath, "\\", static_cast<std::uint8_t>(b - 1))));
+    tag.SetComment(kAutomaticComment);
+}
+
+std::array<std::string, 3> Mp3TagCandidates(const std::string& namePath) {
+    const int b = Str_poc_vyskytu(namePath, "\\");
+    auto before = [&](int n) {
+        const int p = Str_nth_position(namePath, "\\", static_cast<std::uint8_t>(n));
+        return Trim(namePath.substr(0, p > 0 ? static_cast<std::size_t>(p - 1) : 0)) + "\\mp3_tag.txt";
+    };
+    return {PathFolder(namePath) + "mp3_tag.txt", before(b - 1), before(b - 2)};
+}
+
+std::vector<std::string> SplitRows(const std::string& text) {
+    std::vector<std::string> rows;
+    std::string row;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            rows.push_back(row);
+            row.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            row += c;
+        }
+    }
+    if (!row.empty()) rows.push_back(row);
+    return rows;
+}
+
+void ApplyMp3TagRows(TID3v2& tag, const std::string& fileText) {
+    const std::vector<std::string> rows = SplitRows(fileText);
+    auto row = [&](std::size_t i) { return i < rows.size() ? Trim(rows[i]) : std::string(); };
+    if (!row(0).empty()) tag.SetGenre(row(0));
+    if (!row(1).empty()) tag.SetArtist(row(1));
+    if (!row(2).empty()) tag.SetAlbum(row(2));
+    if (!row(3).empty()) tag.SetComment(row(3));
+}
+
+std::string ReportLine(const std::string& prefix, const TID3v2& tag) {
+    return prefix + "Track: " + std::to_string(tag.Track) + ", Title: " + tag.Title +
+           ", Artist: " + tag.Artist + ", Album: " + tag.Album + ", Genre: " + tag.Genre;
+}

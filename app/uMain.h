@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "media/mp3_tag.h"  // FillMp3Tag, a free function of this unit
 #include "platform/forms.h"
 
 class TfrMain : public TForm {

@@ -124,6 +124,14 @@ TEST_F(FillMp3, MissingFilesAndALockedMp3TagTxt) {
     FillMp3Tag(tree.Path("Music\\absent.mp3"), song, false, line);
     EXPECT_EQ(line, "Written TAG: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
 
+    // A TagFile that another program holds: the line as documented, the file intact.
+    HANDLE held = CreateFileW(Widen(song).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    FillMp3Tag(song, song, false, line);
+    CloseHandle(held);
+    EXPECT_EQ(line, "Written TAG: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
+    EXPECT_EQ(Get(song), kAudio);
+
     const std::string txt = tree.Path("Music\\Band\\Live\\mp3_tag.txt");
     Put(txt, "Rock");
     HANDLE h = CreateFileW(Widen(txt).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

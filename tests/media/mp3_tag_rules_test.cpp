@@ -97,3 +97,20 @@ TEST(Mp3TagRules, PathPartsAndConversion) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Mp3TagRules, NamePathWithoutBackslash) {
+    TID3v2 tag;
+    FillTagFromPath(tag, "Track 2.mp3");
+    EXPECT_EQ(tag.Title, "Track 2");
+    EXPECT_EQ(tag.Track, 2);
+    EXPECT_EQ(tag.Album, "");
+    EXPECT_EQ(tag.Artist, "");
+    const auto c = Mp3TagCandidates("Track 2.mp3");
+    EXPECT_EQ(c[0], "mp3_tag.txt");
+    EXPECT_EQ(c[1], "\\mp3_tag.txt");
+    EXPECT_EQ(c[2], "\\mp3_tag.txt");
+}
+
+}  // namespace

@@ -123,6 +123,7 @@ TEST_F(FillMp3, MissingFilesAndALockedMp3TagTxt) {
     EXPECT_EQ(line, "Read TAG: Track: 0, Title: , Artist: , Album: , Genre: ");
     FillMp3Tag(tree.Path("Music\\absent.mp3"), song, false, line);
     EXPECT_EQ(line, "Written TAG: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
+    EXPECT_EQ(GetFileAttributesW(Widen(tree.Path("Music\\absent.mp3")).c_str()), INVALID_FILE_ATTRIBUTES);
 
     // A TagFile that another program holds: the line as documented, the file intact.
     HANDLE held = CreateFileW(Widen(song).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

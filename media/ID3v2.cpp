@@ -1,7 +1,6 @@
 #include "media/ID3v2.h"
 
 #include <cstring>
-#include <limits>
 
 #include "platform/errors.h"
 #include "transfer/text_ops.h"
@@ -105,44 +104,12 @@ std::string FirstNonEmpty(const std::string& a, const std::string& b) {
     return t.empty() ? Trim(b) : t;
 }
 
-// The runtime's text-to-integer conversion: optional sign, then decimal
-// digits, or hexadecimal ones after '$', 'x', 'X' or "0x"; anything else is 0.
 std::int32_t ParseTrack(const std::string& s) {
     std::string t = Trim(s);
     const std::size_t slash = t.find('/');
     if (slash != std::string::npos) t = t.substr(0, slash);
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-    int base = 10;
-    if (i < t.size() && (t[i] == '$' || t[i] == 'x' || t[i] == 'X')) {
-        base = 16;
-        ++i;
-    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= t.size()) return 0;
-    std::uint64_t v = 0;
-    for (; i < t.size(); ++i) {
-        const char c = t[i];
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return 0;
-        v = v * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
-        if (v > 0xFFFFFFFFull) return 0;
-    }
-    if (base == 10) {
-        const std::int64_t sv = negative ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
-        if (sv < std::numeric_limits<std::int32_t>::min() || sv > std::numeric_limits<std::int32_t>::max())
-            return 0;
-        return static_cast<std::int32_t>(sv);
-    }
-    // Hexadecimal digits fill all 32 bits, the sign bit included.
-    const std::uint32_t bits = static_cast<std::uint32_t>(v);
-    return static_cast<std::int32_t>(negative ? 0u - bits : bits);
+    std::int32_t v = 0;
+    return TextToInt(t, true, v) ? v : 0;
 }
 
 std::string ParseYear(const std::string& year, const std::string& date) {

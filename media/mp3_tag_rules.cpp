@@ -27,29 +27,9 @@ std::string PathFolder(const std::string& path) { return path.substr(0, NameStar
 std::int32_t ValIgnoringError(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    int base = 10;
-    if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    std::uint32_t v = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else break;
-        const std::uint64_t next = std::uint64_t{v} * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
-        if (next > 0xFFFFFFFFull) break;  // the number ends where it would overflow
-        v = static_cast<std::uint32_t>(next);
-    }
-    return static_cast<std::int32_t>(negative ? 0u - v : v);
+    std::int32_t v = 0;
+    TextToInt(text.substr(i), false, v);
+    return v;
 }
 
 void FillTagFromPath(TID3v2& tag, const std::string& namePath) {

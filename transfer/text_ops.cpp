@@ -101,6 +101,44 @@ std::size_t Pos(const std::string& what, const std::string& s) {
     return p == std::string::npos ? 0 : p + 1;
 }
 
+bool TextToInt(const std::string& t, bool whole, std::int32_t& value) {
+    value = 0;
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+    int base = 10;
+    if (i < t.size() && (t[i] == '$' || t[i] == 'x' || t[i] == 'X')) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    std::uint64_t v = 0;
+    std::size_t digits = 0;
+    for (; i < t.size(); ++i, ++digits) {
+        const char c = t[i];
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else if (whole) return false;
+        else break;
+        const std::uint64_t next = v * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
+        if (next > 0xFFFFFFFFull) {
+            if (whole) return false;
+            break;
+        }
+        v = next;
+    }
+    if (digits == 0) return false;
+    if (whole && base == 10 && v > (negative ? 0x80000000ull : 0x7FFFFFFFull)) return false;
+    // Hexadecimal digits fill all 32 bits, the sign bit included.
+    const auto bits = static_cast<std::uint32_t>(v);
+    value = static_cast<std::int32_t>(negative ? 0u - bits : bits);
+    return true;
+}
+
 std::string Str_cut_at_char(const std::string& text, char c, bool deleteIt) {
     const std::size_t len = text.size();
     std::size_t i = len == 0 ? 1 : len;

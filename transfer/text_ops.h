@@ -27,6 +27,13 @@ std::string Str_drop_extension(const std::string& text);
 std::string ReplaceText(const std::string& text, const std::string& searched,
                         const std::string& replacement, bool ignoreCase);
 
+// The runtime's conversion of text to a 32-bit integer: an optional sign,
+// then decimal digits, or hexadecimal ones after '$', 'x', 'X' or "0x".
+// whole: every character must belong to the number and a decimal one must
+// fit 32 bits, else false. Otherwise the number ends at the first character
+// that does not belong to it, or where it would overflow; false without digits.
+bool TextToInt(const std::string& text, bool whole, std::int32_t& value);
+
 // Where the counting operations show "Cannot use Str_poc_vyskytu procedure ...".
 // The program routes it to a plain message box; unset, the text goes nowhere.
 void SetTextOpsMessageSink(std::function<void(const std::string&)> sink);

@@ -151,6 +151,10 @@ const Event kEvents[] = {
     {&TfrMain::BitBtn8, ControlEvent::MouseDown, [](TfrMain& f, EventArgs& a) { f.BitBtn5MouseDown(a.button); }},
     {&TfrMain::BitBtn6, ControlEvent::MouseDown, [](TfrMain& f, EventArgs& a) { f.BitBtn5MouseDown(a.button); }},
     {&TfrMain::BitBtn7, ControlEvent::MouseDown, [](TfrMain& f, EventArgs& a) { f.BitBtn5MouseDown(a.button); }},
+    {&TfrMain::Button2, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button2Click(); }},
+    {&TfrMain::Button3, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button3Click(); }},
+    {&TfrMain::Button5, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button5Click(); }},
+    {&TfrMain::Button7, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button7Click(); }},
     {&TfrMain::BitBtn1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn1Click(); }},
     {&TfrMain::Button4, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button4Click(); }},
 };

@@ -8,6 +8,7 @@
 
 #include "media/mp3_tag.h"  // FillMp3Tag, a free function of this unit
 #include "platform/forms.h"
+#include "transfer/destination.h"
 
 class TfrMain : public TForm {
 public:
@@ -71,6 +72,24 @@ public:
     // Result list tools (app/list_tools.cpp)
     void BitBtn5MouseDown(MouseButton button);
 
+    // Transfer run (transfer/)
+    void Button2Click();
+    void Button3Click();
+    void Button5Click();
+    void Button7Click();
+    TransferOptions ReadTransferOptions() const;
+    void CopyFileContents(const std::string& source, const std::string& destination);
+    void CreateTargetFolders();
+    bool RunInProgress() const { return runInProgress_; }
+
+    // Command batches (commands/)
+    void ExpandCommands(const std::string& templatePath, const std::string& file1,
+                        const std::string& file2);
+    struct ExpandCommandsCall {
+        std::string templatePath, file1, file2;
+    };
+    std::vector<ExpandCommandsCall> ExpandCommandsCalls;  // until batches are written
+
 protected:
     void OnControlEvent(HWND control, ControlEvent event, EventArgs& args) override;
     void OnResize() override { FormResize(); }
@@ -79,6 +98,14 @@ protected:
 private:
     void ApplyEditRule(TControl& edit, bool bareDriveAllowed);
     bool applyingEditRule_ = false;
+
+    enum class RowOutcome { Transferred, InPlace, Missing, NotTransferred };
+    void TransferRun();
+    void RunRows();
+    RowOutcome TransferRow(const TransferOptions& o);
+    void UpdateRow(int i, RowOutcome outcome, const TransferOptions& o);
+    void RunWithFlag(bool& flag);
+    bool runInProgress_ = false;
 };
 
 extern TfrMain* frMain;

@@ -8,6 +8,7 @@ add_library(kolvar_win STATIC
   platform/forms.cpp
   platform/glyphs.cpp
   platform/file_source.cpp
+  platform/file_stream.cpp
   media/exif_file.cpp
   media/id3v2_file.cpp
   media/mp3_tag_fill.cpp
@@ -15,6 +16,10 @@ add_library(kolvar_win STATIC
   app/app_message.cpp
   app/file_search.cpp
   app/list_tools.cpp
+  transfer/transfer_run.cpp
+  transfer/file_copy.cpp
+  transfer/exif_date.cpp
+  commands/expand_commands.cpp
 )
 target_link_libraries(kolvar_win PUBLIC kolvar_core comctl32 shell32 gdi32 user32)
 
@@ -31,6 +36,7 @@ add_executable(gui_tests
   tests/app/main_window_test.cpp
   tests/app/app_message_test.cpp
   tests/app/file_search_test.cpp
+  tests/transfer/transfer_run_test.cpp
   tests/media/exif_file_test.cpp
   tests/media/id3v2_file_test.cpp
   tests/media/mp3_tag_fill_test.cpp

@@ -125,8 +125,17 @@ void TControl::EndUpdate() {
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
+void TControl::Repaint() { UpdateWindow(hwnd); }
+
 void TControl::SetRange(int min, int max) { SendMessageW(hwnd, PBM_SETRANGE32, min, max); }
 void TControl::SetPosition(int position) { SendMessageW(hwnd, PBM_SETPOS, position, 0); }
+int TControl::Position() const { return static_cast<int>(SendMessageW(hwnd, PBM_GETPOS, 0, 0)); }
+void TControl::SetSmooth(bool smooth) {
+    LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    style = smooth ? (style | PBS_SMOOTH) : (style & ~static_cast<LONG_PTR>(PBS_SMOOTH));
+    SetWindowLongPtrW(hwnd, GWL_STYLE, style);
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
 
 // ---------------------------------------------------------------- TForm
 
@@ -161,9 +170,16 @@ void TForm::SetOuterBounds(int left, int top, int width, int height) {
     MoveWindow(hwnd, left, top, width, height, TRUE);
 }
 
+namespace {
+bool busyCursor = false;  // the application's cursor, over every form
+}
+
 void TForm::SetBusyCursor(bool busy) {
+    busyCursor = busy;
     SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
+
+bool TForm::BusyCursor() { return busyCursor; }
 
 void TForm::CreateFrame(const wchar_t* className, const std::string& caption, int left, int top,
                         int width, int height, FontSpec defaultFont) {
@@ -369,6 +385,11 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
+        case WM_SETCURSOR:
+            // Children ask their form first, so this covers every control.
+            if (!busyCursor) break;
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: {
             HDC dc = reinterpret_cast<HDC>(wParam);

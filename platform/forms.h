@@ -99,10 +99,13 @@ public:
     void SetTopIndex(int index);
     void BeginUpdate();  // no repaint while rows are added
     void EndUpdate();
+    void Repaint();      // paints what is invalid now, without waiting for the queue
 
     // Progress bar
     void SetRange(int min, int max);
     void SetPosition(int position);
+    int Position() const;
+    void SetSmooth(bool smooth);
 };
 
 // A top-level window with controls from a layout table. Forms owned by the
@@ -123,7 +126,9 @@ public:
     void Close();
     RECT OuterBounds() const;
     void SetOuterBounds(int left, int top, int width, int height);
-    void SetBusyCursor(bool busy);
+    // The hourglass over every form until it is turned off again.
+    static void SetBusyCursor(bool busy);
+    static bool BusyCursor();
 
     // The forms owned by the application, first created first.
     static const std::vector<TForm*>& ApplicationForms();

@@ -70,6 +70,16 @@ bool FileSizeOf(const std::string& path, std::uint64_t& size) {
     return true;
 }
 
+bool CreateDir(const std::string& path) {
+    return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    return MoveFileW(Widen(from).c_str(), Widen(to).c_str()) != 0;
+}
+
+bool DeleteFileAt(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+
 std::string GetCurrentDir() {
     DWORD n = GetCurrentDirectoryW(0, nullptr);
     std::wstring w(n, L'\0');

@@ -78,6 +78,27 @@ void TempTree::SetAttributes(const std::string& relative, DWORD attributes) cons
     ASSERT_TRUE(SetFileAttributesW(Widen(Path(relative)).c_str(), attributes)) << relative;
 }
 
+void PutFile(const std::string& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    DWORD done = 0;
+    if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(h);
+    ASSERT_EQ(done, bytes.size()) << path;
+}
+
+std::string GetFile(const std::string& path) {
+    std::string out;
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
+    CloseHandle(h);
+    return out;
+}
+
 void Pump() {
     for (int round = 0; round < 5; ++round) {
         ProcessMessages();

@@ -47,6 +47,10 @@ private:
     std::string root_;
 };
 
+// Whole-file contents as bytes; an empty text for a file that cannot be read.
+void PutFile(const std::string& path, const std::string& bytes);
+std::string GetFile(const std::string& path);
+
 // Pumps the queue until it is empty (a few rounds for posted follow-ups).
 void Pump();
 

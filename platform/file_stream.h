@@ -1,0 +1,37 @@
+#pragma once
+// Whole-file streams for copying. Each closes its file when it goes, on
+// every path; failures are thrown as the classes the run reports by name.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A file opened for reading; others may read it meanwhile but not write it.
+class InputFile {
+public:
+    explicit InputFile(const std::string& path);  // EFOpenError
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    std::uint64_t Size() const { return size_; }
+    // Reads up to n bytes; 0 at the end. EReadError when the system fails.
+    std::size_t Read(void* buffer, std::size_t n);
+
+private:
+    void* handle_;
+    std::uint64_t size_ = 0;
+};
+
+// A file created for writing, or emptied when it exists.
+class OutputFile {
+public:
+    explicit OutputFile(const std::string& path);  // EFCreateError
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    void Write(const void* data, std::size_t n);  // EWriteError, also for a short write
+    void Close();                                 // EWriteError when closing fails
+    void Abandon();                               // closes, whatever happens
+
+private:
+    void* handle_;
+};

@@ -1,0 +1,117 @@
+#include "transfer/destination.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+TransferOptions Options(TransferMode mode, const std::string& input, const std::string& output) {
+    TransferOptions o;
+    o.Mode = mode;
+    o.InputDir = input;
+    o.OutputDir = output;
+    return o;
+}
+
+constexpr auto kSubdir = TransferMode::AddSubdirNames;
+constexpr auto kUsual = TransferMode::UsualCopy;
+constexpr auto kRoot = TransferMode::IntoRoot;
+
+TEST(DestinationByMode, EachModeWithItsOptions) {
+    struct Case {
+        TransferMode mode;
+        std::string input, output, delimiter, dirsDelimiter;
+        bool addFolderNames;
+        std::string base, source, expected;
+    };
+    const std::string row = "c:\\photo\\2010\\Trip A\\img 1.jpg";
+    const std::vector<Case> cases = {
+        {kSubdir, "c:\\photo", "d:\\out", "_", "", false, "c:\\", row, "d:\\out\\2010_Trip A_img 1.jpg"},
+        {kUsual, "c:\\photo", "d:\\out", "_", "", false, "c:\\", row, "d:\\out\\2010\\Trip A\\img 1.jpg"},
+        {kRoot, "c:\\photo", "d:\\out", "_", "", false, "c:\\", row, "d:\\out\\img 1.jpg"},
+        {kUsual, "c:\\photo", "d:\\out", "_", "~", false, "c:\\", "c:\\photo\\Artist~Album~01.mp3",
+         "d:\\out\\Artist\\Album\\01.mp3"},
+        {kSubdir, "c:\\data\\photo", "d:\\out", "_", "", true, "c:\\data", "c:\\data\\photo\\2010\\img 1.jpg",
+         "d:\\out\\photo_2010_img 1.jpg"},
+        {kUsual, "c:\\data\\photo", "d:\\out", "_", "", true, "c:\\data", "c:\\data\\photo\\2010\\img 1.jpg",
+         "d:\\out\\photo_2010_img 1.jpg"},
+        // A row outside the input directory keeps its whole path.
+        {kUsual, "\\photo", "out", "_", "", false, "c:\\data", "photo\\2010\\a.jpg", "out\\photo\\2010\\a.jpg"},
+        {kSubdir, "\\photo", "out", "_", "", false, "c:\\data", "photo\\2010\\a.jpg", "out\\photo_2010_a.jpg"},
+        // Colons and slashes of a full path in the name.
+        {kSubdir, "", "d:\\out", "-", "", false, "c:\\", "c:\\a/b\\c.txt", "d:\\out\\c_-a-b-c.txt"},
+        // A blank output directory adds no prefix; its blanks are kept otherwise.
+        {kRoot, "c:\\in", "  ", "_", "", false, "c:\\", "c:\\in\\x.txt", "x.txt"},
+        {kRoot, "c:\\in", "d:\\o ", "_", "", false, "c:\\", "c:\\in\\x.txt", "d:\\o \\x.txt"},
+        {kRoot, "c:\\in", "c:", "_", "", false, "c:\\", "c:\\in\\x.txt", "c:\\x.txt"},
+        // Delimiters holding "\" or "/" end: one pass.
+        {kSubdir, "c:\\in", "d:", "\\", "", false, "c:\\", "c:\\in\\a\\b.txt", "d:\\a\\b.txt"},
+        {kSubdir, "c:\\in", "d:", "a/b", "", false, "c:\\", "c:\\in\\s\\f.txt", "d:\\saa/bbf.txt"},
+        {kUsual, "c:\\in", "d:", "_", "\\", false, "c:\\", "c:\\in\\s\\f.txt", "d:\\s\\f.txt"},
+    };
+    for (const auto& c : cases) {
+        TransferOptions o = Options(c.mode, c.input, c.output);
+        o.Delimiter = c.delimiter;
+        o.DirsDelimiter = c.dirsDelimiter;
+        o.AddFolderNames = c.addFolderNames;
+        EXPECT_EQ(DestinationByMode(o, c.source, c.base), c.expected) << c.source << " " << c.output;
+    }
+}
+
+TEST(TransformedTarget, ReplacementThenCzechRule) {
+    // The worked example: input and output the same folder, the file renamed in place.
+    TransferOptions o = Options(kUsual, "c:\\music", "c:\\music");
+    o.CzRename = true;
+    const std::string source = "c:\\music\\\xC8" "ech - P\xEDse\xF2.mp3";
+    EXPECT_EQ(TransformedTarget(o, source, source), "c:\\music\\cech___Pisen.mp3");
+
+    // Outside the input directory the whole path is cleaned, output folder included.
+    o = Options(kUsual, "c:\\in", "d:\\my out");
+    o.CzRename = true;
+    EXPECT_EQ(TransformedTarget(o, "d:\\my out\\sub\\\x9A" "k.txt", "c:\\in\\sub\\\x9A" "k.txt"),
+              "d:\\my_out\\sub\\sk.txt");
+    // A file going straight into the output directory stays in the input one.
+    o.Mode = kRoot;
+    EXPECT_EQ(TransformedTarget(o, "d:\\my out\\a b.txt", "c:\\in\\sub\\a b.txt"), "c:\\in\\a_b.txt");
+    // ... also after the replacement, which the comparison takes into account,
+    // on the output directory too.
+    o.ReplaceInNames = true;
+    o.CharsToReplace = " ";
+    o.NewChars = "+";
+    o.OutputDir = "d:\\out";
+    EXPECT_EQ(TransformedTarget(o, "d:\\out\\a b.txt", "c:\\in\\sub\\a b.txt"), "c:\\in\\a+b.txt");
+    o.OutputDir = "d:\\my out";
+    EXPECT_EQ(TransformedTarget(o, "d:\\my out\\a b.txt", "c:\\in\\sub\\a b.txt"), "d:\\my_out\\a+b.txt");
+    // Without the CZ rule only the part below the output directory is replaced.
+    o.CzRename = false;
+    EXPECT_EQ(TransformedTarget(o, "d:\\my out\\s t\\a b.txt", "c:\\in\\s t\\a b.txt"),
+              "d:\\my out\\s+t\\a+b.txt");
+    o.ReplaceInNames = false;
+    EXPECT_EQ(TransformedTarget(o, "d:\\my out\\a b.txt", "x"), "d:\\my out\\a b.txt");
+}
+
+TEST(PrefixWithDate, DatePartInFrontColonsGone) {
+    EXPECT_EQ(PrefixWithDate("d:\\out\\img 1.jpg", "2011:04:15 10:20:30"), "d:\\out\\20110415_img 1.jpg");
+    EXPECT_EQ(PrefixWithDate("d:\\out\\img 1.jpg", ""), "d:\\out\\_img 1.jpg");
+    EXPECT_EQ(PrefixWithDate("d:\\out\\20110415_a.jpg", "2011:04:15 10:20:30"),
+              "d:\\out\\20110415_20110415_a.jpg");
+    EXPECT_EQ(PrefixWithDate("a.jpg", "2011:04:15"), "20110415_a.jpg");
+    EXPECT_TRUE(HasExtension("d:\\out\\a.b\\c.jpg"));
+    EXPECT_FALSE(HasExtension("d:\\out\\a.b\\c"));
+    EXPECT_FALSE(HasExtension("d:\\out.x\\"));
+}
+
+TEST(RunProgress, PositionsHalvesToEvenAndScrolling) {
+    struct Case { int row, count, position; };
+    const std::vector<Case> cases = {
+        {0, 1, 0}, {0, 2, 0}, {1, 2, 100}, {1, 9, 12} /* 12.5 */, {3, 9, 38} /* 37.5 */,
+        {5, 9, 62} /* 62.5 */, {7, 9, 88} /* 87.5 */, {1, 3, 50}, {1, 4, 33}, {2, 4, 67},
+        {99999, 100000, 100},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ProgressPosition(c.row, c.count), c.position) << c.row << "/" << c.count;
+    const std::vector<int> tops = {0, 1, 2, 3, 4, 5, 0, 1, 2};
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(TopRowAfter(i), tops[i]) << i;
+}
+
+}  // namespace

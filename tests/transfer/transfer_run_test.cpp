@@ -1,0 +1,513 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/fs.h"
+#include "platform/message_loop.h"
+#include "platform/text.h"
+#include "tests/app/gui_fixture.h"
+#include "tests/media/exif_builder.h"
+
+namespace {
+
+class TransferRun : public MainWindowTest {
+protected:
+    std::string P(const std::string& rel) const { return tree->Path(rel); }
+    void Put(const std::string& rel, const std::string& bytes) const { PutFile(P(rel), bytes); }
+    std::string Get(const std::string& rel) const { return GetFile(P(rel)); }
+    bool Exists(const std::string& rel) const { return FileExists(P(rel)); }
+
+    void SetMode(TransferMode mode) {
+        form->RadioButton1.SetChecked(mode == TransferMode::AddSubdirNames);
+        form->RadioButton2.SetChecked(mode == TransferMode::UsualCopy);
+        form->RadioButton3.SetChecked(mode == TransferMode::IntoRoot);
+    }
+    // Lists the input folder (every file, all levels) and sets the output folder.
+    void Prepare(const std::string& input, const std::string& output) {
+        List(input, "*.*");
+        form->Edit3.SetText(output);
+    }
+    int RowOf(const std::string& text) const {
+        const auto rows = Rows();
+        auto it = std::find(rows.begin(), rows.end(), text);
+        EXPECT_NE(it, rows.end()) << text;
+        return static_cast<int>(it - rows.begin());
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> t;
+        for (const auto& c : dialogs.calls) t.push_back(c.text);
+        return t;
+    }
+    // The end of a run that was not stopped by an error.
+    void ExpectEnded() const {
+        EXPECT_FALSE(form->ProgressBar1.Visible());
+        EXPECT_EQ(form->Tag, 0);
+        EXPECT_TRUE(form->BatchReady);
+        EXPECT_FALSE(TForm::BusyCursor());
+    }
+    void ExpectStoppedByError(const std::string& kind) const {
+        ASSERT_FALSE(dialogs.calls.empty());
+        EXPECT_EQ(dialogs.calls.back().text, "An " + kind + " occurred");
+        EXPECT_EQ(dialogs.calls.back().kind, MsgKind::Warning);
+        EXPECT_TRUE(form->ProgressBar1.Visible());
+        EXPECT_EQ(form->Tag, 999);
+        EXPECT_FALSE(form->BatchReady);
+    }
+};
+
+const std::string kPhoto = "photo bytes \x01\x02\x03";
+
+TEST_F(TransferRun, TheThreeModesOfTheWorkedExample) {
+    struct Case {
+        TransferMode mode;
+        std::string destination;
+    };
+    const std::vector<Case> cases = {
+        {TransferMode::AddSubdirNames, "out\\2010_Trip A_img 1.jpg"},
+        {TransferMode::UsualCopy, "out\\2010\\Trip A\\img 1.jpg"},
+        {TransferMode::IntoRoot, "out\\img 1.jpg"},
+    };
+    tree->Dir("photo");
+    tree->Dir("photo\\2010");
+    tree->Dir("photo\\2010\\Trip A");
+    Put("photo\\2010\\Trip A\\img 1.jpg", kPhoto);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.destination);
+        tree->Dir("out");  // the folder modes 1 and 3 need; UsualCopy makes the rest
+        Prepare(P("photo"), P("out"));
+        SetMode(c.mode);
+        dialogs.calls.clear();
+        form->Button2Click();
+        EXPECT_TRUE(dialogs.calls.empty());
+        EXPECT_EQ(Get(c.destination), kPhoto);
+        EXPECT_EQ(Get("photo\\2010\\Trip A\\img 1.jpg"), kPhoto);  // a copy leaves the source
+        ASSERT_EQ(Rows().size(), 1u);
+        EXPECT_EQ(Rows()[0], P("photo\\2010\\Trip A\\img 1.jpg") + " -> " + P(c.destination));
+        EXPECT_FALSE(form->ListBox1.Selected(0));
+        ExpectEnded();
+        EXPECT_EQ(form->SourcePath, P("photo\\2010\\Trip A\\img 1.jpg"));
+        EXPECT_EQ(form->TargetPath, P(c.destination));
+        DeleteFileW(Widen(P(c.destination)).c_str());
+        RemoveDirectoryW(Widen(P("out\\2010\\Trip A")).c_str());
+        RemoveDirectoryW(Widen(P("out\\2010")).c_str());
+        RemoveDirectoryW(Widen(P("out")).c_str());
+    }
+}
+
+TEST_F(TransferRun, FolderNamesDecodedAndJoined) {
+    tree->Dir("photo");
+    tree->Dir("photo\\2010");
+    Put("photo\\Artist~Album~01.mp3", "song");
+    Put("photo\\2010\\img 1.jpg", kPhoto);
+    // DirsDelimiter: folders rebuilt from the name.
+    form->Edit_DelimiterDirs.SetText("~");
+    Prepare(P("photo"), P("out"));
+    form->ListBox1.SetSelected(RowOf(P("photo\\2010\\img 1.jpg")), false);
+    form->Button2Click();
+    EXPECT_EQ(Get("out\\Artist\\Album\\01.mp3"), "song");
+    // AddFolderNames: the folders below the base directory joined into the name.
+    form->Edit_DelimiterDirs.SetText("");
+    form->CheckBox5_rel.SetChecked(true);
+    for (TransferMode mode : {TransferMode::AddSubdirNames, TransferMode::UsualCopy}) {
+        Prepare(P("photo"), P("out"));
+        SetMode(mode);
+        form->ListBox1.SetSelected(RowOf(P("photo\\Artist~Album~01.mp3")), false);
+        form->Button2Click();
+        EXPECT_EQ(Get("out\\photo_2010_img 1.jpg"), kPhoto);
+        DeleteFileW(Widen(P("out\\photo_2010_img 1.jpg")).c_str());
+    }
+}
+
+TEST_F(TransferRun, RelativeRowsFallBackToTheirWholePath) {
+    tree->Dir("photo");
+    tree->Dir("photo\\2010");
+    Put("photo\\2010\\a.jpg", kPhoto);
+    form->CheckBox4_rel.SetChecked(true);
+    form->CheckBox4_relClick();
+    Prepare(P("photo"), P("out"));
+    ASSERT_EQ(form->Edit1.Text(), "\\photo");
+    ASSERT_EQ(form->Edit3.Text(), "\\out");
+    ASSERT_EQ(Rows(), std::vector<std::string>{"photo\\2010\\a.jpg"});
+    SetCurrentDir(P("photo"));  // the run works from the base directory whatever is current
+    form->Button2Click();
+    EXPECT_EQ(Get("out\\photo\\2010\\a.jpg"), kPhoto);
+    EXPECT_EQ(Rows(), std::vector<std::string>{"photo\\2010\\a.jpg -> out\\photo\\2010\\a.jpg"});
+    EXPECT_EQ(GetCurrentDir(), tree->Root());
+}
+
+TEST_F(TransferRun, CzRenamesInPlace) {
+    tree->Dir("music");
+    const std::string czech = "\xC8" "ech - P\xEDse\xF2.mp3";  // Čech - Píseň.mp3
+    Put("music\\" + czech, "song");
+    Put("music\\plain.mp3", "plain");
+    Prepare(P("music"), P("music"));
+    dialogs.answers = {MsgResult::Yes};
+    form->Button7Click();
+    ASSERT_FALSE(dialogs.calls.empty());
+    EXPECT_EQ(dialogs.calls[0].text, "Source and output directory is the same!\rAre you sure you want to continue?");
+    EXPECT_EQ(dialogs.calls[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(Get("music\\cech___Pisen.mp3"), "song");
+    EXPECT_FALSE(Exists("music\\" + czech));
+    const int row = RowOf(P("music\\" + czech) + " -> " + P("music\\cech___Pisen.mp3"));
+    EXPECT_FALSE(form->ListBox1.Selected(row));
+    // A name with nothing to change is already in place: kept and selected.
+    EXPECT_TRUE(form->ListBox1.Selected(RowOf(P("music\\plain.mp3"))));
+    EXPECT_FALSE(form->CheckBox_rename.Checked());
+    ExpectEnded();
+}
+
+TEST_F(TransferRun, ExifDateInFrontOfTheName) {
+    TiffLayout s;
+    s.data = {Bytes(std::string("2011:04:15 10:20:30") + '\0')};
+    s.first = {{0x0132, 2, 20, 0, 0}};
+    const auto jpeg = BuildJpeg(s);
+    tree->Dir("in");
+    tree->Dir("out");
+    Put("in\\img 1.jpg", std::string(jpeg.begin(), jpeg.end()));
+    Put("in\\noexif.jpg", "plain");
+    Put("in\\noext", std::string(jpeg.begin(), jpeg.end()));
+    Prepare(P("in"), P("out"));
+    form->CheckBox_exif.SetChecked(true);
+    form->Button3Click();  // Try reads the dates too, and writes nothing
+    EXPECT_EQ(Rows()[RowOf(P("in\\img 1.jpg") + " -> " + P("out\\20110415_img 1.jpg"))],
+              P("in\\img 1.jpg") + " -> " + P("out\\20110415_img 1.jpg"));
+    RowOf(P("in\\noexif.jpg") + " -> " + P("out\\noexif.jpg"));
+    RowOf(P("in\\noext") + " -> " + P("out\\noext"));
+    EXPECT_FALSE(Exists("out\\20110415_img 1.jpg"));
+    EXPECT_FALSE(form->DryRun);
+    Prepare(P("in"), P("out"));
+    form->Button2Click();
+    EXPECT_EQ(Get("out\\20110415_img 1.jpg"), std::string(jpeg.begin(), jpeg.end()));
+    EXPECT_EQ(Get("out\\noexif.jpg"), "plain");
+}
+
+TEST_F(TransferRun, TryChangesNothingOnDisk) {
+    tree->Dir("in");
+    tree->Dir("in\\sub");
+    Put("in\\sub\\a.txt", "a");
+    Prepare(P("in"), P("out"));
+    form->CheckBox2.SetChecked(true);  // even a Move
+    form->Button3Click();
+    EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\sub\\a.txt") + " -> " + P("out\\sub\\a.txt")});
+    EXPECT_FALSE(DirectoryExists(P("out")));
+    EXPECT_EQ(Get("in\\sub\\a.txt"), "a");
+    ExpectEnded();
+}
+
+TEST_F(TransferRun, StartOfTheRun) {
+    tree->Dir("in");
+    Put("in\\a.txt", "a");
+    // No to the same-directory question: nothing but BatchReady and ListCount changes.
+    Prepare(P("in"), P("in"));
+    form->Edit1.SetText(P("in") + "\\");
+    form->Edit3.SetText(P("in") + "\\");
+    form->BatchReady = true;
+    form->ListCount = 0;
+    form->Button2Click();
+    ASSERT_EQ(Texts(), std::vector<std::string>{"Source and output directory is the same!\rAre you sure you want to continue?"});
+    EXPECT_EQ(form->Edit3.Text(), P("in") + "\\");
+    EXPECT_FALSE(form->BatchReady);
+    EXPECT_EQ(form->ListCount, 1);
+    EXPECT_FALSE(form->ProgressBar1.Visible());
+    EXPECT_EQ(form->Tag, 0);
+    EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\a.txt")});
+
+    // Nothing selected: the information box, then a run that ends normally.
+    form->Edit1.SetText(P("in"));
+    form->Edit3.SetText(P("out") + "\\\\");
+    form->ListBox1.SetAllSelected(false);
+    dialogs.calls.clear();
+    form->Button2Click();
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].text, "No files selected ...");
+    EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Information);
+    EXPECT_EQ(form->Edit3.Text(), P("out") + "\\");  // only one backslash goes
+    EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\a.txt")});
+    ExpectEnded();
+
+    // Delete with nothing selected: the DELETE question follows; No ends at once.
+    dialogs.calls.clear();
+    form->Button5Click();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"No files selected ...", "Do you really want to DELETE the files?"}));
+    EXPECT_FALSE(form->DeleteMode);
+    EXPECT_EQ(form->Tag, 999);
+    EXPECT_FALSE(form->BatchReady);
+    EXPECT_FALSE(TForm::BusyCursor());
+    EXPECT_TRUE(Exists("in\\a.txt"));
+}
+
+TEST_F(TransferRun, OutputDirectoryForms) {
+    tree->Dir("in");
+    Put("in\\a.txt", "a");
+    // A drive root loses its backslash and destinations begin with it again.
+    const std::string drive = tree->Root().substr(0, 2);
+    Prepare(P("in"), drive + "\\");
+    SetMode(TransferMode::IntoRoot);
+    form->Button3Click();
+    EXPECT_EQ(form->Edit3.Text(), drive);
+    EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\a.txt") + " -> " + drive + "\\a.txt"});
+    // A blank output directory: destinations relative to the current one.
+    form->CheckBox4_rel.SetChecked(true);
+    form->CheckBox4_relClick();
+    Prepare(P("in"), " ");
+    form->Button2Click();
+    EXPECT_EQ(form->Edit3.Text(), " ");
+    EXPECT_EQ(Rows(), std::vector<std::string>{"in\\a.txt -> a.txt"});
+    EXPECT_EQ(Get("a.txt"), "a");
+    // Destinations past 260 characters are no limit for the platform.
+    form->CheckBox4_rel.SetChecked(false);
+    form->CheckBox4_relClick();
+    const std::string deep = std::string(200, 'L') + "\\" + std::string(100, 'M');
+    Prepare(P("in"), P(deep));
+    SetMode(TransferMode::UsualCopy);
+    dialogs.calls.clear();
+    form->Button2Click();
+    EXPECT_TRUE(dialogs.calls.empty());
+    EXPECT_EQ(Get(deep + "\\a.txt"), "a");
+    RemoveDirectoryW(Widen(P(deep)).c_str());
+}
+
+TEST_F(TransferRun, DeleteRunThenListsAgain) {
+    tree->Dir("in");
+    Put("in\\a.txt", "a");
+    Put("in\\b.txt", "b");
+    Put("in\\ro.txt", "r");
+    Put("in\\keep.txt", "k");
+    tree->SetAttributes("in\\ro.txt", FILE_ATTRIBUTE_READONLY);
+    Prepare(P("in"), P("in"));  // the same folder is not asked about when deleting
+    form->ListBox1.SetSelected(RowOf(P("in\\keep.txt")), false);
+    dialogs.answers = {MsgResult::Yes};
+    form->Button5Click();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Do you really want to DELETE the files?",
+                                                 "Cannot delete \r" + P("in\\ro.txt")}));
+    EXPECT_FALSE(Exists("in\\a.txt"));
+    EXPECT_FALSE(Exists("in\\b.txt"));
+    EXPECT_TRUE(Exists("in\\ro.txt"));
+    EXPECT_TRUE(Exists("in\\keep.txt"));
+    // Listed anew afterwards, every row selected.
+    auto rows = Rows();
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<std::string>{P("in\\keep.txt"), P("in\\ro.txt")}));
+    EXPECT_EQ(form->ListBox1.SelCount(), 2);
+    EXPECT_FALSE(form->DeleteMode);
+}
+
+TEST_F(TransferRun, EscapeThroughTheQueue) {
+    tree->Dir("in");
+    tree->Dir("out");
+    for (int i = 0; i < 8; ++i) Put("in\\f" + std::to_string(i) + ".txt", "x");
+    // Answered No: the run goes on to its end.
+    Prepare(P("in"), P("out"));
+    PostMessageW(form->ListBox1.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    form->Button2Click();
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + form->Caption());
+    EXPECT_EQ(form->ListBox1.SelCount(), 0);
+    ExpectEnded();
+
+    // Answered Yes before the first row, which is not even selected: nothing is done.
+    Prepare(P("in"), P("out"));
+    form->ListBox1.SetSelected(0, false);
+    const auto listed = Rows();
+    PostMessageW(form->ListBox1.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    dialogs.calls.clear();
+    dialogs.answers = {MsgResult::Yes};
+    form->Button2Click();
+    EXPECT_EQ(Rows(), listed);
+    ExpectEnded();
+
+    // Yes in the middle of a run: the rows after the question are left alone.
+    // The question is posted while the box of the third row is open.
+    Prepare(P("in"), P("in"));
+    const auto rows = Rows();
+    tree->SetAttributes("in\\" + rows[2].substr(rows[2].rfind('\\') + 1), FILE_ATTRIBUTE_READONLY);
+    dialogs.calls.clear();
+    dialogs.answers = {MsgResult::Yes, MsgResult::Ok, MsgResult::Yes};
+    dialogs.whileOpen = nullptr;
+    int boxes = 0;
+    std::function<void()> postAtCannotDelete = [&] {
+        if (++boxes == 2) PostMessageW(form->ListBox1.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        else dialogs.whileOpen = postAtCannotDelete;
+    };
+    dialogs.whileOpen = postAtCannotDelete;
+    form->Button5Click();
+    ASSERT_EQ(Texts().size(), 3u);
+    EXPECT_EQ(Texts()[1], "Cannot delete \r" + rows[2]);
+    EXPECT_EQ(Texts()[2], "Terminate the process? \r" + form->Caption());
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(FileExists(rows[i]), i >= 2) << rows[i];
+    EXPECT_EQ(form->Tag, 0);
+    EXPECT_TRUE(form->BatchReady);
+}
+
+TEST_F(TransferRun, NoSecondRunOrListingFromInsideThePump) {
+    tree->Dir("in");
+    Put("in\\a.txt", "a");
+    Prepare(P("in"), P("out"));
+    // Pressed while the run pumps: Try, Copy again, List Files, Enter in the mask.
+    PostMessageW(form->Button3.hwnd, BM_CLICK, 0, 0);
+    PostMessageW(form->Button2.hwnd, BM_CLICK, 0, 0);
+    PostMessageW(form->Button1.hwnd, BM_CLICK, 0, 0);
+    form->Button2Click();
+    Pump();
+    EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\a.txt") + " -> " + P("out\\a.txt")});
+    EXPECT_FALSE(form->DryRun);
+    EXPECT_EQ(Get("out\\a.txt"), "a");
+    // Once it has ended the buttons work again.
+    PostMessageW(form->Button1.hwnd, BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\a.txt")});
+}
+
+TEST_F(TransferRun, MoveOnlyDeletesWhatWasTransferred) {
+    tree->Dir("in");
+    tree->Dir("out");
+    Put("in\\new.txt", "new");
+    Put("in\\taken.txt", "mine");
+    Put("out\\taken.txt", "theirs");
+    Prepare(P("in"), P("out"));
+    SetMode(TransferMode::IntoRoot);
+    form->CheckBox2.SetChecked(true);
+    form->Button2Click();
+    EXPECT_TRUE(dialogs.calls.empty());  // a failed rename shows no box
+    EXPECT_EQ(Get("out\\new.txt"), "new");
+    EXPECT_FALSE(Exists("in\\new.txt"));
+    EXPECT_FALSE(form->ListBox1.Selected(RowOf(P("in\\new.txt") + " -> " + P("out\\new.txt"))));
+    // The destination was taken: both files stay, the row keeps its source and selection.
+    EXPECT_EQ(Get("in\\taken.txt"), "mine");
+    EXPECT_EQ(Get("out\\taken.txt"), "theirs");
+    EXPECT_TRUE(form->ListBox1.Selected(RowOf(P("in\\taken.txt"))));
+    ExpectEnded();
+
+    // A missing destination folder: the rename fails the same way.
+    Prepare(P("in"), P("nowhere"));
+    form->Button2Click();
+    EXPECT_TRUE(dialogs.calls.empty());
+    EXPECT_EQ(Get("in\\taken.txt"), "mine");
+    EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\taken.txt")});
+    EXPECT_TRUE(form->ListBox1.Selected(0));
+
+    // Names that differ in letter case only name the same file: it stays.
+    Prepare(P("in"), P("IN"));
+    form->Button2Click();
+    EXPECT_EQ(Get("in\\taken.txt"), "mine");
+}
+
+TEST_F(TransferRun, CopyReplacesAndRowStates) {
+    tree->Dir("in");
+    tree->Dir("out");
+    Put("in\\a.txt", "new content");
+    Put("out\\a.txt", "old");
+    Put("in\\gone.txt", "g");
+    form->CheckBox4_rel.SetChecked(true);
+    form->CheckBox4_relClick();
+    Prepare(P("in"), P("out"));
+    DeleteFileW(Widen(P("in\\gone.txt")).c_str());  // listed, then removed
+    SetMode(TransferMode::IntoRoot);
+    form->Button2Click();
+    EXPECT_EQ(Get("out\\a.txt"), "new content");
+    EXPECT_FALSE(form->ListBox1.Selected(RowOf("in\\a.txt -> out\\a.txt")));
+    EXPECT_TRUE(form->ListBox1.Selected(RowOf("in\\gone.txt")));
+    EXPECT_TRUE(dialogs.calls.empty());
+}
+
+TEST_F(TransferRun, ListScrollsWithTheRun) {
+    tree->Dir("in");
+    for (int i = 0; i < 60; ++i) Put("in\\f" + std::to_string(100 + i) + ".txt", "");
+    struct Case { int lastSelected, top; };
+    for (const Case c : {Case{3, 3}, Case{6, 0}, Case{20, 14}}) {
+        Prepare(P("in"), P("in"));
+        for (int i = c.lastSelected + 1; i < 60; ++i) form->ListBox1.SetSelected(i, false);
+        dialogs.answers = {MsgResult::Yes};
+        form->Button3Click();  // every row already in place: all stay selected
+        EXPECT_EQ(form->ListBox1.TopIndex(), c.top) << c.lastSelected;
+        EXPECT_EQ(form->ListBox1.SelCount(), c.lastSelected + 1);
+    }
+}
+
+TEST_F(TransferRun, FailuresStopTheRunWithTheirKind) {
+    tree->Dir("in");
+    Put("in\\a.txt", "a");
+    tree->Dir("ro");
+    Put("ro\\a.txt", "old");
+    tree->SetAttributes("ro\\a.txt", FILE_ATTRIBUTE_READONLY);
+    Put("block", "a file where a folder should be");
+    struct Case {
+        TransferMode mode;
+        std::string output, kind;
+    };
+    const std::vector<Case> cases = {
+        {TransferMode::IntoRoot, P("missing"), "EFCreateError"},
+        {TransferMode::AddSubdirNames, P("missing"), "EFCreateError"},
+        {TransferMode::IntoRoot, P("ro"), "EFCreateError"},
+        {TransferMode::UsualCopy, P("block\\x"), "Exception"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output.substr(0, 80));
+        Prepare(P("in"), c.output);
+        SetMode(c.mode);
+        dialogs.calls.clear();
+        form->Button2Click();
+        ExpectStoppedByError(c.kind);
+        EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\a.txt")});
+        EXPECT_TRUE(form->ListBox1.Selected(0));
+        EXPECT_FALSE(TForm::BusyCursor());
+    }
+    EXPECT_EQ(Get("ro\\a.txt"), "old");  // a destination that cannot be written is kept
+
+    // A source held by another program without sharing.
+    Prepare(P("in"), P("in2"));
+    HANDLE held = CreateFileW(Widen(P("in\\a.txt")).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    dialogs.calls.clear();
+    form->Button2Click();
+    CloseHandle(held);
+    ExpectStoppedByError("EFOpenError");
+    EXPECT_FALSE(Exists("in2\\a.txt"));
+    // After an error the next run starts afresh.
+    dialogs.calls.clear();
+    form->Button2Click();
+    EXPECT_EQ(Get("in2\\a.txt"), "a");
+    ExpectEnded();
+}
+
+TEST_F(TransferRun, CopyFailingHalfWayLeavesNoPartialFile) {
+    // A kernel file says 4096 bytes and ends long before: the copy's read
+    // fails after its first part is written.
+    const std::string source = "Z:\\sys\\kernel\\mm\\transparent_hugepage\\hpage_pmd_size";
+    if (!FileExists(source)) GTEST_SKIP() << "no " << source;
+    tree->Dir("out");
+    form->Edit1.SetText("Z:\\sys\\kernel\\mm\\transparent_hugepage");
+    form->Edit3.SetText(P("out"));
+    form->ListBox1.Add(source);
+    form->ListBox1.SetSelected(0, true);
+    SetMode(TransferMode::IntoRoot);
+    form->Button2Click();
+    ExpectStoppedByError("EReadError");
+    EXPECT_FALSE(Exists("out\\hpage_pmd_size"));
+    EXPECT_FALSE(GetFile(source).empty());
+}
+
+TEST_F(TransferRun, GoRunHandsThePathsToTheExpanderAndMovesNothing) {
+    tree->Dir("in");
+    tree->Dir("in\\sub");
+    Put("in\\sub\\a.wav", "a");
+    Prepare(P("in"), P("out"));
+    form->CheckBox2.SetChecked(true);
+    form->CheckBox_Command.SetChecked(true);
+    form->Button2Click();
+    form->CheckBox_Command.SetChecked(false);
+    ASSERT_EQ(form->ExpandCommandsCalls.size(), 2u);
+    EXPECT_EQ(form->ExpandCommandsCalls[0].templatePath, P("commands_ini.txt"));
+    EXPECT_EQ(form->ExpandCommandsCalls[0].file1, "");
+    EXPECT_EQ(form->ExpandCommandsCalls[0].file2, "");
+    EXPECT_EQ(form->ExpandCommandsCalls[1].templatePath, P("commands_to_process.txt"));
+    EXPECT_EQ(form->ExpandCommandsCalls[1].file1, P("in\\sub\\a.wav"));
+    EXPECT_EQ(form->ExpandCommandsCalls[1].file2, P("out\\sub\\a.wav"));
+    EXPECT_TRUE(DirectoryExists(P("out\\sub")));  // folders made for the batch
+    EXPECT_FALSE(Exists("out\\sub\\a.wav"));
+    EXPECT_EQ(Get("in\\sub\\a.wav"), "a");     // the batch still needs its source
+    EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\sub\\a.wav") + " -> " + P("out\\sub\\a.wav")});
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+// The transfer run: one procedure behind Copy, Try, Delete, CZ and Go.
+#include <chrono>
+
+#include "app/uMain.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/fs.h"
+#include "platform/message_loop.h"
+#include "transfer/exif_date.h"
+#include "transfer/name_transforms.h"
+#include "transfer/text_ops.h"
+
+namespace {
+
+// The list's drawing is held during a run and let go about 30 times a
+// second, so that replacing a row and scrolling cost no repaint each.
+class HeldRepaint {
+public:
+    explicit HeldRepaint(TControl& list) : list_(list), last_(Clock::now()) { list_.BeginUpdate(); }
+    ~HeldRepaint() { list_.EndUpdate(); }
+    HeldRepaint(const HeldRepaint&) = delete;
+    HeldRepaint& operator=(const HeldRepaint&) = delete;
+    void Tick() {
+        const auto now = Clock::now();
+        if (now - last_ < std::chrono::milliseconds(33)) return;
+        last_ = now;
+        list_.EndUpdate();
+        list_.Repaint();
+        list_.BeginUpdate();
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    TControl& list_;
+    Clock::time_point last_;
+};
+
+void EnterDirectory(const std::string& dir) {
+    if (!SetCurrentDir(dir)) throw EInOutError("Cannot enter directory " + dir);
+}
+
+// Clears a flag when the scope ends, however it ends.
+struct ClearOnExit {
+    bool& flag;
+    ~ClearOnExit() { flag = false; }
+};
+
+}  // namespace
+
+TransferOptions TfrMain::ReadTransferOptions() const {
+    TransferOptions o;
+    o.InputDir = Edit1.Text();
+    o.OutputDir = Edit3.Text();
+    o.Mode = RadioButton1.Checked()   ? TransferMode::AddSubdirNames
+             : RadioButton3.Checked() ? TransferMode::IntoRoot
+                                      : TransferMode::UsualCopy;
+    o.Delimiter = Edit_Delimiter.Text();
+    o.DirsDelimiter = Edit_DelimiterDirs.Text();
+    o.AddFolderNames = CheckBox5_rel.Checked();
+    o.ReplaceInNames = CheckBox_repl.Checked();
+    o.CharsToReplace = Edit_chartoreplace.Text();
+    o.NewChars = Edit_newchar.Text();
+    o.MoveFiles = CheckBox2.Checked();
+    o.Mp3Tag = CheckBox_tag.Checked();
+    o.ExifDate = CheckBox_exif.Checked();
+    o.CzRename = CheckBox_rename.Checked();
+    o.RunCommands = CheckBox_Command.Checked();
+    return o;
+}
+
+// Copy the files (2). The modes of the other buttons are set around it.
+void TfrMain::Button2Click() {
+    // A run's pump lets other handlers in; a second run is not one of them.
+    if (runInProgress_) return;
+    runInProgress_ = true;
+    ClearOnExit running{runInProgress_};
+    try {
+        TransferRun();
+    } catch (const Exception& e) {
+        // The run stops here: the rows done keep their new text, the bar
+        // stays where it stopped and BatchReady stays false.
+        SetBusyCursor(false);
+        ShowWarning(FailureText(e));
+    }
+}
+
+void TfrMain::RunWithFlag(bool& flag) {
+    flag = true;
+    ClearOnExit clear{flag};
+    Button2Click();
+}
+
+void TfrMain::Button3Click() {
+    if (runInProgress_) return;
+    RunWithFlag(DryRun);
+}
+
+void TfrMain::Button5Click() {
+    if (runInProgress_) return;
+    RunWithFlag(DeleteMode);
+    Button1Click();
+}
+
+void TfrMain::Button7Click() {
+    if (runInProgress_) return;
+    BatchReady = false;
+    MojeMemo.SetText("");
+    CheckBox_rename.SetChecked(true);
+    Button2Click();
+    CheckBox_rename.SetChecked(false);
+}
+
+void TfrMain::TransferRun() {
+    BatchReady = false;
+    ListCount = ListBox1.Count();
+    if (Edit1.Text() == Edit3.Text() && !DeleteMode &&
+        !AskWarningYesNo("Source and output directory is the same!\rAre you sure you want to continue?"))
+        return;
+    if (ListBox1.SelCount() == 0) ShowInformation("No files selected ...");
+    // One trailing backslash goes: 'c:\' becomes 'c:'.
+    const std::string output = Trim(Edit3.Text());
+    if (!output.empty() && output.back() == '\\') Edit3.SetText(output.substr(0, output.size() - 1));
+    SetBusyCursor(true);
+    ProgressBar1.SetVisible(true);
+    ProgressBar1.SetPosition(0);
+    ProgressBar1.SetSmooth(true);
+    if (AllowAbort) Tag = 999;
+    if (RelativePaths) EnterDirectory(BaseDir);
+    if (DeleteMode && ListCount >= 1 && !AskWarningYesNo("Do you really want to DELETE the files?")) {
+        SetBusyCursor(false);
+        return;
+    }
+    if (CheckBox_Command.Checked()) ExpandCommands(CommandsIniPath, "", "");
+    RunRows();
+    ProgressBar1.SetVisible(false);
+    Tag = 0;
+    BatchReady = true;
+    SetBusyCursor(false);
+}
+
+void TfrMain::RunRows() {
+    HeldRepaint repaint(ListBox1);
+    int shownPosition = 0;
+    for (int i = 0; i < ListCount; ++i) {
+        if (AllowAbort) ProcessMessages();
+        if (Tag == 555) break;
+        repaint.Tick();
+        if (ListCount > 1) {
+            const int position = ProgressPosition(i, ListCount);
+            if (position != shownPosition) ProgressBar1.SetPosition(position);
+            shownPosition = position;
+        }
+        if (!ListBox1.Selected(i)) continue;
+        SourcePath = ListBox1.Item(i);
+        if (DeleteMode) {
+            // A relative row names a file of the current directory, BaseDir.
+            if (!DeleteFileAt(SourcePath)) ShowWarning("Cannot delete \r" + SourcePath);
+            continue;
+        }
+        const TransferOptions o = ReadTransferOptions();
+        TargetPath = DestinationByMode(o, SourcePath, BaseDir);
+        SourcePath = WithoutLeadingBackslash(SourcePath);
+        TargetPath = WithoutLeadingBackslash(TargetPath);
+        TargetPath = TransformedTarget(o, TargetPath, SourcePath);
+        if (o.ExifDate) TargetPath = AddExifDate(TargetPath, SourcePath);
+        UpdateRow(i, TransferRow(o), o);
+    }
+}
+
+TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
+    if (!FileExists(SourcePath)) return RowOutcome::Missing;
+    if (SourcePath == TargetPath) return RowOutcome::InPlace;
+    std::string line;
+    if (DryRun) {
+        if (o.Mp3Tag) FillMp3Tag(TargetPath, SourcePath, true, line);
+        return RowOutcome::Transferred;
+    }
+    if (o.Mode == TransferMode::UsualCopy) CreateTargetFolders();
+    if (o.RunCommands) {
+        // The batch uses the sources later, so a Move deletes none of them here.
+        ExpandCommands(CommandsToProcessPath, SourcePath, TargetPath);
+    } else if (o.CzRename || o.MoveFiles) {
+        // A failed rename leaves the source as the only copy: nothing is
+        // deleted and the row stays selected. A rename that worked leaves
+        // nothing to delete either; a source name that still resolves then
+        // names the moved file itself (a change of letter case only).
+        if (!RenameFile(SourcePath, TargetPath)) return RowOutcome::NotTransferred;
+    } else {
+        CopyFileContents(SourcePath, TargetPath);
+    }
+    if (o.Mp3Tag) FillMp3Tag(TargetPath, SourcePath, false, line);
+    return RowOutcome::Transferred;
+}
+
+void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
+    switch (outcome) {
+    case RowOutcome::Transferred:
+        if (RelativePaths) {
+            SourcePath = StripBaseDir(SourcePath, BaseDir);
+            TargetPath = StripBaseDir(TargetPath, BaseDir);
+        }
+        ListBox1.SetItem(i, SourcePath + " -> " + TargetPath);
+        ListBox1.SetSelected(i, false);
+        break;
+    case RowOutcome::InPlace:
+        if (RelativePaths) SourcePath = StripBaseDir(SourcePath, BaseDir);
+        if (ListBox1.Item(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
+        ListBox1.SetSelected(i, true);
+        if (o.Mp3Tag) {
+            std::string line;
+            FillMp3Tag(TargetPath, SourcePath, DryRun, line);
+            ListBox1.SetItem(i, ListBox1.Item(i) + " (" + line + ")");
+        }
+        break;
+    case RowOutcome::Missing:
+    case RowOutcome::NotTransferred:
+        if (RelativePaths) {
+            SourcePath = StripBaseDir(SourcePath, BaseDir);
+            if (ListBox1.Item(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
+        }
+        ListBox1.SetSelected(i, true);
+        break;
+    }
+    ListBox1.SetTopIndex(TopRowAfter(i));
+}
+
+// Each level is made inside the one before; the file name is never made.
+void TfrMain::CreateTargetFolders() {
+    std::string p = StripBaseDir(TargetPath, BaseDir);
+    EnterDirectory(BaseDir);
+    while (Occurs("\\", p)) {
+        std::string d = Str_field(p, "\\", 1);
+        if (!DirectoryExists(d) && !CreateDir(d)) throw Exception("Cannot create " + d);
+        const std::string trimmed = Trim(d);
+        if (trimmed.size() == 2 && trimmed[1] == ':') d += "\\";  // 'd:' is entered as 'd:\'
+        EnterDirectory(d);
+        p = p.substr(Pos("\\", p));
+    }
+    EnterDirectory(BaseDir);
+}

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Benchmarks of the transfer run.
+#  1. Try over 100,000 listed rows (the tree of bench/list-files.sh) against
+#     List Files of the same tree in the same process.
+#  2. Copy ("Usual" copy) of 1 GB in 20 files and of 10,000 files of 4 KiB,
+#     against Wine's "cmd /c copy" (large files), "xcopy /s /i /q" (small
+#     files) and native "cp -r" as the floor.
+# Usage: bench/transfer-run.sh   (trees are kept in build/, copies removed)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+scripts/build.sh >/dev/null
+cmake --build "build/win-$KOLVAR_TEST_ARCH" -j2 --target transfer_bench >/dev/null
+exe="build/win-$KOLVAR_TEST_ARCH/transfer_bench.exe"
+
+make_trees() {
+  /usr/bin/python3 - "$BUILD" <<'PY'
+import os, sys
+build = sys.argv[1]
+tree = os.path.join(build, "bench-tree")
+if not os.path.exists(os.path.join(tree, ".done")):
+    for a in range(10):
+        for b in range(100):
+            d = os.path.join(tree, f"top{a:02d}", f"sub{b:03d}")
+            os.makedirs(d, exist_ok=True)
+            for f in range(100):
+                with open(os.path.join(d, f"file{f:03d}.dat"), "wb") as fh:
+                    fh.write(b"x" * ((a * 7 + b * 3 + f) % 500))
+    open(os.path.join(tree, ".done"), "w").close()
+large = os.path.join(build, "bench-large")
+if not os.path.exists(os.path.join(build, "bench-large.done")):
+    os.makedirs(large, exist_ok=True)
+    block = os.urandom(1 << 20)
+    for i in range(20):
+        with open(os.path.join(large, f"big{i:02d}.bin"), "wb") as fh:
+            for _ in range(50):
+                fh.write(block)
+    open(os.path.join(build, "bench-large.done"), "w").close()
+small = os.path.join(build, "bench-small")
+if not os.path.exists(os.path.join(build, "bench-small.done")):
+    for d in range(100):
+        os.makedirs(os.path.join(small, f"dir{d:02d}"), exist_ok=True)
+        for f in range(100):
+            with open(os.path.join(small, f"dir{d:02d}", f"f{f:03d}.dat"), "wb") as fh:
+                fh.write(os.urandom(4096))
+    open(os.path.join(build, "bench-small.done"), "w").close()
+PY
+}
+make_trees
+
+KOLVAR_OWN_DISPLAY=1 scripts/wine-session.sh start
+trap 'scripts/wine-session.sh stop' EXIT
+export DISPLAY="$(cat "$BUILD/display")"
+win() { local p; p="Z:${1//\//\\}"; echo "$p"; }
+seconds() { awk -v s="$1" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }'; }
+field() { awk -v k="$1" '$1 == k { print $2 }' "$2"; }
+out="$BUILD/transfer-bench.out"
+
+echo "== Try over 100,000 rows"
+best_try=""; best_list=""
+for round in 1 2 3; do
+  "$WINE" "$exe" try "$(win "$BUILD/bench-tree")" | tr -d '\r' >"$out"
+  l=$(field listing "$out"); r=$(field run "$out")
+  if [ -z "$best_try" ] || awk -v a="$r" -v b="$best_try" 'BEGIN { exit !(a < b) }'; then best_try=$r; fi
+  if [ -z "$best_list" ] || awk -v a="$l" -v b="$best_list" 'BEGIN { exit !(a < b) }'; then best_list=$l; fi
+done
+head -1 "$out"
+awk -v l="$best_list" -v r="$best_try" 'BEGIN {
+  printf "List Files %6.3f s\nTry run    %6.3f s\nTry / listing = %.2f   (target 2 or less)\n", l, r, r / l }'
+
+copy_round() {  # name, source dir; prints our time, the Wine peer's and cp's
+  local name=$1 src=$2 dst="$BUILD/bench-copy-out"
+  rm -rf "$dst" "$dst-peer" "$dst-cp"; sync
+  "$WINE" "$exe" copy "$(win "$src")" "$(win "$dst")" | tr -d '\r' >"$out"
+  ours=$(field run "$out")
+  rm -rf "$dst"; sync
+  local start; start=$(date +%s.%N)
+  if [ "$name" = large ]; then
+    mkdir -p "$dst-peer"
+    "$WINE" cmd /c copy /y "$(win "$src")\\*.*" "$(win "$dst-peer")\\" >/dev/null
+  else
+    "$WINE" xcopy /s /i /q "$(win "$src")" "$(win "$dst-peer")" >/dev/null
+  fi
+  peer=$(seconds "$start")
+  rm -rf "$dst-peer"; sync
+  start=$(date +%s.%N); cp -r "$src" "$dst-cp"; floor=$(seconds "$start")
+  rm -rf "$dst-cp"
+  echo "$ours $peer $floor"
+}
+
+for name in large small; do
+  echo "== Copy, $name files"
+  best=""
+  for round in 1 2 3; do
+    read -r ours peer floor < <(copy_round "$name" "$BUILD/bench-$name")
+    echo "round $round: Copy run $ours s, wine $( [ $name = large ] && echo copy || echo xcopy ) $peer s, cp -r $floor s"
+    if [ -z "$best" ] || awk -v a="$ours" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then best="$ours $peer $floor"; fi
+  done
+  read -r ours peer floor <<<"$best"
+  target=$( [ $name = large ] && echo "1.2 or less" || echo "0.7 or less")
+  awk -v o="$ours" -v p="$peer" -v f="$floor" -v t="$target" 'BEGIN {
+    printf "best: Copy run / wine peer = %.2f   (target %s); Copy run / cp -r = %.1f\n", o / p, t, o / f }'
+done

@@ -41,7 +41,14 @@ bool FontSpec::operator<(const FontSpec& o) const {
 
 std::string TControl::Text() const { return Narrow(GetTextW(hwnd)); }
 
+namespace {
+std::uint64_t controlChanges = 0;
+}
+
+std::uint64_t ControlChangeCount() { return controlChanges; }
+
 void TControl::SetText(const std::string& text) {
+    ++controlChanges;
     SetWindowTextW(hwnd, Widen(text).c_str());
     if (def && def->kind == ControlKind::Label) {
         auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA));
@@ -51,6 +58,7 @@ void TControl::SetText(const std::string& text) {
 
 bool TControl::Checked() const { return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void TControl::SetChecked(bool checked) {
+    ++controlChanges;
     SendMessageW(hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 bool TControl::Visible() const { return IsWindowVisible(hwnd) != 0; }
@@ -71,35 +79,50 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 
 void TControl::SetFocus() { ::SetFocus(hwnd); }
 
+std::vector<std::string>& TControl::Rows() const {
+    return reinterpret_cast<TForm::ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->rows;
+}
+
+bool& TControl::Held() const {
+    return reinterpret_cast<TForm::ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->held;
+}
+
 int TControl::Count() const {
     return static_cast<int>(SendMessageW(hwnd, IsListBox(*this) ? LB_GETCOUNT : CB_GETCOUNT, 0, 0));
 }
-void TControl::Clear() { SendMessageW(hwnd, LB_RESETCONTENT, 0, 0); }
+
+void TControl::Clear() {
+    SendMessageW(hwnd, LB_RESETCONTENT, 0, 0);
+    Rows().clear();
+}
 
 void TControl::Add(const std::string& row) {
-    LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(row).c_str()));
+    LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, 0);
     if (r == LB_ERR || r == LB_ERRSPACE) throw Exception("The list cannot take another row");
+    Rows().push_back(row);
 }
 
 std::string TControl::Item(int index) const {
-    LRESULT n = SendMessageW(hwnd, LB_GETTEXTLEN, index, 0);
-    if (n == LB_ERR) return {};
-    std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
-    n = SendMessageW(hwnd, LB_GETTEXT, index, reinterpret_cast<LPARAM>(w.data()));
-    w.resize(n == LB_ERR ? 0 : static_cast<std::size_t>(n));
-    return Narrow(w);
+    const auto& rows = Rows();
+    return index >= 0 && static_cast<std::size_t>(index) < rows.size() ? rows[static_cast<std::size_t>(index)]
+                                                                       : std::string();
 }
 
 void TControl::SetItem(int index, const std::string& row) {
-    const bool sel = Selected(index);
-    SendMessageW(hwnd, LB_DELETESTRING, index, 0);
-    SendMessageW(hwnd, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(Widen(row).c_str()));
-    SetSelected(index, sel);
+    auto& rows = Rows();
+    if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return;
+    rows[static_cast<std::size_t>(index)] = row;
+    RECT r;
+    if (!Held() && SendMessageW(hwnd, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) != LB_ERR)
+        InvalidateRect(hwnd, &r, TRUE);
 }
 
 bool TControl::Selected(int index) const { return SendMessageW(hwnd, LB_GETSEL, index, 0) > 0; }
 void TControl::SetSelected(int index, bool selected) {
-    SendMessageW(hwnd, LB_SETSEL, selected, index);
+    // LB_SETSEL with TRUE also moves the caret there, which scrolls the list
+    // to it; a range of one row selects it and leaves caret and view alone.
+    if (selected) SendMessageW(hwnd, LB_SELITEMRANGEEX, index, index);
+    else SendMessageW(hwnd, LB_SETSEL, FALSE, index);
 }
 void TControl::SetAllSelected(bool selected) { SendMessageW(hwnd, LB_SETSEL, selected, -1); }
 int TControl::SelCount() const {
@@ -119,8 +142,12 @@ std::vector<int> TControl::SelectedIndices() const {
 int TControl::ItemIndex() const { return static_cast<int>(SendMessageW(hwnd, LB_GETCARETINDEX, 0, 0)); }
 int TControl::TopIndex() const { return static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)); }
 void TControl::SetTopIndex(int index) { SendMessageW(hwnd, LB_SETTOPINDEX, index, 0); }
-void TControl::BeginUpdate() { SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0); }
+void TControl::BeginUpdate() {
+    SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+    if (IsListBox(*this)) Held() = true;
+}
 void TControl::EndUpdate() {
+    if (IsListBox(*this)) Held() = false;
     SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd, nullptr, TRUE);
 }
@@ -277,7 +304,7 @@ TControl TForm::CreateControl(const ControlDef& d) {
         case ControlKind::RadioButton: cls = L"BUTTON"; style |= BS_AUTORADIOBUTTON; break;
         case ControlKind::ListBox:
             cls = L"LISTBOX";
-            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_HASSTRINGS |
+            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_OWNERDRAWFIXED |
                      ((d.flags & cfMultiSelect) ? LBS_EXTENDEDSEL : 0);
             ex = WS_EX_CLIENTEDGE;
             break;
@@ -367,6 +394,7 @@ LRESULT CALLBACK TForm::StaticWndProc(HWND h, UINT msg, WPARAM wParam, LPARAM lP
 LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_COMMAND: {
+            ++controlChanges;  // typed, clicked, or set by a message
             HWND ctl = reinterpret_cast<HWND>(lParam);
             if (!ctl || !defs_.count(ctl)) break;
             const int code = HIWORD(wParam);
@@ -400,6 +428,10 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_DRAWITEM: {
             auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+            if (di->CtlType == ODT_LISTBOX && defs_.count(di->hwndItem)) {
+                DrawListRow(*di);
+                return TRUE;
+            }
             if (di->CtlType != ODT_BUTTON) break;
             RECT rc = di->rcItem;
             const bool pushed = (di->itemState & ODS_SELECTED) != 0;
@@ -502,6 +534,17 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
             wParam = key;
             break;
         }
+        case LB_GETTEXTLEN:
+        case LB_GETTEXT: {
+            // The rows live here, not in the control: readers such as screen
+            // readers still ask the control for them.
+            if (kind != ControlKind::ListBox) break;
+            if (wParam >= hook->rows.size()) return LB_ERR;
+            const std::wstring text = Widen(hook->rows[wParam]);
+            if (msg == LB_GETTEXT)
+                std::memcpy(reinterpret_cast<wchar_t*>(lParam), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+            return static_cast<LRESULT>(text.size());
+        }
         case WM_NCDESTROY:
             SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
             SetWindowLongPtrW(h, GWLP_USERDATA, 0);
@@ -514,6 +557,31 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
 // Classic subclassing: comctl32's SetWindowSubclass keeps its data in a
 // window property, and under Wine every property lookup is a server call,
 // which made each list message cost about 100 us.
+void TForm::DrawListRow(const DRAWITEMSTRUCT& di) {
+    RECT rc = di.rcItem;
+    if (di.itemAction == ODA_FOCUS || di.itemID == static_cast<UINT>(-1)) {
+        DrawFocusRect(di.hDC, &rc);  // the focus rectangle alone, drawn and taken away alike
+        return;
+    }
+    const auto* hook = reinterpret_cast<ControlHook*>(GetWindowLongPtrW(di.hwndItem, GWLP_USERDATA));
+    const bool selected = (di.itemState & ODS_SELECTED) != 0;
+    FillRect(di.hDC, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetBkMode(di.hDC, TRANSPARENT);
+    SetTextColor(di.hDC, GetSysColor(selected                          ? COLOR_HIGHLIGHTTEXT
+                                     : IsWindowEnabled(di.hwndItem) ? COLOR_WINDOWTEXT
+                                                                    : COLOR_GRAYTEXT));
+    HGDIOBJ old = SelectObject(di.hDC, FontFor(defs_[di.hwndItem]->font));
+    if (hook && di.itemID < hook->rows.size()) {
+        const std::wstring text = Widen(hook->rows[di.itemID]);
+        RECT tr = rc;
+        tr.left += 2;
+        DrawTextW(di.hDC, text.c_str(), static_cast<int>(text.size()), &tr,
+                  DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+    }
+    SelectObject(di.hDC, old);
+    if (di.itemState & ODS_FOCUS) DrawFocusRect(di.hDC, &rc);
+}
+
 void TForm::HookControl(HWND h, HWND target) {
     hooks_.push_back(ControlHook{this, nullptr, target});
     ControlHook& hook = hooks_.back();

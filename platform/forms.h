@@ -4,6 +4,7 @@
 // controls, captions, selections and handlers.
 #include <windows.h>
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <string>
@@ -106,7 +107,16 @@ public:
     void SetPosition(int position);
     int Position() const;
     void SetSmooth(bool smooth);
+
+private:
+    std::vector<std::string>& Rows() const;
+    bool& Held() const;
 };
+
+// Grows whenever a control may have changed: a notification from any
+// control, or a text or check state set through TControl. Readers of many
+// options read them again only when it has moved.
+std::uint64_t ControlChangeCount();
 
 // A top-level window with controls from a layout table. Forms owned by the
 // application are listed in Application order (the Escape hook walks them).
@@ -150,7 +160,13 @@ private:
         TForm* form;
         WNDPROC old;
         HWND target;
+        // A list box's rows. The list draws them itself, so that a row's
+        // text changes in place instead of by a removal and an insertion,
+        // which move every row behind it.
+        std::vector<std::string> rows;
+        bool held = false;  // drawing held by BeginUpdate
     };
+    void DrawListRow(const DRAWITEMSTRUCT& di);
     std::deque<ControlHook> hooks_;
     void RaiseEvent(HWND control, ControlEvent event, EventArgs& args);
     HFONT FontFor(const FontSpec& wanted);

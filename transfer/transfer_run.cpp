@@ -12,31 +12,45 @@
 
 namespace {
 
-// The list's drawing is held during a run and let go about 30 times a
-// second, so that replacing a row and scrolling cost no repaint each.
-class HeldRepaint {
+// The list's drawing and scrolling are held during a run and let go about
+// 30 times a second (and at the end), so that replacing a row costs no
+// repaint and the scrolling rule is applied to what the user sees.
+class HeldList {
 public:
-    explicit HeldRepaint(TControl& list) : list_(list), last_(Clock::now()) { list_.BeginUpdate(); }
-    ~HeldRepaint() { list_.EndUpdate(); }
-    HeldRepaint(const HeldRepaint&) = delete;
-    HeldRepaint& operator=(const HeldRepaint&) = delete;
+    explicit HeldList(TControl& list) : list_(list), last_(Clock::now()) { list_.BeginUpdate(); }
+    ~HeldList() { Show(); }
+    HeldList(const HeldList&) = delete;
+    HeldList& operator=(const HeldList&) = delete;
+    void ScrollTo(int top) { top_ = top; }
     void Tick() {
         const auto now = Clock::now();
         if (now - last_ < std::chrono::milliseconds(33)) return;
         last_ = now;
-        list_.EndUpdate();
+        Show();
         list_.Repaint();
-        list_.BeginUpdate();
+        Hold();
+    }
+    void Hold() { list_.BeginUpdate(); }
+    // Before a box of the run's own: the list as it stands.
+    void Show() {
+        if (top_ >= 0 && list_.TopIndex() != top_) list_.SetTopIndex(top_);
+        list_.EndUpdate();
     }
 
 private:
     using Clock = std::chrono::steady_clock;
     TControl& list_;
     Clock::time_point last_;
+    int top_ = -1;
 };
 
 void EnterDirectory(const std::string& dir) {
     if (!SetCurrentDir(dir)) throw EInOutError("Cannot enter directory " + dir);
+}
+
+// Entering a directory is slow under Wine; the one already current is not entered again.
+void ReturnTo(const std::string& dir) {
+    if (GetCurrentDir() != dir) EnterDirectory(dir);
 }
 
 // Clears a flag when the scope ends, however it ends.
@@ -139,12 +153,14 @@ void TfrMain::TransferRun() {
 }
 
 void TfrMain::RunRows() {
-    HeldRepaint repaint(ListBox1);
+    HeldList list(ListBox1);
     int shownPosition = 0;
+    std::uint64_t optionsRead = ~0ull;
+    TransferOptions o;
     for (int i = 0; i < ListCount; ++i) {
         if (AllowAbort) ProcessMessages();
         if (Tag == 555) break;
-        repaint.Tick();
+        list.Tick();
         if (ListCount > 1) {
             const int position = ProgressPosition(i, ListCount);
             if (position != shownPosition) ProgressBar1.SetPosition(position);
@@ -154,16 +170,25 @@ void TfrMain::RunRows() {
         SourcePath = ListBox1.Item(i);
         if (DeleteMode) {
             // A relative row names a file of the current directory, BaseDir.
-            if (!DeleteFileAt(SourcePath)) ShowWarning("Cannot delete \r" + SourcePath);
+            if (!DeleteFileAt(SourcePath)) {
+                list.Show();
+                ShowWarning("Cannot delete \r" + SourcePath);
+                list.Hold();
+            }
             continue;
         }
-        const TransferOptions o = ReadTransferOptions();
+        // Read again whenever a control may have changed since the last row.
+        if (ControlChangeCount() != optionsRead) {
+            o = ReadTransferOptions();
+            optionsRead = ControlChangeCount();
+        }
         TargetPath = DestinationByMode(o, SourcePath, BaseDir);
         SourcePath = WithoutLeadingBackslash(SourcePath);
         TargetPath = WithoutLeadingBackslash(TargetPath);
         TargetPath = TransformedTarget(o, TargetPath, SourcePath);
         if (o.ExifDate) TargetPath = AddExifDate(TargetPath, SourcePath);
         UpdateRow(i, TransferRow(o), o);
+        list.ScrollTo(TopRowAfter(i));
     }
 }
 
@@ -221,13 +246,18 @@ void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
         ListBox1.SetSelected(i, true);
         break;
     }
-    ListBox1.SetTopIndex(TopRowAfter(i));
 }
 
 // Each level is made inside the one before; the file name is never made.
 void TfrMain::CreateTargetFolders() {
     std::string p = StripBaseDir(TargetPath, BaseDir);
-    EnterDirectory(BaseDir);
+    ReturnTo(BaseDir);
+    // With the deepest folder there, the walk would make nothing and end
+    // where it began. A path with an empty level is walked: that level fails.
+    const std::size_t last = p.rfind('\\');
+    if (last != std::string::npos && last > 0 && p[0] != '\\' && !Occurs("\\\\", p) &&
+        DirectoryExists(p.substr(0, last)))
+        return;
     while (Occurs("\\", p)) {
         std::string d = Str_field(p, "\\", 1);
         if (!DirectoryExists(d) && !CreateDir(d)) throw Exception("Cannot create " + d);

@@ -1,7 +1,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 
+#include "media/ID3v2.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
 #include "platform/text.h"
@@ -179,6 +181,36 @@ TEST_F(TransferRun, ExifDateInFrontOfTheName) {
     form->Button2Click();
     EXPECT_EQ(Get("out\\20110415_img 1.jpg"), std::string(jpeg.begin(), jpeg.end()));
     EXPECT_EQ(Get("out\\noexif.jpg"), "plain");
+}
+
+// The run reads the options again only when a control may have changed; a
+// change by the user or by the program must always be seen.
+TEST_F(TransferRun, OptionsFollowEveryChangeOfTheControls) {
+    struct Change {
+        const char* what;
+        std::function<void()> make;
+        std::function<bool(const TransferOptions&)> seen;
+    };
+    const std::vector<Change> changes = {
+        {"typed delimiter", [&] { SendMessageW(form->Edit_Delimiter.hwnd, WM_CHAR, '+', 0); },
+         [](const TransferOptions& o) { return o.Delimiter == "_+" || o.Delimiter == "+_"; }},
+        {"clicked Move", [&] { SendMessageW(form->CheckBox2.hwnd, BM_CLICK, 0, 0); },
+         [](const TransferOptions& o) { return o.MoveFiles; }},
+        {"clicked mode", [&] { SendMessageW(form->RadioButton3.hwnd, BM_CLICK, 0, 0); },
+         [](const TransferOptions& o) { return o.Mode == TransferMode::IntoRoot; }},
+        {"set CZ box", [&] { form->CheckBox_rename.SetChecked(true); },
+         [](const TransferOptions& o) { return o.CzRename; }},
+        {"set text", [&] { form->Edit_newchar.SetText("#"); },
+         [](const TransferOptions& o) { return o.NewChars == "#"; }},
+    };
+    form->Edit_Delimiter.SetFocus();
+    for (const auto& c : changes) {
+        const auto before = ControlChangeCount();
+        EXPECT_FALSE(c.seen(form->ReadTransferOptions())) << c.what;
+        c.make();
+        EXPECT_NE(ControlChangeCount(), before) << c.what;
+        EXPECT_TRUE(c.seen(form->ReadTransferOptions())) << c.what;
+    }
 }
 
 TEST_F(TransferRun, TryChangesNothingOnDisk) {
@@ -408,6 +440,39 @@ TEST_F(TransferRun, CopyReplacesAndRowStates) {
     EXPECT_FALSE(form->ListBox1.Selected(RowOf("in\\a.txt -> out\\a.txt")));
     EXPECT_TRUE(form->ListBox1.Selected(RowOf("in\\gone.txt")));
     EXPECT_TRUE(dialogs.calls.empty());
+}
+
+TEST_F(TransferRun, Mp3TagsAtTheDestinationOrInPlace) {
+    tree->Dir("Music");
+    tree->Dir("Music\\Band");
+    tree->Dir("Music\\Band\\Live");
+    const std::string audio = "\xFF\xFB\x90\x44 audio";
+    const std::string song = "Music\\Band\\Live\\Track 05 - Intro.mp3";
+    Put(song, audio);
+    form->CheckBox_tag.SetChecked(true);
+    // Copied: the copy gets the tag, from the source's path; the row shows no tag line.
+    Prepare(P("Music"), P("out"));
+    form->Button2Click();
+    TID3v2 copy;
+    copy.ReadTag(P("out\\Band\\Live\\Track 05 - Intro.mp3"));
+    EXPECT_EQ(copy.Artist, "Band");
+    EXPECT_EQ(copy.Album, "Live");
+    EXPECT_EQ(copy.Track, 5);
+    EXPECT_EQ(Get(song), audio);
+    EXPECT_EQ(Rows(), std::vector<std::string>{P(song) + " -> " + P("out\\Band\\Live\\Track 05 - Intro.mp3")});
+    // In place: Try reads the tag, Copy writes it, and the row shows the line.
+    const std::string tagLine = "Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ";
+    for (bool dry : {true, false}) {
+        Prepare(P("Music"), P("Music"));
+        dialogs.answers = {MsgResult::Yes};
+        if (dry) form->Button3Click();
+        else form->Button2Click();
+        EXPECT_EQ(Rows(), std::vector<std::string>{P(song) + " (" +
+                                                   (dry ? "Read TAG: Track: 0, Title: , Artist: , Album: , Genre: "
+                                                        : "Written TAG: " + tagLine) + ")"});
+        EXPECT_TRUE(form->ListBox1.Selected(0));
+        EXPECT_EQ(Get(song) == audio, dry);
+    }
 }
 
 TEST_F(TransferRun, ListScrollsWithTheRun) {

@@ -529,6 +529,19 @@ TEST_F(TransferRun, FailuresStopTheRunWithTheirKind) {
     CloseHandle(held);
     ExpectStoppedByError("EFOpenError");
     EXPECT_FALSE(Exists("in2\\a.txt"));
+    // A base directory that cannot be entered for relative rows.
+    form->CheckBox4_rel.SetChecked(true);
+    form->CheckBox4_relClick();
+    Prepare(P("in"), P("in2"));
+    const std::string base = form->BaseDir;
+    form->BaseDir = P("gone");
+    dialogs.calls.clear();
+    form->Button2Click();
+    form->BaseDir = base;
+    ExpectStoppedByError("EInOutError");
+    form->CheckBox4_rel.SetChecked(false);
+    form->CheckBox4_relClick();
+    Prepare(P("in"), P("in2"));
     // After an error the next run starts afresh.
     dialogs.calls.clear();
     form->Button2Click();

@@ -88,16 +88,17 @@ copy_round() {  # name, source dir; prints our time, the Wine peer's and cp's
   echo "$ours $peer $floor"
 }
 
+min() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
 for name in large small; do
   echo "== Copy, $name files"
-  best=""
+  best_ours=""; best_peer=""; best_floor=""
   for round in 1 2 3; do
     read -r ours peer floor < <(copy_round "$name" "$BUILD/bench-$name")
     echo "round $round: Copy run $ours s, wine $( [ $name = large ] && echo copy || echo xcopy ) $peer s, cp -r $floor s"
-    if [ -z "$best" ] || awk -v a="$ours" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then best="$ours $peer $floor"; fi
+    best_ours=$(min "$ours" "$best_ours"); best_peer=$(min "$peer" "$best_peer"); best_floor=$(min "$floor" "$best_floor")
   done
-  read -r ours peer floor <<<"$best"
   target=$( [ $name = large ] && echo "1.2 or less" || echo "0.7 or less")
-  awk -v o="$ours" -v p="$peer" -v f="$floor" -v t="$target" 'BEGIN {
-    printf "best: Copy run / wine peer = %.2f   (target %s); Copy run / cp -r = %.1f\n", o / p, t, o / f }'
+  awk -v o="$best_ours" -v p="$best_peer" -v f="$best_floor" -v t="$target" 'BEGIN {
+    printf "best of each: Copy run %.3f s, peer %.3f s, cp -r %.3f s\n", o, p, f
+    printf "Copy run / wine peer = %.2f   (target %s); Copy run / cp -r = %.1f\n", o / p, t, o / f }'
 done

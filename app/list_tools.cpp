@@ -1,6 +1,97 @@
-#include "app/uMain.h"
+// The tools on the result list: invert, Ctrl+A, the list files, Notepad and
+// the file information dialog.
+#include <memory>
 
-// Shared by "Save", "Notepad", "Commands" and "Init": the right button saves
-// the selection. The list files arrive with the list tools; until then a
-// press changes nothing.
-void TfrMain::BitBtn5MouseDown(MouseButton) {}
+#include "app/uFileInfo.h"
+#include "app/uMain.h"
+#include "platform/date_text.h"
+#include "platform/dialogs.h"
+#include "platform/file_stream.h"
+#include "platform/fs.h"
+#include "platform/shell.h"
+
+namespace {
+
+// One row a line, each ended by CR LF, in Windows-1250 as the rows are.
+void WriteRows(const std::string& path, const std::vector<std::string>& rows) {
+    std::string text;
+    for (const std::string& row : rows) text += row + "\r\n";
+    WriteWholeFile(path, text);
+}
+
+}  // namespace
+
+std::vector<std::string> TfrMain::AllRows() const {
+    std::vector<std::string> rows;
+    const int n = ListBox1.Count();
+    rows.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) rows.push_back(ListBox1.Item(i));
+    return rows;
+}
+
+// Invert: neither this nor Ctrl+A raises the list's click, so the counts
+// line keeps its numbers.
+void TfrMain::BitBtn4MouseDown(MouseButton button) {
+    if (button != MouseButton::Right) return;
+    ListCount = ListBox1.Count();
+    ListBox1.BeginUpdate();
+    for (int i = 0; i < ListCount; ++i) ListBox1.SetSelected(i, !ListBox1.Selected(i));
+    ListBox1.EndUpdate();
+}
+
+void TfrMain::BitBtn4KeyDown(WORD&) {}
+
+void TfrMain::ListBox1KeyDown(WORD& key, bool shift, bool ctrl, bool alt) {
+    if (key == 'A' && ctrl && !shift && !alt) ListBox1.SetAllSelected(true);
+}
+
+void TfrMain::BitBtn5Click() {
+    WriteRows(BaseDir + "\\content.txt", AllRows());
+    ShowPlainMessage("Saved to: \r" + BaseDir + "\\" + "\r" + "content.txt");
+}
+
+void TfrMain::BitBtn8Click() {
+    const std::string path = BaseDir + "\\content.txt";
+    WriteRows(path, AllRows());
+    if (TheShell().Execute("", "notepad", path) <= 32) ShowWarning("Couldn't execute the application");
+}
+
+// Shared by "Save", "Notepad", "Commands" and "Init": the right button
+// saves the selected rows and does nothing else.
+void TfrMain::BitBtn5MouseDown(MouseButton button) {
+    if (button != MouseButton::Right) return;
+    std::unique_ptr<std::vector<std::string>> list(new std::vector<std::string>);
+    WorkList = list.get();
+    struct Release {
+        std::vector<std::string>*& field;
+        ~Release() { field = nullptr; }
+    } release{WorkList};
+    for (int i : ListBox1.SelectedIndices()) {
+        CurrentPath = ListBox1.Item(i);
+        WorkList->push_back(CurrentPath);
+    }
+    WriteRows(BaseDir + "\\sel_content.txt", *WorkList);
+    ShowPlainMessage("Selection saved to: \r" + BaseDir + "\\" + "\r" + "sel_content.txt");
+}
+
+// The current row is the one with the focus rectangle; relative rows are
+// looked up against the current directory.
+void TfrMain::ListBox1DblClick() {
+    const int current = ListBox1.ItemIndex();
+    if (current < 0 || current >= ListBox1.Count()) return;
+    const std::string row = ListBox1.Item(current);
+    DirEnumerator found(row, true);
+    DirEntry entry;
+    if (!found.Next(entry)) return;
+    TfrFileInfo dialog(hwnd);
+    frFileInfo = &dialog;
+    struct Release {
+        ~Release() { frFileInfo = nullptr; }
+    } release;
+    dialog.lblFile.SetText(row);
+    dialog.lblName.SetText(entry.name);
+    dialog.lblSize.SetText(std::to_string(entry.size) + " bytes");
+    dialog.lblModified.SetText(ShortLocalDate(entry.lastWrite));
+    dialog.lblShortName.SetText(entry.shortName.substr(0, 14));
+    dialog.ShowModal();
+}

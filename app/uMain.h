@@ -70,7 +70,14 @@ public:
     void BitBtn4Click();
 
     // Result list tools (app/list_tools.cpp)
+    void BitBtn4MouseDown(MouseButton button);
+    void BitBtn4KeyDown(WORD& key);
+    void ListBox1KeyDown(WORD& key, bool shift, bool ctrl, bool alt);
+    void BitBtn5Click();
+    void BitBtn8Click();
     void BitBtn5MouseDown(MouseButton button);
+    void ListBox1DblClick();
+    std::vector<std::string> AllRows() const;
 
     // Transfer run (transfer/)
     void Button2Click();

@@ -9,6 +9,7 @@ add_library(kolvar_win STATIC
   platform/glyphs.cpp
   platform/file_source.cpp
   platform/file_stream.cpp
+  platform/date_text.cpp
   media/exif_file.cpp
   media/id3v2_file.cpp
   media/mp3_tag_fill.cpp
@@ -16,6 +17,7 @@ add_library(kolvar_win STATIC
   app/app_message.cpp
   app/file_search.cpp
   app/list_tools.cpp
+  app/uFileInfo.cpp
   transfer/transfer_run.cpp
   transfer/file_copy.cpp
   transfer/exif_date.cpp
@@ -37,6 +39,7 @@ add_executable(gui_tests
   tests/app/app_message_test.cpp
   tests/app/file_search_test.cpp
   tests/transfer/transfer_run_test.cpp
+  tests/app/list_tools_test.cpp
   tests/media/exif_file_test.cpp
   tests/media/id3v2_file_test.cpp
   tests/media/mp3_tag_fill_test.cpp

@@ -59,3 +59,9 @@ void OutputFile::Abandon() {
     if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
     handle_ = nullptr;
 }
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    OutputFile out(path);
+    if (!bytes.empty()) out.Write(bytes.data(), bytes.size());
+    out.Close();
+}

@@ -35,3 +35,7 @@ public:
 private:
     void* handle_;
 };
+
+// The file at path created or emptied and filled with bytes; one that
+// cannot be written throws EFCreateError or EWriteError.
+void WriteWholeFile(const std::string& path, const std::string& bytes);

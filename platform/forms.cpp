@@ -8,6 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/glyphs.h"
+#include "platform/message_loop.h"
 #include "platform/text.h"
 
 // Wine's own TrueType "MS Sans Serif" has the Windows-1250 letters; the
@@ -187,6 +188,19 @@ void TForm::SetCaption(const std::string& caption) { SetWindowTextW(hwnd, Widen(
 void TForm::Show() { ShowWindow(hwnd, SW_SHOW); UpdateWindow(hwnd); }
 void TForm::Close() { PostMessageW(hwnd, WM_CLOSE, 0, 0); }
 
+void TForm::ShowModal() {
+    HWND owner = GetWindow(hwnd, GW_OWNER);
+    if (owner) EnableWindow(owner, FALSE);
+    Show();
+    SetForegroundWindow(hwnd);
+    const bool never = false;
+    RunModalLoop(hwnd, never);  // until the form's window is gone
+    if (owner) {
+        EnableWindow(owner, TRUE);
+        SetActiveWindow(owner);
+    }
+}
+
 RECT TForm::OuterBounds() const {
     RECT r;
     GetWindowRect(hwnd, &r);
@@ -208,26 +222,50 @@ void TForm::SetBusyCursor(bool busy) {
 
 bool TForm::BusyCursor() { return busyCursor; }
 
+namespace {
+
+void RegisterFormClass(const wchar_t* className, WNDPROC proc) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) return;
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+}
+
+}  // namespace
+
 void TForm::CreateFrame(const wchar_t* className, const std::string& caption, int left, int top,
                         int width, int height, FontSpec defaultFont) {
     defaultFont_ = defaultFont;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = StaticWndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = className;
-        RegisterClassExW(&wc);
-    }
-    hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, className, Widen(caption).c_str(),
-                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height,
-                           nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    RegisterFormClass(className, StaticWndProc);
+    CreateFrameWindow(className, caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, left, top,
+                      width, height, nullptr);
+}
+
+void TForm::CreateDialogFrame(const wchar_t* className, const std::string& caption, int left,
+                              int top, int clientWidth, int clientHeight, FontSpec defaultFont,
+                              HWND owner) {
+    defaultFont_ = defaultFont;
+    RegisterFormClass(className, StaticWndProc);
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    RECT r{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&r, style, FALSE, WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME);
+    CreateFrameWindow(className, caption, style, WS_EX_DLGMODALFRAME, left, top, r.right - r.left,
+                      r.bottom - r.top, owner);
+}
+
+void TForm::CreateFrameWindow(const wchar_t* className, const std::string& caption, DWORD style,
+                              DWORD exStyle, int left, int top, int width, int height, HWND owner) {
+    hwnd = CreateWindowExW(WS_EX_CONTROLPARENT | exStyle, className, Widen(caption).c_str(), style,
+                           left, top, width, height, owner, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) throw Exception("The window cannot be created");
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -489,6 +527,11 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                                                              : GetNextDlgTabItem(hwnd, nullptr, FALSE);
             if (target) ::SetFocus(target);
             return 0;
+        }
+        case WM_NCDESTROY: {
+            HWND window = hwnd;
+            hwnd = nullptr;  // closed: the form may outlive its window
+            return DefWindowProcW(window, msg, wParam, lParam);
         }
         case WM_DESTROY:
             OnClosed();

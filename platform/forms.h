@@ -136,6 +136,8 @@ public:
     void Close();
     RECT OuterBounds() const;
     void SetOuterBounds(int left, int top, int width, int height);
+    // Shows the form with its owner disabled until the form is closed.
+    void ShowModal();
     // The hourglass over every form until it is turned off again.
     static void SetBusyCursor(bool busy);
     static bool BusyCursor();
@@ -144,8 +146,11 @@ public:
     static const std::vector<TForm*>& ApplicationForms();
 
 protected:
+    // Outer bounds; a dialog frame takes its client size instead and is owned by owner.
     void CreateFrame(const wchar_t* className, const std::string& caption, int left, int top,
                      int width, int height, FontSpec defaultFont);
+    void CreateDialogFrame(const wchar_t* className, const std::string& caption, int left, int top,
+                           int clientWidth, int clientHeight, FontSpec defaultFont, HWND owner);
     TControl CreateControl(const ControlDef& def);
     virtual void OnControlEvent(HWND control, ControlEvent event, EventArgs& args);
     virtual void OnResize() {}
@@ -153,6 +158,8 @@ protected:
     virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
+    void CreateFrameWindow(const wchar_t* className, const std::string& caption, DWORD style,
+                           DWORD exStyle, int left, int top, int width, int height, HWND owner);
     static LRESULT CALLBACK StaticWndProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
     void HookControl(HWND control, HWND eventTarget);

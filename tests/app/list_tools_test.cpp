@@ -1,0 +1,280 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "app/uFileInfo.h"
+#include "platform/date_text.h"
+#include "platform/fs.h"
+#include "platform/shell.h"
+#include "platform/text.h"
+#include "tests/app/gui_fixture.h"
+
+namespace {
+
+struct ShellCall {
+    std::string operation, file, parameters;
+};
+
+class ScriptedShell : public Shell {
+public:
+    std::vector<ShellCall> calls;
+    std::intptr_t result = 42;
+    std::intptr_t Execute(const std::string& operation, const std::string& file,
+                          const std::string& parameters) override {
+        calls.push_back({operation, file, parameters});
+        return result;
+    }
+};
+
+class ListTools : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        SetShell(&shell);
+    }
+    void TearDown() override {
+        SetShell(nullptr);
+        MainWindowTest::TearDown();
+    }
+    void ThreeRows() {
+        tree->Dir("in");
+        for (const char* n : {"a.txt", "b.txt", "c.txt"}) tree->File(std::string("in\\") + n);
+        List(tree->Path("in"), "*.*");
+        ASSERT_EQ(Rows().size(), 3u);
+    }
+    std::vector<bool> Selection() const {
+        std::vector<bool> s;
+        for (int i = 0; i < form->ListBox1.Count(); ++i) s.push_back(form->ListBox1.Selected(i));
+        return s;
+    }
+    std::string Lines(const std::vector<std::string>& rows) const {
+        std::string t;
+        for (const auto& r : rows) t += r + "\r\n";
+        return t;
+    }
+    void Press(HWND target, UINT down, UINT up, WPARAM wParam = 0) {
+        PostMessageW(target, down, wParam, MAKELPARAM(5, 5));
+        PostMessageW(target, up, wParam, MAKELPARAM(5, 5));
+        Pump();
+    }
+    ScriptedShell shell;
+};
+
+TEST_F(ListTools, InvertAndCtrlAChangeTheSelectionOnly) {
+    ThreeRows();
+    form->ListBox1.SetSelected(1, false);
+    form->ListBox1Click();
+    const std::string counts = form->lblNumberFound.Text();
+    // A real right click on "Mark All".
+    Press(form->BitBtn4.hwnd, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
+    EXPECT_EQ(Selection(), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(form->lblNumberFound.Text(), counts);
+    EXPECT_EQ(form->ListCount, 3);
+    // Keys in the list: only Ctrl+A, with neither Shift nor Alt, selects all.
+    form->ListBox1.SetFocus();
+    struct Keys { std::vector<BYTE> held; bool all; };
+    for (const Keys& k : {Keys{{VK_SHIFT, VK_CONTROL}, false}, Keys{{VK_CONTROL, VK_MENU}, false},
+                          Keys{{}, false}, Keys{{VK_CONTROL}, true}}) {
+        BYTE state[256] = {};
+        for (BYTE v : k.held) state[v] = 0x80;
+        SetKeyboardState(state);
+        PostMessageW(form->ListBox1.hwnd, WM_KEYDOWN, 'A', 0);
+        Pump();
+        EXPECT_EQ(Selection() == (std::vector<bool>{true, true, true}), k.all) << k.held.size();
+        BYTE none[256] = {};
+        SetKeyboardState(none);
+    }
+    EXPECT_EQ(form->lblNumberFound.Text(), counts);
+    // A key on "Mark All" itself does nothing (A there is its access key).
+    form->ListBox1.SetAllSelected(false);
+    form->BitBtn4.SetFocus();
+    PostMessageW(form->BitBtn4.hwnd, WM_KEYDOWN, 'Q', 0);
+    Pump();
+    EXPECT_EQ(Selection(), (std::vector<bool>{false, false, false}));
+}
+
+TEST_F(ListTools, SaveWritesEveryRowAndTellsWhere) {
+    // An empty list writes an empty file.
+    PutFile(tree->Path("content.txt"), "old contents that are longer");
+    form->BitBtn5Click();
+    EXPECT_EQ(GetFile(tree->Path("content.txt")), "");
+    ThreeRows();
+    // A row in Windows-1250.
+    tree->File("in\\\xE8\x9A.txt");
+    List(tree->Path("in"), "*.*");
+    dialogs.calls.clear();
+    Press(form->BitBtn5.hwnd, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
+    EXPECT_EQ(GetFile(tree->Path("content.txt")), Lines(Rows()));
+    EXPECT_NE(GetFile(tree->Path("content.txt")).find("\xE8\x9A.txt\r\n"), std::string::npos);
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Plain);
+    EXPECT_EQ(dialogs.calls[0].text, "Saved to: \r" + tree->Root() + "\\\rcontent.txt");
+}
+
+TEST_F(ListTools, SelectionSaveFromEachOfTheFourButtons) {
+    ThreeRows();
+    form->ListBox1.SetSelected(1, false);
+    const std::vector<std::string> selected = {Rows()[0], Rows()[2]};
+    for (HWND button : {form->BitBtn5.hwnd, form->BitBtn8.hwnd, form->BitBtn6.hwnd, form->BitBtn7.hwnd}) {
+        DeleteFileW(Widen(tree->Path("sel_content.txt")).c_str());
+        dialogs.calls.clear();
+        Press(button, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
+        EXPECT_EQ(GetFile(tree->Path("sel_content.txt")), Lines(selected));
+        ASSERT_EQ(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.calls[0].text, "Selection saved to: \r" + tree->Root() + "\\\rsel_content.txt");
+    }
+    EXPECT_TRUE(shell.calls.empty());  // Notepad and Init open nothing on a right click
+    EXPECT_FALSE(FileExists(tree->Path("content.txt")));
+    EXPECT_EQ(form->WorkList, nullptr);
+    EXPECT_EQ(form->CurrentPath, selected.back());
+    // Nothing selected: an empty file.
+    form->ListBox1.SetAllSelected(false);
+    form->BitBtn5MouseDown(MouseButton::Right);
+    EXPECT_EQ(GetFile(tree->Path("sel_content.txt")), "");
+}
+
+TEST_F(ListTools, NotepadOnTheListFile) {
+    ThreeRows();
+    form->BitBtn8Click();
+    EXPECT_EQ(GetFile(tree->Path("content.txt")), Lines(Rows()));
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].operation, "");
+    EXPECT_EQ(shell.calls[0].file, "notepad");
+    EXPECT_EQ(shell.calls[0].parameters, tree->Root() + "\\content.txt");  // not quoted
+    EXPECT_TRUE(dialogs.calls.empty());
+    for (std::intptr_t failed : {32, 2, 0}) {
+        shell.result = failed;
+        dialogs.calls.clear();
+        form->BitBtn8Click();
+        ASSERT_EQ(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Warning);
+        EXPECT_EQ(dialogs.calls[0].text, "Couldn't execute the application");
+    }
+}
+
+TEST_F(ListTools, UnwritableBaseDirectoryShowsTheErrorOnly) {
+    ThreeRows();
+    tree->Dir("content.txt");  // a folder where the file would go
+    tree->Dir("sel_content.txt");
+    for (HWND button : {form->BitBtn5.hwnd, form->BitBtn8.hwnd}) {
+        dialogs.calls.clear();
+        Press(button, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
+        ASSERT_EQ(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Error);
+        EXPECT_NE(dialogs.calls[0].text.find("content.txt"), std::string::npos);
+    }
+    dialogs.calls.clear();
+    Press(form->BitBtn6.hwnd, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Error);
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+// Reads the open dialog from inside its modal loop, then closes it.
+struct DialogSeen {
+    bool open = false;
+    std::string file, name, size, modified, shortName, caption;
+    RECT client{};
+};
+DialogSeen g_seen;
+
+void CALLBACK ReadAndClose(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (!frFileInfo) return;
+    g_seen.open = true;
+    g_seen.file = frFileInfo->lblFile.Text();
+    g_seen.name = frFileInfo->lblName.Text();
+    g_seen.size = frFileInfo->lblSize.Text();
+    g_seen.modified = frFileInfo->lblModified.Text();
+    g_seen.shortName = frFileInfo->lblShortName.Text();
+    g_seen.caption = frFileInfo->Caption();
+    GetClientRect(frFileInfo->hwnd, &g_seen.client);
+    PostMessageW(frFileInfo->BitBtn1.hwnd, BM_CLICK, 0, 0);
+}
+
+TEST_F(ListTools, FileInformationOfTheCurrentRow) {
+    tree->Dir("in");
+    PutFile(tree->Path("in\\A long file name.text"), std::string(1234, 'x'));
+    tree->File("in\\short.txt", 7);
+    // A known last-write time: 15 April 2011, 10:20 UTC.
+    SYSTEMTIME st{2011, 4, 5, 15, 10, 20, 0, 0};
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    HANDLE h = CreateFileW(Widen(tree->Path("in\\short.txt")).c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+    FILETIME local;
+    SYSTEMTIME lst;
+    FileTimeToLocalFileTime(&ft, &local);
+    FileTimeToSystemTime(&local, &lst);
+    wchar_t date[80];
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &lst, nullptr, date, 80);
+
+    List(tree->Path("in"), "*.*");
+    const auto rows = Rows();
+    for (const std::string& name : {std::string("A long file name.text"), std::string("short.txt")}) {
+        const int row = static_cast<int>(std::find(rows.begin(), rows.end(), tree->Path("in\\" + name)) - rows.begin());
+        SendMessageW(form->ListBox1.hwnd, LB_SETCARETINDEX, row, 0);
+        g_seen = {};
+        SetTimer(nullptr, 0, 100, ReadAndClose);
+        form->ListBox1DblClick();
+        ASSERT_TRUE(g_seen.open) << name;
+        EXPECT_EQ(frFileInfo, nullptr);
+        EXPECT_EQ(g_seen.caption, "frFileInfo");
+        EXPECT_EQ(g_seen.client.right, 229);
+        EXPECT_EQ(g_seen.client.bottom, 176);
+        EXPECT_EQ(g_seen.file, tree->Path("in\\" + name));
+        EXPECT_EQ(g_seen.name, name);
+        if (name == "short.txt") {
+            EXPECT_EQ(g_seen.size, "7 bytes");
+            EXPECT_EQ(g_seen.modified, Narrow(date));
+            EXPECT_EQ(g_seen.shortName, "");  // the name fits 8.3
+        } else {
+            EXPECT_EQ(g_seen.size, "1234 bytes");
+            EXPECT_FALSE(g_seen.shortName.empty());
+            EXPECT_LE(g_seen.shortName.size(), 12u);
+            EXPECT_NE(g_seen.shortName.find('~'), std::string::npos) << g_seen.shortName;
+        }
+        EXPECT_TRUE(IsWindowEnabled(form->hwnd));
+    }
+    // A vanished file, and a list without rows: no dialog, and the program goes on.
+    DeleteFileW(Widen(tree->Path("in\\short.txt")).c_str());
+    g_seen = {};
+    SetTimer(nullptr, 0, 100, ReadAndClose);
+    form->ListBox1DblClick();
+    form->ListBox1.Clear();
+    form->ListBox1DblClick();
+    Pump();
+    Sleep(150);
+    Pump();
+    EXPECT_FALSE(g_seen.open);
+}
+
+// The real shell starts Wine's notepad on the list file.
+TEST_F(ListTools, RealNotepadOpensTheListFile) {
+    SetShell(nullptr);
+    ThreeRows();
+    form->BitBtn8Click();
+    EXPECT_TRUE(dialogs.calls.empty());
+    HWND notepad = nullptr;
+    for (int i = 0; i < 200 && !notepad; ++i) {
+        notepad = FindWindowW(L"Notepad", nullptr);
+        if (!notepad) Sleep(50);
+    }
+    ASSERT_NE(notepad, nullptr);
+    wchar_t title[256] = {};
+    for (int i = 0; i < 100; ++i) {
+        GetWindowTextW(notepad, title, 256);
+        if (std::wstring(title).find(L"content") != std::wstring::npos) break;
+        Sleep(50);
+    }
+    EXPECT_NE(std::wstring(title).find(L"content"), std::wstring::npos) << Narrow(title);
+    PostMessageW(notepad, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && IsWindow(notepad); ++i) Sleep(50);
+    EXPECT_FALSE(IsWindow(notepad));
+}
+
+}  // namespace

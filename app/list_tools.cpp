@@ -8,7 +8,6 @@
 #include "platform/dialogs.h"
 #include "platform/file_stream.h"
 #include "platform/fs.h"
-#include "platform/shell.h"
 
 namespace {
 
@@ -53,7 +52,7 @@ void TfrMain::BitBtn5Click() {
 void TfrMain::BitBtn8Click() {
     const std::string path = BaseDir + "\\content.txt";
     WriteRows(path, AllRows());
-    if (TheShell().Execute("", "notepad", path) <= 32) ShowWarning("Couldn't execute the application");
+    StartNotepad(path);
 }
 
 // Shared by "Save", "Notepad", "Commands" and "Init": the right button

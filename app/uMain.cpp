@@ -162,6 +162,9 @@ const Event kEvents[] = {
     {&TfrMain::Button3, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button3Click(); }},
     {&TfrMain::Button5, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button5Click(); }},
     {&TfrMain::Button7, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button7Click(); }},
+    {&TfrMain::Button6, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button6Click(); }},
+    {&TfrMain::BitBtn6, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn6Click(); }},
+    {&TfrMain::BitBtn7, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn7Click(); }},
     {&TfrMain::BitBtn1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn1Click(); }},
     {&TfrMain::Button4, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button4Click(); }},
 };

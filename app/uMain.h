@@ -92,10 +92,13 @@ public:
     // Command batches (commands/)
     void ExpandCommands(const std::string& templatePath, const std::string& file1,
                         const std::string& file2);
-    struct ExpandCommandsCall {
-        std::string templatePath, file1, file2;
-    };
-    std::vector<ExpandCommandsCall> ExpandCommandsCalls;  // until batches are written
+    void Button6Click();
+    void BitBtn7Click();
+    void BitBtn6Click();
+    void StartNotepad(const std::string& path);
+    // The batch buffer, one entry a line: filled by the expansions of a Go
+    // run and written out by Go (the hidden memo MojeMemo stays empty).
+    std::vector<std::string> Batch;
 
 protected:
     void OnControlEvent(HWND control, ControlEvent event, EventArgs& args) override;

@@ -22,6 +22,7 @@ add_library(kolvar_win STATIC
   transfer/file_copy.cpp
   transfer/exif_date.cpp
   commands/expand_commands.cpp
+  commands/batch_buttons.cpp
 )
 target_link_libraries(kolvar_win PUBLIC kolvar_core comctl32 shell32 gdi32 user32)
 
@@ -40,6 +41,7 @@ add_executable(gui_tests
   tests/app/file_search_test.cpp
   tests/transfer/transfer_run_test.cpp
   tests/app/list_tools_test.cpp
+  tests/commands/batch_test.cpp
   tests/media/exif_file_test.cpp
   tests/media/id3v2_file_test.cpp
   tests/media/mp3_tag_fill_test.cpp

@@ -65,3 +65,16 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
     if (!bytes.empty()) out.Write(bytes.data(), bytes.size());
     out.Close();
 }
+
+std::string ReadWholeFile(const std::string& path) {
+    InputFile in(path);
+    std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t got = in.Read(bytes.data() + done, bytes.size() - done);
+        if (got == 0) break;  // shorter than it said: what is there
+        done += got;
+    }
+    bytes.resize(done);
+    return bytes;
+}

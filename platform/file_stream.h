@@ -39,3 +39,5 @@ private:
 // The file at path created or emptied and filled with bytes; one that
 // cannot be written throws EFCreateError or EWriteError.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+// The whole file at path; EFOpenError or EReadError when it cannot be read.
+std::string ReadWholeFile(const std::string& path);

@@ -120,6 +120,7 @@ void TfrMain::Button7Click() {
     if (runInProgress_) return;
     BatchReady = false;
     MojeMemo.SetText("");
+    Batch.clear();
     CheckBox_rename.SetChecked(true);
     Button2Click();
     CheckBox_rename.SetChecked(false);

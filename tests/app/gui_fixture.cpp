@@ -116,6 +116,7 @@ void MainWindowTest::SetUp() {
     tree = std::make_unique<TempTree>();
     SetCurrentDir(tree->Root());
     SetDialogs(&dialogs);
+    SetShell(&shell);
     form = std::make_unique<TfrMain>();
     frMain = form.get();
     form->Show();
@@ -125,6 +126,7 @@ void MainWindowTest::SetUp() {
 void MainWindowTest::TearDown() {
     form.reset();
     SetDialogs(nullptr);
+    SetShell(nullptr);
     SetCurrentDir(savedDir);
     tree.reset();
     MSG m;

@@ -14,6 +14,7 @@
 
 #include "app/uMain.h"
 #include "platform/dialogs.h"
+#include "platform/shell.h"
 
 struct DialogCall {
     MsgKind kind;
@@ -30,6 +31,22 @@ public:
 
     MsgResult Ask(MsgKind kind, const std::string& title, const std::string& text,
                          MsgButtons buttons) override;
+};
+
+struct ShellCall {
+    std::string operation, file, parameters;
+};
+
+// Records every start and answers with result (success unless set to 32 or less).
+class ScriptedShell : public Shell {
+public:
+    std::vector<ShellCall> calls;
+    std::intptr_t result = 42;
+    std::intptr_t Execute(const std::string& operation, const std::string& file,
+                          const std::string& parameters) override {
+        calls.push_back({operation, file, parameters});
+        return result;
+    }
 };
 
 // A fresh folder under the temporary directory, removed with everything in it.
@@ -64,6 +81,7 @@ protected:
 
     std::unique_ptr<TempTree> tree;
     ScriptedDialogs dialogs;
+    ScriptedShell shell;  // a test that wants the real shell sets it back
     std::unique_ptr<TfrMain> form;
     std::string savedDir;
 };

@@ -12,31 +12,8 @@
 
 namespace {
 
-struct ShellCall {
-    std::string operation, file, parameters;
-};
-
-class ScriptedShell : public Shell {
-public:
-    std::vector<ShellCall> calls;
-    std::intptr_t result = 42;
-    std::intptr_t Execute(const std::string& operation, const std::string& file,
-                          const std::string& parameters) override {
-        calls.push_back({operation, file, parameters});
-        return result;
-    }
-};
-
 class ListTools : public MainWindowTest {
 protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        SetShell(&shell);
-    }
-    void TearDown() override {
-        SetShell(nullptr);
-        MainWindowTest::TearDown();
-    }
     void ThreeRows() {
         tree->Dir("in");
         for (const char* n : {"a.txt", "b.txt", "c.txt"}) tree->File(std::string("in\\") + n);
@@ -58,7 +35,6 @@ protected:
         PostMessageW(target, up, wParam, MAKELPARAM(5, 5));
         Pump();
     }
-    ScriptedShell shell;
 };
 
 TEST_F(ListTools, InvertAndCtrlAChangeTheSelectionOnly) {

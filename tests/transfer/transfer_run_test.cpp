@@ -566,22 +566,19 @@ TEST_F(TransferRun, CopyFailingHalfWayLeavesNoPartialFile) {
     EXPECT_FALSE(GetFile(source).empty());
 }
 
-TEST_F(TransferRun, GoRunHandsThePathsToTheExpanderAndMovesNothing) {
+TEST_F(TransferRun, CommandModeExpandsInsteadOfCopyingAndMovesNothing) {
     tree->Dir("in");
     tree->Dir("in\\sub");
     Put("in\\sub\\a.wav", "a");
+    Put("commands_ini.txt", "HEAD");
+    Put("commands_to_process.txt", "cmd %file1% %file2%");
     Prepare(P("in"), P("out"));
     form->CheckBox2.SetChecked(true);
     form->CheckBox_Command.SetChecked(true);
     form->Button2Click();
     form->CheckBox_Command.SetChecked(false);
-    ASSERT_EQ(form->ExpandCommandsCalls.size(), 2u);
-    EXPECT_EQ(form->ExpandCommandsCalls[0].templatePath, P("commands_ini.txt"));
-    EXPECT_EQ(form->ExpandCommandsCalls[0].file1, "");
-    EXPECT_EQ(form->ExpandCommandsCalls[0].file2, "");
-    EXPECT_EQ(form->ExpandCommandsCalls[1].templatePath, P("commands_to_process.txt"));
-    EXPECT_EQ(form->ExpandCommandsCalls[1].file1, P("in\\sub\\a.wav"));
-    EXPECT_EQ(form->ExpandCommandsCalls[1].file2, P("out\\sub\\a.wav"));
+    EXPECT_EQ(form->Batch, (std::vector<std::string>{
+                               "HEAD", "", "cmd " + P("in\\sub\\a.wav") + " " + P("out\\sub\\a.wav"), ""}));
     EXPECT_TRUE(DirectoryExists(P("out\\sub")));  // folders made for the batch
     EXPECT_FALSE(Exists("out\\sub\\a.wav"));
     EXPECT_EQ(Get("in\\sub\\a.wav"), "a");     // the batch still needs its source

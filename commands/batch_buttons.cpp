@@ -1,0 +1,32 @@
+// Go, Init and Commands.
+#include "app/uMain.h"
+#include "commands/batch_text.h"
+#include "platform/dialogs.h"
+#include "platform/file_stream.h"
+#include "platform/shell.h"
+
+// Go: the transfer run in command mode, then the batch files, Notepad on
+// temp.bat and, when the user agrees, the batch itself. Errors while the
+// batch files are saved reach the default error box.
+void TfrMain::Button6Click() {
+    if (RunInProgress()) return;
+    Batch.clear();
+    CheckBox_Command.SetChecked(true);
+    Button2Click();
+    CheckBox_Command.SetChecked(false);
+    if (!BatchReady) return;
+    if (Edit1.Text() == Edit3.Text() &&
+        !AskWarningYesNo("Source and output directory is the same!\rThis function will not work in this way\rContinue anyway"))
+        return;
+    WriteWholeFile(TempBatPath, JoinLines(Batch));
+    RemoveCommentLines(Batch);
+    WriteWholeFile(CommandsToRunPath, JoinLines(Batch));
+    WriteWholeFile(TempBatPath, JoinLines(Batch));
+    StartNotepad(TempBatPath);
+    if (!Confirm("Batch file created, do you want to proceed?")) return;
+    if (TheShell().Execute("", CommandsToRunPath, "") <= 32)
+        ShowWarning("Couldn't execute the application\r" + ExpandedCommands);
+}
+
+void TfrMain::BitBtn7Click() { StartNotepad(CommandsIniPath); }
+void TfrMain::BitBtn6Click() { StartNotepad(CommandsToProcessPath); }

@@ -1,0 +1,188 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "tests/app/gui_fixture.h"
+
+namespace {
+
+const char* const kSameDirectory = "Source and output directory is the same!\rThis function will not work in this way\rContinue anyway";
+const char* const kProceed = "Batch file created, do you want to proceed?";
+
+class Batches : public MainWindowTest {
+protected:
+    std::string P(const std::string& rel) const { return tree->Path(rel); }
+    void Put(const std::string& rel, const std::string& bytes) const { PutFile(P(rel), bytes); }
+    std::string Get(const std::string& rel) const { return GetFile(P(rel)); }
+    void TwoSongs() {
+        tree->Dir("in");
+        tree->Dir("in\\sub");
+        Put("in\\a.mp3", "a");
+        Put("in\\sub\\b.mp3", "b");
+        List(P("in"), "*.mp3");
+        form->Edit3.SetText(P("out"));
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> t;
+        for (const auto& c : dialogs.calls) t.push_back(c.text);
+        return t;
+    }
+    // The command line of each listed row, in list order.
+    std::string CommandsFor(const std::string& templ) const {
+        std::string out;
+        for (const std::string& row : Rows()) {
+            const std::string source = row.substr(0, row.find(" -> "));
+            const std::string target = row.substr(row.find(" -> ") + 4);
+            std::string line = templ;
+            line.replace(line.find("%1"), 2, source);
+            line.replace(line.find("%2"), 2, target);
+            out += line + "\r\n\r\n";
+        }
+        return out;
+    }
+};
+
+TEST_F(Batches, WorkedExampleBothFilesEqualCommentGone) {
+    Put("commands_ini.txt", "REM converted by lame\r\necho off\r\n");
+    Put("commands_to_process.txt", "lame --resample 22 %file1% %FiLe2%");
+    TwoSongs();
+    form->CheckBox2.SetChecked(true);  // Move: still nothing is moved
+    form->Button6Click();
+    const std::string expected = "echo off\r\n\r\n" + CommandsFor("lame --resample 22 %1 %2");
+    EXPECT_EQ(Get("commands_to_run.bat"), expected);
+    EXPECT_EQ(Get("temp.bat"), expected);
+    EXPECT_NE(expected.find(P("out\\sub\\b.mp3")), std::string::npos);
+    EXPECT_TRUE(DirectoryExists(P("out\\sub")));  // made before the batch runs
+    EXPECT_FALSE(FileExists(P("out\\a.mp3")));
+    EXPECT_EQ(Get("in\\a.mp3"), "a");
+    EXPECT_FALSE(form->CheckBox_Command.Checked());
+    // Notepad on temp.bat, then the question; No leaves the files written.
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].file, "notepad");
+    EXPECT_EQ(shell.calls[0].parameters, P("temp.bat"));
+    EXPECT_EQ(Texts(), std::vector<std::string>{kProceed});
+    EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Confirmation);
+
+    // Yes: the batch is opened; a failure shows the last expansion.
+    shell.calls.clear();
+    dialogs.calls.clear();
+    List(P("in"), "*.mp3");
+    dialogs.answers = {MsgResult::Yes};
+    form->Button6Click();
+    ASSERT_EQ(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls[1].file, P("commands_to_run.bat"));
+    EXPECT_EQ(shell.calls[1].parameters, "");
+    EXPECT_EQ(dialogs.calls.size(), 1u);
+    shell.result = 31;
+    dialogs.calls.clear();
+    List(P("in"), "*.mp3");
+    dialogs.answers = {MsgResult::Ok, MsgResult::Yes, MsgResult::Ok};
+    form->Button6Click();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Couldn't execute the application", kProceed,
+                                                 "Couldn't execute the application\r" + form->ExpandedCommands}));
+    EXPECT_EQ(form->ExpandedCommands.substr(0, 19), "lame --resample 22 ");
+}
+
+TEST_F(Batches, TemplatesMissingEmptyOrUnreadable) {
+    TwoSongs();
+    // No templates: Notepad on the head template once and on the per-file one per row.
+    form->Button6Click();
+    ASSERT_EQ(shell.calls.size(), 4u);
+    EXPECT_EQ(shell.calls[0].parameters, P("commands_ini.txt"));
+    EXPECT_EQ(shell.calls[1].parameters, P("commands_to_process.txt"));
+    EXPECT_EQ(shell.calls[2].parameters, P("commands_to_process.txt"));
+    EXPECT_EQ(shell.calls[3].parameters, P("temp.bat"));
+    EXPECT_EQ(Get("commands_to_run.bat"), "");
+    // An empty head and a template without placeholders or final line break.
+    Put("commands_ini.txt", "");
+    Put("commands_to_process.txt", "echo same\r\nrem gone\r\n  REMOVE x\r\n\r\necho end");
+    List(P("in"), "*.mp3");
+    form->Button6Click();
+    const std::string block = "echo same\r\n\r\necho end\r\n\r\n";
+    EXPECT_EQ(Get("commands_to_run.bat"), "\r\n" + block + block);
+    // A template held by another program: the warning, and the run goes on.
+    List(P("in"), "*.mp3");
+    HANDLE held = CreateFileW(Widen(P("commands_to_process.txt")).c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    dialogs.calls.clear();
+    form->Button6Click();
+    CloseHandle(held);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"An EFOpenError occurred", "An EFOpenError occurred", kProceed}));
+    EXPECT_EQ(Get("commands_to_run.bat"), "\r\n");
+    EXPECT_EQ(form->ListBox1.SelCount(), 0);  // both rows were still transferred
+}
+
+TEST_F(Batches, GoStopsAtItsQuestionsAndWithNothingSelected) {
+    Put("commands_ini.txt", "@echo off");
+    Put("commands_to_process.txt", "x %file1%");
+    TwoSongs();
+    // Nothing selected: only the head, and Go still offers to run it.
+    form->ListBox1.SetAllSelected(false);
+    form->Button6Click();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"No files selected ...", kProceed}));
+    EXPECT_EQ(Get("commands_to_run.bat"), "@echo off\r\n\r\n");
+    // No at the run's same-directory question: nothing is written.
+    DeleteFileW(Widen(P("commands_to_run.bat")).c_str());
+    DeleteFileW(Widen(P("temp.bat")).c_str());
+    form->Edit3.SetText(P("in"));
+    List(P("in"), "*.mp3");
+    dialogs.calls.clear();
+    form->Button6Click();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Source and output directory is the same!\rAre you sure you want to continue?"}));
+    EXPECT_FALSE(FileExists(P("temp.bat")));
+    EXPECT_FALSE(FileExists(P("commands_to_run.bat")));
+    // Yes there, No at Go's own: temp.bat holds the last expansion only.
+    dialogs.calls.clear();
+    dialogs.answers = {MsgResult::Yes, MsgResult::No};
+    form->Button6Click();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Source and output directory is the same!\rAre you sure you want to continue?",
+                                                 kSameDirectory}));
+    EXPECT_EQ(dialogs.calls[1].kind, MsgKind::Warning);
+    EXPECT_EQ(Get("temp.bat"), "@echo off\r\n");
+    EXPECT_FALSE(FileExists(P("commands_to_run.bat")));
+}
+
+TEST_F(Batches, InitAndCommandsOpenTheirTemplates) {
+    form->BitBtn7Click();
+    form->BitBtn6Click();
+    ASSERT_EQ(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls[0].file, "notepad");
+    EXPECT_EQ(shell.calls[0].parameters, P("commands_ini.txt"));
+    EXPECT_EQ(shell.calls[1].parameters, P("commands_to_process.txt"));
+    EXPECT_TRUE(dialogs.calls.empty());
+    shell.result = 0;
+    form->BitBtn7Click();
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Couldn't execute the application"});
+    EXPECT_FALSE(FileExists(P("commands_ini.txt")));
+}
+
+// A generated batch run for real: Wine's shell opens it and its cmd runs it.
+TEST_F(Batches, RealBatchCopiesEveryFile) {
+    SetShell(nullptr);
+    Put("commands_ini.txt", "@echo off\r\nrem the head");
+    Put("commands_to_process.txt", "copy %file1% %file2%.done");
+    TwoSongs();
+    dialogs.answers = {MsgResult::Yes};
+    form->Button6Click();
+    EXPECT_EQ(Texts(), std::vector<std::string>{kProceed});
+    bool done = false;
+    for (int i = 0; i < 300 && !done; ++i) {
+        done = GetFile(P("out\\a.mp3.done")) == "a" && GetFile(P("out\\sub\\b.mp3.done")) == "b";
+        if (!done) Sleep(50);
+    }
+    EXPECT_TRUE(done);
+    // Notepad was opened on temp.bat; close it again.
+    for (int i = 0; i < 100; ++i) {
+        HWND notepad = FindWindowW(L"Notepad", nullptr);
+        if (notepad) {
+            PostMessageW(notepad, WM_CLOSE, 0, 0);
+            break;
+        }
+        Sleep(50);
+    }
+}
+
+}  // namespace

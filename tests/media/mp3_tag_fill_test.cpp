@@ -12,25 +12,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put(const std::string& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    DWORD done = 0;
-    if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(h);
-}
-
-std::string Get(const std::string& path) {
-    std::string out;
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
-    CloseHandle(h);
-    return out;
-}
-
 const std::string kAudio = "\xFF\xFB\x90\x44 some audio frames";
 
 class FillMp3 : public ::testing::Test {
@@ -42,7 +23,7 @@ protected:
         tree.Dir("Music\\Band");
         tree.Dir("Music\\Band\\Live");
         song = tree.Path("Music\\Band\\Live\\Track 05 - Intro.mp3");
-        Put(song, kAudio);
+        PutFile(song, kAudio);
     }
     TID3v2 TagOf(const std::string& path) {
         TID3v2 t;
@@ -59,17 +40,17 @@ TEST_F(FillMp3, WorkedExampleWritesTheTagAndReports) {
     EXPECT_EQ(t.Title, "Track 05 - Intro");
     EXPECT_EQ(t.Track, 5);
     EXPECT_EQ(t.Comment, "Tag put automatically by Kolvar_files of Tamrelovinska");
-    const std::string data = Get(song);
+    const std::string data = GetFile(song);
     EXPECT_EQ(data.substr(static_cast<std::size_t>(t.TagSize)), kAudio);
 
     // A tag that already has a track keeps it (the title follows the new name);
     // read mode reports without writing.
     FillMp3Tag(song, tree.Path("Music\\Band\\Live\\Track 09.mp3"), false, line);
     EXPECT_EQ(TagOf(song).Track, 5);
-    const std::string before = Get(song);
+    const std::string before = GetFile(song);
     FillMp3Tag(song, song, true, line);
     EXPECT_EQ(line, "Read TAG: Track: 5, Title: Track 09, Artist: Band, Album: Live, Genre: ");
-    EXPECT_EQ(Get(song), before);
+    EXPECT_EQ(GetFile(song), before);
 }
 
 TEST_F(FillMp3, Mp3TagTxtNearestFolderWins) {
@@ -84,8 +65,8 @@ TEST_F(FillMp3, Mp3TagTxtNearestFolderWins) {
     for (const auto& c : cases) {
         for (const char* p : {"Music\\Band\\Live\\mp3_tag.txt", "Music\\Band\\mp3_tag.txt", "Music\\mp3_tag.txt"})
             DeleteFileW(Widen(tree.Path(p)).c_str());
-        for (const auto& [p, text] : c.files) Put(tree.Path(p), text);
-        Put(song, kAudio);
+        for (const auto& [p, text] : c.files) PutFile(tree.Path(p), text);
+        PutFile(song, kAudio);
         std::string line;
         FillMp3Tag(song, song, false, line);
         TID3v2 t = TagOf(song);
@@ -105,11 +86,11 @@ TEST_F(FillMp3, FilesThatAreNotHandled) {
     };
     for (const auto& c : cases) {
         const std::string path = tree.Path("Music\\" + c.name);
-        Put(path, c.content);
+        PutFile(path, c.content);
         std::string line = "stale";
         FillMp3Tag(path, path, false, line);
         EXPECT_EQ(line.empty(), !c.written) << c.name;
-        EXPECT_EQ(Get(path) == c.content, !c.written) << c.name;
+        EXPECT_EQ(GetFile(path) == c.content, !c.written) << c.name;
     }
     // Read mode still reads an ISO media file with "mp" in its extension.
     std::string line;
@@ -131,10 +112,10 @@ TEST_F(FillMp3, MissingFilesAndALockedMp3TagTxt) {
     FillMp3Tag(song, song, false, line);
     CloseHandle(held);
     EXPECT_EQ(line, "Written TAG: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
-    EXPECT_EQ(Get(song), kAudio);
+    EXPECT_EQ(GetFile(song), kAudio);
 
     const std::string txt = tree.Path("Music\\Band\\Live\\mp3_tag.txt");
-    Put(txt, "Rock");
+    PutFile(txt, "Rock");
     HANDLE h = CreateFileW(Widen(txt).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     line = "stale";
@@ -146,7 +127,7 @@ TEST_F(FillMp3, MissingFilesAndALockedMp3TagTxt) {
         EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"" + txt + "\". ", 0), 0u);
     }
     CloseHandle(h);
-    EXPECT_EQ(Get(song), kAudio);  // nothing written
+    EXPECT_EQ(GetFile(song), kAudio);  // nothing written
     EXPECT_TRUE(line.empty());
 }
 

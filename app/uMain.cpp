@@ -165,6 +165,10 @@ const Event kEvents[] = {
     {&TfrMain::Button6, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button6Click(); }},
     {&TfrMain::BitBtn6, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn6Click(); }},
     {&TfrMain::BitBtn7, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn7Click(); }},
+    {&TfrMain::BitBtn2, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn2Click(); }},
+    {&TfrMain::BitBtn3, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn3Click(); }},
+    {&TfrMain::Edit1, ControlEvent::DblClick, [](TfrMain& f, EventArgs&) { f.BitBtn2Click(); }},
+    {&TfrMain::Edit3, ControlEvent::DblClick, [](TfrMain& f, EventArgs&) { f.BitBtn3Click(); }},
     {&TfrMain::BitBtn1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn1Click(); }},
     {&TfrMain::Button4, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button4Click(); }},
 };

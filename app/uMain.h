@@ -89,6 +89,10 @@ public:
     void CreateTargetFolders();
     bool RunInProgress() const { return runInProgress_; }
 
+    // Folder buttons (chooser/)
+    void BitBtn2Click();
+    void BitBtn3Click();
+
     // Command batches (commands/)
     void ExpandCommands(const std::string& templatePath, const std::string& file1,
                         const std::string& file2);

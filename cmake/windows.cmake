@@ -10,6 +10,8 @@ add_library(kolvar_win STATIC
   platform/file_source.cpp
   platform/file_stream.cpp
   platform/date_text.cpp
+  platform/input_box.cpp
+  platform/file_widgets.cpp
   media/exif_file.cpp
   media/id3v2_file.cpp
   media/mp3_tag_fill.cpp
@@ -23,6 +25,8 @@ add_library(kolvar_win STATIC
   transfer/exif_date.cpp
   commands/expand_commands.cpp
   commands/batch_buttons.cpp
+  chooser/fvybersoub_2.cpp
+  chooser/folder_buttons.cpp
 )
 target_link_libraries(kolvar_win PUBLIC kolvar_core comctl32 shell32 gdi32 user32)
 
@@ -35,6 +39,7 @@ target_link_options(kolvar_probe PRIVATE -municode)
 
 add_executable(gui_tests
   tests/platform/upper_case_test.cpp
+  tests/platform/input_box_test.cpp
   tests/app/gui_fixture.cpp
   tests/app/main_window_test.cpp
   tests/app/app_message_test.cpp
@@ -42,6 +47,7 @@ add_executable(gui_tests
   tests/transfer/transfer_run_test.cpp
   tests/app/list_tools_test.cpp
   tests/commands/batch_test.cpp
+  tests/chooser/chooser_test.cpp
   tests/media/exif_file_test.cpp
   tests/media/id3v2_file_test.cpp
   tests/media/mp3_tag_fill_test.cpp

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/input_box.h"
 #include "platform/message_loop.h"
 #include "platform/text.h"
 
@@ -39,6 +40,10 @@ public:
         if (buttons == MsgButtons::Ok) return MsgResult::Ok;
         return r == IDYES ? MsgResult::Yes : MsgResult::No;
     }
+    bool InputQuery(const std::string& caption, const std::string& prompt,
+                    std::string& value) override {
+        return ShowInputBox(caption, prompt, value);
+    }
 };
 
 RealDialogs g_real;
@@ -68,4 +73,7 @@ bool Confirm(const std::string& text) {
 bool AskWarningYesNo(const std::string& text) {
     return TheDialogs().Ask(MsgKind::Warning, "Warning", text, MsgButtons::YesNo) ==
            MsgResult::Yes;
+}
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+    return TheDialogs().InputQuery(caption, prompt, value);
 }

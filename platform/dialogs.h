@@ -1,5 +1,5 @@
 #pragma once
-// The dialogs seam: message boxes. The program uses the real boxes; tests
+// The dialogs seam: message boxes and the input box. The program uses the real boxes; tests
 // install a scripted Dialogs that records each question and answers it.
 #include <string>
 
@@ -12,6 +12,9 @@ public:
     virtual ~Dialogs() = default;
     virtual MsgResult Ask(MsgKind kind, const std::string& title, const std::string& text,
                                  MsgButtons buttons) = 0;
+    // The input box: value comes back as edited; false when it was cancelled.
+    virtual bool InputQuery(const std::string& caption, const std::string& prompt,
+                            std::string& value) = 0;
 };
 
 Dialogs& TheDialogs();
@@ -26,5 +29,6 @@ void ShowPlainMessage(const std::string& text);
 void ShowError(const std::string& text);
 bool Confirm(const std::string& text);              // "Confirm", Yes and No
 bool AskWarningYesNo(const std::string& text);      // "Warning", Yes and No
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
 
 extern const char* const kApplicationTitle;

@@ -17,12 +17,14 @@ const wchar_t* const kDefaultFontFace = L"MS Sans Serif";
 
 namespace {
 
+// Never destroyed: forms kept until the program ends leave it in their destructors.
 std::vector<TForm*>& FormsList() {
-    static std::vector<TForm*> forms;
-    return forms;
+    static auto* forms = new std::vector<TForm*>;
+    return *forms;
 }
 
-bool IsListBox(const TControl& c) { return c.def && c.def->kind == ControlKind::ListBox; }
+bool IsListKind(ControlKind kind) { return kind == ControlKind::ListBox || kind == ControlKind::DirectoryList; }
+bool IsListBox(const TControl& c) { return c.def && IsListKind(c.def->kind); }
 
 std::wstring GetTextW(HWND h) {
     int n = GetWindowTextLengthW(h);
@@ -84,6 +86,10 @@ std::vector<std::string>& TControl::Rows() const {
     return reinterpret_cast<TForm::ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->rows;
 }
 
+std::vector<int>& TControl::Levels() const {
+    return reinterpret_cast<TForm::ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->levels;
+}
+
 bool& TControl::Held() const {
     return reinterpret_cast<TForm::ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->held;
 }
@@ -95,12 +101,32 @@ int TControl::Count() const {
 void TControl::Clear() {
     SendMessageW(hwnd, LB_RESETCONTENT, 0, 0);
     Rows().clear();
+    Levels().clear();
 }
 
 void TControl::Add(const std::string& row) {
     LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, 0);
     if (r == LB_ERR || r == LB_ERRSPACE) throw Exception("The list cannot take another row");
     Rows().push_back(row);
+}
+
+void TControl::AddIndented(const std::string& row, int level) {
+    auto& levels = Levels();
+    levels.resize(Rows().size(), 0);
+    Add(row);
+    levels.push_back(level);
+}
+
+int TControl::Level(int index) const {
+    const auto& levels = Levels();
+    return index >= 0 && static_cast<std::size_t>(index) < levels.size() ? levels[static_cast<std::size_t>(index)] : 0;
+}
+
+void TControl::SetItemIndex(int index) {
+    if (GetWindowLongPtrW(hwnd, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL))
+        SendMessageW(hwnd, LB_SETCARETINDEX, index, FALSE);
+    else
+        SendMessageW(hwnd, LB_SETCURSEL, index, 0);
 }
 
 std::string TControl::Item(int index) const {
@@ -155,6 +181,13 @@ void TControl::EndUpdate() {
 
 void TControl::Repaint() { UpdateWindow(hwnd); }
 
+void TControl::ClearChoices() { SendMessageW(hwnd, CB_RESETCONTENT, 0, 0); }
+void TControl::AddChoice(const std::string& text) {
+    SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+}
+int TControl::ChoiceIndex() const { return static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0)); }
+void TControl::SetChoiceIndex(int index) { SendMessageW(hwnd, CB_SETCURSEL, index, 0); }
+
 void TControl::SetRange(int min, int max) { SendMessageW(hwnd, PBM_SETRANGE32, min, max); }
 void TControl::SetPosition(int position) { SendMessageW(hwnd, PBM_SETPOS, position, 0); }
 int TControl::Position() const { return static_cast<int>(SendMessageW(hwnd, PBM_GETPOS, 0, 0)); }
@@ -188,17 +221,37 @@ void TForm::SetCaption(const std::string& caption) { SetWindowTextW(hwnd, Widen(
 void TForm::Show() { ShowWindow(hwnd, SW_SHOW); UpdateWindow(hwnd); }
 void TForm::Close() { PostMessageW(hwnd, WM_CLOSE, 0, 0); }
 
-void TForm::ShowModal() {
+int TForm::ShowModal() {
     HWND owner = GetWindow(hwnd, GW_OWNER);
     if (owner) EnableWindow(owner, FALSE);
+    modalResult_ = mrNone;
+    modalDone_ = false;
+    inModal_ = true;
     Show();
     SetForegroundWindow(hwnd);
-    const bool never = false;
-    RunModalLoop(hwnd, never);  // until the form's window is gone
-    if (owner) {
-        EnableWindow(owner, TRUE);
-        SetActiveWindow(owner);
-    }
+    RunModalLoop(hwnd, modalDone_);  // until a modal result is set or the window is gone
+    inModal_ = false;
+    // The owner first, so that it is the window activated when this one hides.
+    if (owner) EnableWindow(owner, TRUE);
+    if (hwnd) ShowWindow(hwnd, SW_HIDE);
+    if (owner) SetActiveWindow(owner);
+    if (modalResult_ == mrNone) modalResult_ = mrCancel;
+    return modalResult_;
+}
+
+void TForm::SetModalResult(int result) {
+    modalResult_ = result;
+    if (result != mrNone) modalDone_ = true;
+}
+
+void TForm::SetActiveControl(const TControl& control) {
+    lastFocus_ = control.hwnd;
+    if (IsWindowVisible(hwnd) && GetActiveWindow() == hwnd) ::SetFocus(control.hwnd);
+}
+
+HWND TForm::MainFormWindow() {
+    const auto& forms = FormsList();
+    return forms.empty() ? nullptr : forms.front()->hwnd;
 }
 
 RECT TForm::OuterBounds() const {
@@ -340,7 +393,10 @@ TControl TForm::CreateControl(const ControlDef& d) {
             cls = L"COMBOBOX"; style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL; break;
         case ControlKind::CheckBox: cls = L"BUTTON"; style |= BS_AUTOCHECKBOX; break;
         case ControlKind::RadioButton: cls = L"BUTTON"; style |= BS_AUTORADIOBUTTON; break;
+        case ControlKind::DropDownList:
+            cls = L"COMBOBOX"; style |= CBS_DROPDOWNLIST | WS_VSCROLL; break;
         case ControlKind::ListBox:
+        case ControlKind::DirectoryList:
             cls = L"LISTBOX";
             style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_OWNERDRAWFIXED |
                      ((d.flags & cfMultiSelect) ? LBS_EXTENDEDSEL : 0);
@@ -349,6 +405,8 @@ TControl TForm::CreateControl(const ControlDef& d) {
         case ControlKind::Button:
         case ControlKind::CloseButton:
             cls = L"BUTTON"; style |= coloured ? BS_OWNERDRAW : BS_PUSHBUTTON; break;
+        case ControlKind::DefaultButton:
+            cls = L"BUTTON"; style |= coloured ? BS_OWNERDRAW : BS_DEFPUSHBUTTON; break;
         case ControlKind::GlyphButton: cls = L"BUTTON"; style |= BS_PUSHBUTTON | BS_BITMAP; break;
         case ControlKind::FlatButton: cls = L"BUTTON"; style |= BS_PUSHBUTTON | BS_FLAT; break;
         case ControlKind::ProgressBar: cls = PROGRESS_CLASSW; break;
@@ -361,7 +419,8 @@ TControl TForm::CreateControl(const ControlDef& d) {
     lastKind_ = d.kind;
 
     int height = d.height;
-    if (d.kind == ControlKind::ComboBox) height = d.height + d.dropDownCount * 13;
+    if (d.kind == ControlKind::ComboBox || d.kind == ControlKind::DropDownList)
+        height = d.height + (d.dropDownCount ? d.dropDownCount : 8) * 13;
     HWND h = CreateWindowExW(ex, cls, Widen(d.text ? d.text : "").c_str(), style, d.left, d.top,
                              d.width, height, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)),
                              GetModuleHandleW(nullptr), nullptr);
@@ -381,7 +440,13 @@ TControl TForm::CreateControl(const ControlDef& d) {
             SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), d.height - 6);
             SetWindowTextW(h, Widen(d.text ? d.text : "").c_str());
             break;
+        case ControlKind::DropDownList:
+            for (const char* item : d.items) c.AddChoice(item);
+            SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), d.height - 6);
+            if (!d.items.empty()) c.SetChoiceIndex(0);
+            break;
         case ControlKind::ListBox:
+        case ControlKind::DirectoryList:
             if (d.itemHeight) SendMessageW(h, LB_SETITEMHEIGHT, 0, d.itemHeight);
             break;
         case ControlKind::CheckBox:
@@ -405,16 +470,29 @@ TControl TForm::CreateControl(const ControlDef& d) {
 
 void TForm::OnControlEvent(HWND, ControlEvent, EventArgs&) {}
 
-void TForm::RaiseEvent(HWND control, ControlEvent event, EventArgs& args) {
-    // A failure that no handler catches is shown in the error box, and the
-    // program goes on.
+namespace {
+
+// A failure that no handler catches is shown in the error box, and the
+// program goes on.
+template <class Handler>
+void Guarded(Handler&& handle) {
     try {
-        OnControlEvent(control, event, args);
+        handle();
     } catch (const Exception& e) {
         ShowError(e.what());
     } catch (const std::exception& e) {
         ShowError(e.what());
     }
+}
+
+}  // namespace
+
+void TForm::RaiseEvent(HWND control, ControlEvent event, EventArgs& args) {
+    Guarded([&] { OnControlEvent(control, event, args); });
+}
+
+void TForm::PreviewKey(EventArgs& args) {
+    Guarded([&] { OnFormKeyDown(args); });
 }
 
 LRESULT CALLBACK TForm::StaticWndProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -438,12 +516,12 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             const int code = HIWORD(wParam);
             const ControlKind kind = defs_[ctl]->kind;
             EventArgs args;
-            if (kind == ControlKind::ListBox) {
+            if (IsListKind(kind)) {
                 if (code == LBN_SELCHANGE) RaiseEvent(ctl, ControlEvent::Click, args);
                 else if (code == LBN_DBLCLK) RaiseEvent(ctl, ControlEvent::DblClick, args);
             } else if (kind == ControlKind::Edit || kind == ControlKind::Memo) {
                 if (code == EN_CHANGE) RaiseEvent(ctl, ControlEvent::Change, args);
-            } else if (kind == ControlKind::ComboBox) {
+            } else if (kind == ControlKind::ComboBox || kind == ControlKind::DropDownList) {
                 if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)
                     RaiseEvent(ctl, ControlEvent::Change, args);
             } else if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
@@ -533,6 +611,10 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             hwnd = nullptr;  // closed: the form may outlive its window
             return DefWindowProcW(window, msg, wParam, lParam);
         }
+        case WM_CLOSE:
+            if (!inModal_) break;
+            if (modalResult_ == mrNone) SetModalResult(mrCancel);  // hidden by ShowModal
+            return 0;
         case WM_DESTROY:
             OnClosed();
             return 0;
@@ -572,6 +654,15 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
             args.shift = GetKeyState(VK_SHIFT) < 0;
             args.ctrl = GetKeyState(VK_CONTROL) < 0;
             args.alt = GetKeyState(VK_MENU) < 0;
+            if (form->KeyPreview) {
+                form->PreviewKey(args);
+                if (key == 0) {
+                    // Swallowed: the character that TranslateMessage queued for it goes too.
+                    MSG typed;
+                    PeekMessageW(&typed, h, WM_CHAR, WM_CHAR, PM_REMOVE);
+                    return 0;
+                }
+            }
             form->RaiseEvent(ctl, ControlEvent::KeyDown, args);
             if (key == 0) return 0;
             wParam = key;
@@ -581,7 +672,7 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
         case LB_GETTEXT: {
             // The rows live here, not in the control: readers such as screen
             // readers still ask the control for them.
-            if (kind != ControlKind::ListBox) break;
+            if (!IsListKind(kind)) break;
             if (wParam >= hook->rows.size()) return LB_ERR;
             const std::wstring text = Widen(hook->rows[wParam]);
             if (msg == LB_GETTEXT)
@@ -597,9 +688,22 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
     return CallWindowProcW(old, h, msg, wParam, lParam);
 }
 
-// Classic subclassing: comctl32's SetWindowSubclass keeps its data in a
-// window property, and under Wine every property lookup is a server call,
-// which made each list message cost about 100 us.
+namespace {
+
+// A small closed folder, 13 x 9, its left edge at x and centred on y.
+void DrawFolder(HDC dc, int x, int y) {
+    HBRUSH yellow = CreateSolidBrush(RGB(255, 224, 96));
+    HGDIOBJ oldBrush = SelectObject(dc, yellow);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    Rectangle(dc, x, y - 3, x + 13, y + 5);
+    Rectangle(dc, x, y - 5, x + 6, y - 2);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(yellow);
+}
+
+}  // namespace
+
 void TForm::DrawListRow(const DRAWITEMSTRUCT& di) {
     RECT rc = di.rcItem;
     if (di.itemAction == ODA_FOCUS || di.itemID == static_cast<UINT>(-1)) {
@@ -618,6 +722,12 @@ void TForm::DrawListRow(const DRAWITEMSTRUCT& di) {
         const std::wstring text = Widen(hook->rows[di.itemID]);
         RECT tr = rc;
         tr.left += 2;
+        if (defs_[di.hwndItem]->kind == ControlKind::DirectoryList) {
+            const int level = di.itemID < hook->levels.size() ? hook->levels[di.itemID] : 0;
+            tr.left += level * 8;
+            DrawFolder(di.hDC, tr.left, (rc.top + rc.bottom) / 2);
+            tr.left += 17;
+        }
         DrawTextW(di.hDC, text.c_str(), static_cast<int>(text.size()), &tr,
                   DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
     }
@@ -625,6 +735,9 @@ void TForm::DrawListRow(const DRAWITEMSTRUCT& di) {
     if (di.itemState & ODS_FOCUS) DrawFocusRect(di.hDC, &rc);
 }
 
+// Classic subclassing: comctl32's SetWindowSubclass keeps its data in a
+// window property, and under Wine every property lookup is a server call,
+// which made each list message cost about 100 us.
 void TForm::HookControl(HWND h, HWND target) {
     hooks_.push_back(ControlHook{this, nullptr, target});
     ControlHook& hook = hooks_.back();

@@ -12,8 +12,14 @@
 
 enum class ControlKind {
     Label, Edit, ComboBox, CheckBox, RadioButton, ListBox,
-    Button, GlyphButton, FlatButton, CloseButton, ProgressBar, Memo
+    Button, GlyphButton, FlatButton, CloseButton, ProgressBar, Memo,
+    DropDownList,   // a drop-down list that cannot be typed into
+    DirectoryList,  // a list box whose rows are indented folders
+    DefaultButton   // the push button that Enter means
 };
+
+// How a modal form was closed.
+constexpr int mrNone = 0, mrOk = 1, mrCancel = 2;
 
 // Colours as the layout names them (COLORREF is 0x00BBGGRR).
 constexpr COLORREF kDefaultColor = CLR_INVALID;
@@ -98,9 +104,18 @@ public:
     int ItemIndex() const;
     int TopIndex() const;
     void SetTopIndex(int index);
+    void AddIndented(const std::string& row, int level);  // a directory list's row
+    int Level(int index) const;
+    void SetItemIndex(int index);  // the caret row; the selected row of a single-selection list
     void BeginUpdate();  // no repaint while rows are added
     void EndUpdate();
     void Repaint();      // paints what is invalid now, without waiting for the queue
+
+    // Drop-down list
+    void ClearChoices();
+    void AddChoice(const std::string& text);
+    int ChoiceIndex() const;  // -1 for none
+    void SetChoiceIndex(int index);
 
     // Progress bar
     void SetRange(int min, int max);
@@ -110,6 +125,7 @@ public:
 
 private:
     std::vector<std::string>& Rows() const;
+    std::vector<int>& Levels() const;
     bool& Held() const;
 };
 
@@ -136,8 +152,18 @@ public:
     void Close();
     RECT OuterBounds() const;
     void SetOuterBounds(int left, int top, int width, int height);
-    // Shows the form with its owner disabled until the form is closed.
-    void ShowModal();
+    // Shows the form with its owner disabled until it is closed or given a
+    // modal result; returns that result (mrCancel when it was closed). The
+    // window is hidden afterwards, not destroyed.
+    int ShowModal();
+    void SetModalResult(int result);
+    int ModalResult() const { return modalResult_; }
+    // The key handler of the form sees every key before its controls do.
+    bool KeyPreview = false;
+    // Gives the focus to control now or, while the form is hidden, when it is shown.
+    void SetActiveControl(const TControl& control);
+    // The window of the application's first form (the main window), or none.
+    static HWND MainFormWindow();
     // The hourglass over every form until it is turned off again.
     static void SetBusyCursor(bool busy);
     static bool BusyCursor();
@@ -153,6 +179,8 @@ protected:
                            int clientWidth, int clientHeight, FontSpec defaultFont, HWND owner);
     TControl CreateControl(const ControlDef& def);
     virtual void OnControlEvent(HWND control, ControlEvent event, EventArgs& args);
+    // With KeyPreview: a key-down for any control; key set to 0 swallows it.
+    virtual void OnFormKeyDown(EventArgs&) {}
     virtual void OnResize() {}
     virtual void OnClosed() {}
     virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -171,17 +199,22 @@ private:
         // text changes in place instead of by a removal and an insertion,
         // which move every row behind it.
         std::vector<std::string> rows;
+        std::vector<int> levels;  // a directory list's indentation per row
         bool held = false;  // drawing held by BeginUpdate
     };
     void DrawListRow(const DRAWITEMSTRUCT& di);
     std::deque<ControlHook> hooks_;
     void RaiseEvent(HWND control, ControlEvent event, EventArgs& args);
+    void PreviewKey(EventArgs& args);
     HFONT FontFor(const FontSpec& wanted);
     void AddHint(HWND control, const char* hint);
     void AutoSizeLabel(TControl& label);
     friend class TControl;
 
     bool owned_;
+    int modalResult_ = mrNone;
+    bool inModal_ = false;
+    bool modalDone_ = false;
     int nextId_ = 100;
     ControlKind lastKind_ = ControlKind::Label;
     HWND tooltip_ = nullptr;

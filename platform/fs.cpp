@@ -74,6 +74,10 @@ bool CreateDir(const std::string& path) {
     return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
 }
 
+bool RemoveDir(const std::string& path) {
+    return RemoveDirectoryW(Widen(path).c_str()) != 0;
+}
+
 bool RenameFile(const std::string& from, const std::string& to) {
     return MoveFileW(Widen(from).c_str(), Widen(to).c_str()) != 0;
 }

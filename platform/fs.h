@@ -38,6 +38,8 @@ bool DirectoryExists(const std::string& path);
 // Size of an existing file from its directory entry (no open); false when missing.
 bool FileSizeOf(const std::string& path, std::uint64_t& size);
 bool CreateDir(const std::string& path);
+// Only an empty directory goes.
+bool RemoveDir(const std::string& path);
 // MoveFileW: works across volumes, never replaces an existing destination.
 bool RenameFile(const std::string& from, const std::string& to);
 bool DeleteFileAt(const std::string& path);

@@ -115,6 +115,16 @@ TEST_F(EscapeHook, OtherKeysPassUnchanged) {
     EXPECT_EQ(keys[0], static_cast<WPARAM>('Q'));
 }
 
+HWND g_box = nullptr;
+
+void CALLBACK PressEscapeInBox(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_box = GetActiveWindow();
+    HWND ok = GetDlgItem(g_box, IDOK);
+    PostMessageW(ok ? ok : g_box, WM_KEYDOWN, VK_ESCAPE, 0);  // rewritten to Space
+    PostMessageW(ok ? ok : g_box, WM_KEYUP, VK_SPACE, 0);     // a full press of Space: OK
+}
+
 // A real message box runs Windows' own loop; its messages reach the hook too.
 TEST_F(EscapeHook, RealMessageBoxLoopPassesThroughTheHook) {
     SetDialogs(nullptr);
@@ -123,21 +133,14 @@ TEST_F(EscapeHook, RealMessageBoxLoopPassesThroughTheHook) {
         form->AppMessage(m);
         if (m.message == WM_KEYDOWN) seen.push_back({GetAncestor(m.hwnd, GA_ROOT), m.wParam});
     });
-    static HWND box = nullptr;
-    box = nullptr;
-    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        box = GetActiveWindow();
-        HWND ok = GetDlgItem(box, IDOK);
-        PostMessageW(ok ? ok : box, WM_KEYDOWN, VK_ESCAPE, 0);  // rewritten to Space
-        PostMessageW(ok ? ok : box, WM_KEYUP, VK_SPACE, 0);     // a full press of Space: OK
-    });
+    g_box = nullptr;
+    SetTimer(nullptr, 0, 200, PressEscapeInBox);
     ShowInformation("A real box");
     SetDialogs(&dialogs);
-    ASSERT_NE(box, nullptr);
+    ASSERT_NE(g_box, nullptr);
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back().second, static_cast<WPARAM>(VK_SPACE));
-    EXPECT_EQ(seen.back().first, box);
+    EXPECT_EQ(seen.back().first, g_box);
 }
 
 }  // namespace

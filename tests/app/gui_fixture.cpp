@@ -20,6 +20,17 @@ MsgResult ScriptedDialogs::Ask(MsgKind kind, const std::string& title,
     return r;
 }
 
+bool ScriptedDialogs::InputQuery(const std::string& caption, const std::string& prompt,
+                                 std::string& value) {
+    inputs.push_back({caption, prompt, value});
+    if (inputAnswers.empty()) return false;
+    std::optional<std::string> answer = inputAnswers.front();
+    inputAnswers.pop_front();
+    if (!answer) return false;
+    value = *answer;
+    return true;
+}
+
 namespace {
 
 void RemoveTree(const std::wstring& dir) {

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,15 +23,24 @@ struct DialogCall {
     MsgButtons buttons;
 };
 
-// Records every box and answers from a script (No, or OK, once it runs out).
+struct InputCall {
+    std::string caption, prompt, value;
+};
+
+// Records every box and answers from a script (No, or OK, once it runs out);
+// input boxes take the next entry of inputAnswers (none: cancelled).
 class ScriptedDialogs : public Dialogs {
 public:
     std::vector<DialogCall> calls;
     std::deque<MsgResult> answers;
     std::function<void()> whileOpen;  // runs inside a box, as its own loop would
+    std::vector<InputCall> inputs;
+    std::deque<std::optional<std::string>> inputAnswers;
 
     MsgResult Ask(MsgKind kind, const std::string& title, const std::string& text,
                          MsgButtons buttons) override;
+    bool InputQuery(const std::string& caption, const std::string& prompt,
+                    std::string& value) override;
 };
 
 struct ShellCall {

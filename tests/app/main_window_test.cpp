@@ -114,14 +114,23 @@ std::string HintOf(HWND tooltip, HWND owner, HWND control) {
     return Narrow(buf);
 }
 
+struct TooltipSearch {
+    HWND owner, found;
+};
+
+// The tooltip window of the form (controls may have tooltips of their own).
+BOOL CALLBACK FindTooltip(HWND h, LPARAM p) {
+    auto* search = reinterpret_cast<TooltipSearch*>(p);
+    wchar_t cls[64];
+    GetClassNameW(h, cls, 64);
+    if (std::wstring(cls) == TOOLTIPS_CLASSW && GetWindow(h, GW_OWNER) == search->owner) search->found = h;
+    return TRUE;
+}
+
 TEST_F(MainWindow, HintsAreTooltips) {
-    HWND tooltip = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM p) {
-        wchar_t cls[64];
-        GetClassNameW(h, cls, 64);
-        if (std::wstring(cls) == TOOLTIPS_CLASSW) *reinterpret_cast<HWND*>(p) = h;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&tooltip));
+    TooltipSearch search{form->hwnd, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&search));
+    HWND tooltip = search.found;
     ASSERT_NE(tooltip, nullptr);
     EXPECT_EQ(HintOf(tooltip, form->hwnd, form->Button1.hwnd), "List files in the directory");
     EXPECT_EQ(HintOf(tooltip, form->hwnd, form->ListBox1.hwnd),

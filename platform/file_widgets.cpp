@@ -1,0 +1,183 @@
+#include "platform/file_widgets.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/errors.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+
+namespace {
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+    const std::wstring wa = Widen(a), wb = Widen(b);
+    const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.c_str(),
+                                 static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()));
+    return r == CSTR_LESS_THAN || (r == CSTR_EQUAL && a < b);
+}
+
+std::string Join(const std::string& dir, const std::string& name) {
+    return !dir.empty() && dir.back() == '\\' ? dir + name : dir + "\\" + name;
+}
+
+std::string TrimBlanks(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+std::vector<std::string> PathLevels(const std::string& directory) {
+    std::vector<std::string> levels;
+    std::size_t rest = 0;
+    if (directory.rfind("\\\\", 0) == 0) {
+        // \\server\share\ is one level
+        std::size_t end = directory.find('\\', 2);
+        if (end != std::string::npos) end = directory.find('\\', end + 1);
+        levels.push_back(end == std::string::npos ? directory + "\\" : directory.substr(0, end + 1));
+        rest = end == std::string::npos ? directory.size() : end + 1;
+    } else if (directory.size() >= 2 && directory[1] == ':') {
+        levels.push_back(directory.substr(0, 2) + "\\");
+        rest = std::min<std::size_t>(3, directory.size());
+    }
+    while (rest < directory.size()) {
+        std::size_t end = directory.find('\\', rest);
+        if (end == std::string::npos) end = directory.size();
+        if (end > rest) levels.push_back(directory.substr(rest, end - rest));
+        rest = end + 1;
+    }
+    return levels;
+}
+
+char DriveOf(const std::string& path) {
+    if (path.size() < 2 || path[1] != ':') return 0;
+    const char c = path[0];
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::vector<std::string> MatchingFiles(const std::string& directory, const std::string& masks) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= masks.size()) {
+        std::size_t end = masks.find(';', start);
+        if (end == std::string::npos) end = masks.size();
+        const std::string mask = TrimBlanks(masks.substr(start, end - start));
+        start = end + 1;
+        if (mask.empty()) continue;
+        DirEnumerator found(Join(directory, mask));
+        DirEntry e;
+        while (found.Next(e))
+            if (!e.IsDirectory()) names.push_back(e.name);
+    }
+    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
+// ---------------------------------------------------------------- DirectoryList
+
+void DirectoryList::SetDirectory(const std::string& dir) {
+    if (!SetCurrentDir(dir)) throw EInOutError("Cannot enter the directory " + dir);
+    directory_ = GetCurrentDir();
+    Update();
+}
+
+void DirectoryList::SetDrive(char letter) { SetDirectory(std::string(1, letter) + ":"); }
+
+void DirectoryList::OpenRow(int row) {
+    if (row < 0 || row >= Count()) return;
+    const std::size_t r = static_cast<std::size_t>(row);
+    if (r >= levels_.size()) {
+        SetDirectory(Join(directory_, Item(row)));
+        return;
+    }
+    std::string path = levels_[0];
+    for (std::size_t i = 1; i <= r; ++i) path = Join(path, levels_[i]);
+    SetDirectory(path);
+}
+
+void DirectoryList::Update() {
+    levels_ = PathLevels(directory_);
+    std::vector<std::string> subdirs;
+    DirEnumerator found(Join(directory_, "*"));
+    DirEntry e;
+    while (found.Next(e))
+        if (e.IsDirectory() && e.name != "." && e.name != "..") subdirs.push_back(e.name);
+    std::sort(subdirs.begin(), subdirs.end(), LessIgnoringCase);
+    BeginUpdate();
+    Clear();
+    for (std::size_t i = 0; i < levels_.size(); ++i) AddIndented(levels_[i], static_cast<int>(i));
+    for (const std::string& name : subdirs) AddIndented(name, static_cast<int>(levels_.size()));
+    if (!levels_.empty()) SetItemIndex(static_cast<int>(levels_.size()) - 1);
+    EndUpdate();
+    if (OnChange) OnChange();
+}
+
+// ---------------------------------------------------------------- DriveSelector
+
+void DriveSelector::Fill() {
+    ClearChoices();
+    letters_.clear();
+    wchar_t drives[512];
+    const DWORD n = GetLogicalDriveStringsW(511, drives);
+    if (n == 0 || n > 511) return;
+    // No "insert a disk" box for an empty drive.
+    const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    for (const wchar_t* d = drives; *d; d += wcslen(d) + 1) {
+        const std::string root = Narrow(d);
+        const char letter = DriveOf(root);
+        if (!letter) continue;
+        std::string row = std::string(1, letter) + ":";
+        wchar_t volume[MAX_PATH + 1] = L"";
+        if (GetDriveTypeW(d) != DRIVE_REMOVABLE &&
+            GetVolumeInformationW(d, volume, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
+            volume[0])
+            row += " [" + Narrow(volume) + "]";
+        AddChoice(row);
+        letters_ += letter;
+    }
+    SetErrorMode(oldMode);
+}
+
+char DriveSelector::Drive() const {
+    const int i = ChoiceIndex();
+    return i >= 0 && static_cast<std::size_t>(i) < letters_.size() ? letters_[static_cast<std::size_t>(i)] : 0;
+}
+
+void DriveSelector::SetDrive(char letter) {
+    const std::size_t i = letter ? letters_.find(letter) : std::string::npos;
+    SetChoiceIndex(i == std::string::npos ? -1 : static_cast<int>(i));
+}
+
+void DriveSelector::Changed() {
+    const char letter = Drive();
+    if (!DirList || !letter || letter == DirList->Drive()) return;
+    try {
+        DirList->SetDrive(letter);
+    } catch (...) {
+        SetDrive(DirList->Drive());
+        throw;
+    }
+}
+
+// ---------------------------------------------------------------- FileList
+
+void FileList::SetMask(const std::string& mask) {
+    mask_ = mask;
+    Update();
+}
+
+void FileList::SetDirectory(const std::string& dir) {
+    directory_ = dir;
+    Update();
+}
+
+void FileList::Update() {
+    BeginUpdate();
+    Clear();
+    if (!directory_.empty())
+        for (const std::string& name : MatchingFiles(directory_, mask_)) Add(name);
+    EndUpdate();
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The file-system widgets of a directory chooser, each over one control of
+// its form: a drive selector, a directory list that moves the process's
+// current directory with it, and a file list filtered by wildcard masks.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/forms.h"
+
+// "C:\a\b" gives "C:\", "a", "b"; "\\server\share\a" gives "\\server\share\", "a".
+std::vector<std::string> PathLevels(const std::string& directory);
+// The lower-case drive letter of a path, 0 when it has none.
+char DriveOf(const std::string& path);
+// The names of the files (not directories) in directory that match at least
+// one of the masks separated by ";" (blanks around each ignored), under the
+// platform's wildcard rules; sorted without regard to case, each once.
+std::vector<std::string> MatchingFiles(const std::string& directory, const std::string& masks);
+
+// Over a directory-list control: the levels of the path, then the
+// subdirectories of the directory, indented one level more.
+class DirectoryList : public TControl {
+public:
+    std::function<void()> OnChange;  // after every move and every re-reading
+
+    const std::string& Directory() const { return directory_; }
+    char Drive() const { return DriveOf(directory_); }
+    // Enters dir; the process's current directory moves there and the list
+    // shows it. EInOutError when it cannot be entered (nothing changes then).
+    void SetDirectory(const std::string& dir);
+    // Enters the drive's current directory.
+    void SetDrive(char letter);
+    // Opens the row's directory: a level of the path or a subdirectory.
+    void OpenRow(int row);
+    // Reads the directory's subdirectories again.
+    void Update();
+
+private:
+    std::string directory_;
+    std::vector<std::string> levels_;
+};
+
+// Over a drop-down list: the drives, each with its volume name.
+class DriveSelector : public TControl {
+public:
+    DirectoryList* DirList = nullptr;  // moved when the user chooses a drive
+
+    void Fill();
+    char Drive() const;
+    void SetDrive(char letter);  // selects the drive; nothing moves
+    // The user chose a drive: the linked list enters it. When it cannot, the
+    // selector shows the list's drive again and the failure goes on.
+    void Changed();
+
+private:
+    std::string letters_;  // one letter per row
+};
+
+// Over a list box: the files of a directory that match a mask.
+class FileList : public TControl {
+public:
+    const std::string& Mask() const { return mask_; }
+    void SetMask(const std::string& mask);
+    const std::string& Directory() const { return directory_; }
+    void SetDirectory(const std::string& dir);
+    void Update();
+
+private:
+    std::string mask_ = "*.*";
+    std::string directory_;
+};

@@ -10,11 +10,35 @@
 
 namespace {
 
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-    const std::wstring wa = Widen(a), wb = Widen(b);
-    const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.c_str(),
-                                 static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()));
-    return r == CSTR_LESS_THAN || (r == CSTR_EQUAL && a < b);
+// Sorts names as the user's locale orders them, case ignored, ties in byte
+// order. One sort key per name: comparing keys is far cheaper than asking the
+// locale for every comparison.
+void SortIgnoringCase(std::vector<std::string>& names) {
+    struct Keyed {
+        std::string key;
+        std::string* name;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(names.size());
+    std::vector<char> buffer;
+    for (std::string& name : names) {
+        const std::wstring wide = Widen(name);
+        const int len = static_cast<int>(wide.size());
+        const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide.c_str(), len,
+                                      nullptr, 0);
+        buffer.resize(static_cast<std::size_t>(size > 0 ? size : 0));
+        const int got = size > 0 ? LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide.c_str(),
+                                                len, reinterpret_cast<LPWSTR>(buffer.data()), size)
+                                 : 0;
+        keyed.push_back({std::string(buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0)), &name});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.key != b.key ? a.key < b.key : *a.name < *b.name;
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (Keyed& k : keyed) sorted.push_back(std::move(*k.name));
+    names = std::move(sorted);
 }
 
 std::string Join(const std::string& dir, const std::string& name) {
@@ -71,7 +95,7 @@ std::vector<std::string> MatchingFiles(const std::string& directory, const std::
         while (found.Next(e))
             if (!e.IsDirectory()) names.push_back(e.name);
     }
-    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    SortIgnoringCase(names);
     names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
@@ -105,7 +129,7 @@ void DirectoryList::Update() {
     DirEntry e;
     while (found.Next(e))
         if (e.IsDirectory() && e.name != "." && e.name != "..") subdirs.push_back(e.name);
-    std::sort(subdirs.begin(), subdirs.end(), LessIgnoringCase);
+    SortIgnoringCase(subdirs);
     BeginUpdate();
     Clear();
     for (std::size_t i = 0; i < levels_.size(); ++i) AddIndented(levels_[i], static_cast<int>(i));
@@ -170,6 +194,10 @@ void FileList::SetMask(const std::string& mask) {
 }
 
 void FileList::SetDirectory(const std::string& dir) {
+    // The same directory again is no change; Update reads it afresh.
+    if (!directory_.empty() && CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Widen(dir).c_str(), -1,
+                                              Widen(directory_).c_str(), -1) == CSTR_EQUAL)
+        return;
     directory_ = dir;
     Update();
 }

@@ -55,10 +55,8 @@ int wmain(int argc, wchar_t** argv) {
 
     Tvybersoubform form;
     t = Now();
-    form.Edit1.SetText("*.*");
-    form.DirectoryOutline1.SetDirectory(dir);
-    form.DriveComboBox1.SetDrive(DriveOf(dir));
-    form.FileListBox1.SetDirectory(dir);
+    SetCurrentDirectoryW(argv[1]);
+    form.OpenAtCurrentDir("*.*");
     const double opening = Now() - t;
     const int allRows = form.FileListBox1.Count();
 

@@ -151,19 +151,25 @@ void Tvybersoubform::OnControlEvent(HWND control, ControlEvent event, EventArgs&
     else if (control == BitBtn1.hwnd && click) SetModalResult(mrCancel);
 }
 
+void Tvybersoubform::OpenAtCurrentDir(const std::string& mask) {
+    // Setting the text it already has is no change: an empty mask keeps the
+    // file list's design mask.
+    if (Edit1.Text() != mask) Edit1.SetText(mask);
+    const std::string current = GetCurrentDir();
+    DirectoryOutline1.SetDirectory(current);
+    DriveComboBox1.SetDrive(DriveOf(current));
+    // Moving the list has just filled the file list there; a large directory
+    // is not read a second time.
+    if (FileListBox1.Directory() != DirectoryOutline1.Directory()) FileListBox1.SetDirectory(current);
+}
+
 void ChooseDirectory(std::string& mask, std::string& directory) {
     try {
         directory = GetCurrentDir();
         Choosers().push_back(std::make_unique<Tvybersoubform>());
         Tvybersoubform& f = *Choosers().back();
         vybersoubform = &f;
-        // Setting the text it already has is no change: an empty mask keeps
-        // the file list's design mask.
-        if (f.Edit1.Text() != mask) f.Edit1.SetText(mask);
-        const std::string current = GetCurrentDir();
-        f.DirectoryOutline1.SetDirectory(current);
-        f.DriveComboBox1.SetDrive(DriveOf(current));
-        f.FileListBox1.SetDirectory(current);
+        f.OpenAtCurrentDir(mask);
         if (f.ShowModal() == mrOk) {
             directory = f.DirectoryOutline1.Directory();
             SetCurrentDir(directory);

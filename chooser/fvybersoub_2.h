@@ -17,6 +17,9 @@ public:
     FileList FileListBox1;
 
     void FormCreate();
+    // Before showing: the filter set to mask, every list at the process's
+    // current directory. Throws EInOutError when that cannot be entered.
+    void OpenAtCurrentDir(const std::string& mask);
     void DirectoryOutline1Change();
     void Edit1Change();
     void FilterComboBox1Change() {}

@@ -194,10 +194,6 @@ void FileList::SetMask(const std::string& mask) {
 }
 
 void FileList::SetDirectory(const std::string& dir) {
-    // The same directory again is no change; Update reads it afresh.
-    if (!directory_.empty() && CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Widen(dir).c_str(), -1,
-                                              Widen(directory_).c_str(), -1) == CSTR_EQUAL)
-        return;
     directory_ = dir;
     Update();
 }

@@ -62,7 +62,7 @@ public:
     const std::string& Mask() const { return mask_; }
     void SetMask(const std::string& mask);
     const std::string& Directory() const { return directory_; }
-    void SetDirectory(const std::string& dir);  // the shown one again reads nothing
+    void SetDirectory(const std::string& dir);
     void Update();
 
 private:

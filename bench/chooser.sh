@@ -5,9 +5,8 @@
 # Usage: bench/chooser.sh   (builds what it needs; the directory is kept in build/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/common.sh
-scripts/build.sh >/dev/null
-cmake --build "build/win-$KOLVAR_TEST_ARCH" -j2 --target chooser_bench >/dev/null
+source bench/lib.sh
+bench_build chooser_bench
 
 dir="$BUILD/bench-flat"
 if [ ! -f "$dir/.done" ]; then
@@ -26,19 +25,17 @@ open(os.path.join(root, ".done"), "w").close()
 PY
 fi
 
-KOLVAR_OWN_DISPLAY=1 scripts/wine-session.sh start
-trap 'scripts/wine-session.sh stop' EXIT
-export DISPLAY="$(cat "$BUILD/display")"
+bench_wine_session
 winpath="Z:${dir//\//\\}"
 
+out="$BUILD/chooser-bench.out"
 # Three rounds; the best of each figure counts (the first warms the caches).
 for round in 1 2 3; do
   "$WINE" "build/win-$KOLVAR_TEST_ARCH/chooser_bench.exe" "$winpath" | tr -d '\r'
-done >"$BUILD/chooser-bench.out"
-grep -m1 '^entries' "$BUILD/chooser-bench.out"
-best() { awk -v k="$1" '$1 == k && (m == "" || $2 < m) { m = $2 } END { print m }' "$BUILD/chooser-bench.out"; }
-bare=$(best bare_count); matching=$(best matching); opening=$(best opening)
-filter=$(best filter); all=$(best select_all)
+done >"$out"
+grep -m1 '^entries' "$out"
+bare=$(best bare_count "$out"); matching=$(best matching "$out"); opening=$(best opening "$out")
+filter=$(best filter "$out"); all=$(best select_all "$out")
 start=$(date +%s.%N)
 "$WINE" cmd /c dir /b "$winpath" >/dev/null
 dir_time=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }')

@@ -9,18 +9,12 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/clock.h"
 #include "chooser/fvybersoub_2.h"
 #include "platform/file_widgets.h"
 #include "platform/text.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 long long BareCount(const std::wstring& dir) {
     long long entries = 0;

@@ -5,9 +5,8 @@
 # Usage: bench/exif-dates.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/common.sh
-scripts/build.sh >/dev/null
-cmake --build "build/win-$KOLVAR_TEST_ARCH" -j2 --target exif_bench >/dev/null
+source bench/lib.sh
+bench_build exif_bench
 
 dir="$BUILD/bench-exif"
 if [ ! -f "$dir/.done" ]; then
@@ -64,8 +63,7 @@ open(os.path.join(d, ".done"), "w").close()
 PY
 fi
 
-KOLVAR_OWN_DISPLAY=1 scripts/wine-session.sh start
-trap 'scripts/wine-session.sh stop' EXIT
+bench_wine_session
 winpath="Z:${dir//\//\\}"
 for round in 1 2 3; do
   "$WINE" "build/win-$KOLVAR_TEST_ARCH/exif_bench.exe" "$winpath" | tr -d '\r'

@@ -4,9 +4,8 @@
 # Usage: bench/list-files.sh   (builds what it needs; the tree is kept in build/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/common.sh
-scripts/build.sh >/dev/null
-cmake --build "build/win-$KOLVAR_TEST_ARCH" -j2 --target list_bench >/dev/null
+source bench/lib.sh
+bench_build list_bench
 
 tree="$BUILD/bench-tree"
 if [ ! -f "$tree/.done" ]; then
@@ -25,18 +24,16 @@ open(os.path.join(root, ".done"), "w").close()
 PY
 fi
 
-KOLVAR_OWN_DISPLAY=1 scripts/wine-session.sh start
-trap 'scripts/wine-session.sh stop' EXIT
-export DISPLAY="$(cat "$BUILD/display")"
+bench_wine_session
 winpath="Z:${tree//\//\\}"
 
+out="$BUILD/list-bench.out"
 # Three rounds; the best of each figure counts (the first warms the caches).
 for round in 1 2 3; do
   "$WINE" "build/win-$KOLVAR_TEST_ARCH/list_bench.exe" "$winpath" | tr -d '\r'
-done >"$BUILD/list-bench.out"
-grep -m2 -E '^(files|counts:)' "$BUILD/list-bench.out"
-best() { awk -v k="$1" '$1 == k && (m == "" || $2 < m) { m = $2 } END { print m }' "$BUILD/list-bench.out"; }
-bare=$(best bare_walk); listing=$(best listing); counts=$(best counts_line)
+done >"$out"
+grep -m2 -E '^(files|counts:)' "$out"
+bare=$(best bare_walk "$out"); listing=$(best listing "$out"); counts=$(best counts_line "$out")
 start=$(date +%s.%N)
 "$WINE" cmd /c dir /s /b /a-d "$winpath" >/dev/null
 dir_time=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }')

@@ -8,17 +8,11 @@
 #include <string>
 
 #include "app/uMain.h"
+#include "bench/clock.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 long long BareWalk(const std::wstring& dir) {
     long long files = 0;

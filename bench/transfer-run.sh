@@ -8,9 +8,8 @@
 # Usage: bench/transfer-run.sh   (trees are kept in build/, copies removed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/common.sh
-scripts/build.sh >/dev/null
-cmake --build "build/win-$KOLVAR_TEST_ARCH" -j2 --target transfer_bench >/dev/null
+source bench/lib.sh
+bench_build transfer_bench
 exe="build/win-$KOLVAR_TEST_ARCH/transfer_bench.exe"
 
 make_trees() {
@@ -48,9 +47,7 @@ PY
 }
 make_trees
 
-KOLVAR_OWN_DISPLAY=1 scripts/wine-session.sh start
-trap 'scripts/wine-session.sh stop' EXIT
-export DISPLAY="$(cat "$BUILD/display")"
+bench_wine_session
 win() { local p; p="Z:${1//\//\\}"; echo "$p"; }
 seconds() { awk -v s="$1" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }'; }
 field() { awk -v k="$1" '$1 == k { print $2 }' "$2"; }

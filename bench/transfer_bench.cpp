@@ -9,19 +9,9 @@
 #include <string>
 
 #include "app/uMain.h"
+#include "bench/clock.h"
 #include "platform/message_loop.h"
 #include "platform/text.h"
-
-namespace {
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {

@@ -22,6 +22,7 @@ bool IsSearchedSubdir(const DirEntry& e) {
 // List Files: fills the list with every matching file below the input directory.
 void TfrMain::Button1Click() {
     if (runInProgress_) return;  // a run's pump does not refill its list
+    BusyScope busy;
     ListBox1.Clear();
     SetBusyCursor(true);
     try {

@@ -79,9 +79,13 @@ void TfrMain::ListBox1DblClick() {
     const int current = ListBox1.ItemIndex();
     if (current < 0 || current >= ListBox1.Count()) return;
     const std::string row = ListBox1.Item(current);
+    // The row is looked up as a name, never as a pattern: '?' stands in a row
+    // for a letter Windows-1250 cannot hold, and would match another file.
+    if (row.find_first_of("?*<>\"") != std::string::npos) return;
     DirEnumerator found(row, true);
     DirEntry entry;
     if (!found.Next(entry)) return;
+    BusyScope busy;
     TfrFileInfo dialog(hwnd);
     frFileInfo = &dialog;
     struct Release {

@@ -1,5 +1,6 @@
 #include "app/search_rules.h"
 
+#include "transfer/name_transforms.h"
 #include "transfer/text_ops.h"
 
 SearchPattern PatternForMask(const std::string& mask) {
@@ -24,7 +25,7 @@ bool RowMatches(const std::string& comparisonText, const std::string& substring)
 
 std::string DirectoryEditText(const std::string& text, const std::string& baseDir,
                               bool fullPaths, bool bareDriveAllowed) {
-    if (!fullPaths) return Str_replace_all(text, baseDir, "", 0);
+    if (!fullPaths) return WithoutLeadingDir(text, baseDir);
     if (Occurs(":\\", text)) return text;
     if (bareDriveAllowed && text.size() >= 2 && text[1] == ':') return text;
     return baseDir + text;

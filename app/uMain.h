@@ -113,13 +113,19 @@ private:
     void ApplyEditRule(TControl& edit, bool bareDriveAllowed);
     bool applyingEditRule_ = false;
 
-    enum class RowOutcome { Transferred, InPlace, Missing, NotTransferred };
+    enum class RowOutcome { Transferred, TransferredUntagged, InPlace, Missing, NotTransferred };
     void TransferRun();
     void RunRows();
     RowOutcome TransferRow(const TransferOptions& o);
     void UpdateRow(int i, RowOutcome outcome, const TransferOptions& o);
     void RunWithFlag(bool& flag);
     bool runInProgress_ = false;
+};
+
+// Unticks a check box when the scope ends, however it ends.
+struct UntickOnExit {
+    TControl& box;
+    ~UntickOnExit() { box.SetChecked(false); }
 };
 
 extern TfrMain* frMain;

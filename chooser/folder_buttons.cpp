@@ -8,6 +8,7 @@ namespace {
 void ChooseInto(TfrMain& form, TControl& edit) {
     // A chooser moves the current directory, which a run resolves its rows against.
     if (form.RunInProgress()) return;
+    TForm::BusyScope busy;  // a close request cancels the chooser and waits for it
     std::string mask = form.Edit2.Text();
     std::string directory;
     ChooseDirectory(mask, directory);

@@ -10,11 +10,15 @@
 // batch files are saved reach the default error box.
 void TfrMain::Button6Click() {
     if (RunInProgress()) return;
+    BusyScope busy;
     Batch.clear();
-    CheckBox_Command.SetChecked(true);
-    Button2Click();
-    CheckBox_Command.SetChecked(false);
-    if (!BatchReady) return;
+    {
+        CheckBox_Command.SetChecked(true);
+        UntickOnExit untick{CheckBox_Command};
+        Button2Click();
+    }
+    // A run stopped by closing the window writes and asks nothing more.
+    if (!BatchReady || CloseRequested()) return;
     if (Edit1.Text() == Edit3.Text() &&
         !AskWarningYesNo("Source and output directory is the same!\rThis function will not work in this way\rContinue anyway"))
         return;

@@ -3,6 +3,8 @@
 
 // Reads (readOnly) or fills and writes the tag of tagFile, the values taken
 // from namePath and the nearest mp3_tag.txt; line gets the report, empty
-// when the file is not handled. A mp3_tag.txt that cannot be opened raises
+// when the file is not handled. False when a tag was to be written and was
+// not (the file is no MPEG audio, or could not be rewritten): the line then
+// begins "Tag not written: ". A mp3_tag.txt that cannot be opened raises
 // EFOpenError, with nothing written.
-void FillMp3Tag(const std::string& tagFile, const std::string& namePath, bool readOnly, std::string& line);
+bool FillMp3Tag(const std::string& tagFile, const std::string& namePath, bool readOnly, std::string& line);

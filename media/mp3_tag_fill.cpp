@@ -9,13 +9,16 @@
 
 namespace {
 
-// ISO base media files (MP4, M4A, MOV, 3GP) keep absolute offsets in their
-// sample tables; a tag put in front of them would break them.
-bool IsIsoMediaFile(const std::string& path) {
+// Only MPEG audio gets a tag in front: a file that starts with a tag, or
+// with a frame header (eleven set sync bits). Any other file with "mp" in its
+// extension (a bitmap, an MP4, a temporary file) would no longer open.
+bool IsMpegAudio(const std::string& path) {
     try {
         FileSource file(path);
-        char box[4];
-        return file.ReadAt(4, box, 4) == 4 && std::memcmp(box, "ftyp", 4) == 0;
+        unsigned char head[3] = {};
+        const std::size_t got = file.ReadAt(0, head, 3);
+        if (got == 3 && std::memcmp(head, "ID3", 3) == 0) return true;
+        return got >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0;
     } catch (const Exception&) {
         return false;
     }
@@ -35,15 +38,14 @@ std::string LoadText(const std::string& path) {
 
 }  // namespace
 
-void FillMp3Tag(const std::string& tagFile, const std::string& namePath, bool readOnly, std::string& line) {
+bool FillMp3Tag(const std::string& tagFile, const std::string& namePath, bool readOnly, std::string& line) {
     line.clear();
-    if (PathExtension(tagFile).find("mp") == std::string::npos) return;
-    if (!readOnly && IsIsoMediaFile(tagFile)) return;
+    if (PathExtension(tagFile).find("mp") == std::string::npos) return true;
     TID3v2 tag;
     tag.ReadTag(tagFile);
     if (readOnly) {
         line = ReportLine("Read TAG: ", tag);
-        return;
+        return true;
     }
     FillTagFromPath(tag, namePath);
     const auto candidates = Mp3TagCandidates(namePath);
@@ -51,6 +53,7 @@ void FillMp3Tag(const std::string& tagFile, const std::string& namePath, bool re
     if (!FileExists(found)) found = candidates[1];
     if (!FileExists(found)) found = candidates[2];
     if (FileExists(found)) ApplyMp3TagRows(tag, LoadText(found));
-    tag.WriteTag(tagFile);
-    line = ReportLine("Written TAG: ", tag);
+    const bool written = IsMpegAudio(tagFile) && tag.WriteTag(tagFile);
+    line = ReportLine(written ? "Written TAG: " : "Tag not written: ", tag);
+    return written;
 }

@@ -11,11 +11,21 @@ const char* const kApplicationTitle = "Kolvar_files";
 namespace {
 
 HHOOK g_filterHook = nullptr;
+bool g_yesNoBox = false;  // the innermost open box asks Yes or No
 
 // A message box runs Windows' own loop; this hook hands its messages to the
-// application hook as well, so Escape is treated alike everywhere.
+// application hook as well, so Escape is treated alike everywhere. In a
+// Yes/No box, which has no Cancel for Windows to map Escape to, Escape
+// answers No and goes no further.
 LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
-    if (code >= 0 && lParam) CallApplicationHook(*reinterpret_cast<MSG*>(lParam));
+    if (code >= 0 && lParam) {
+        MSG& msg = *reinterpret_cast<MSG*>(lParam);
+        if (g_yesNoBox && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && msg.hwnd) {
+            PostMessageW(GetAncestor(msg.hwnd, GA_ROOT), WM_COMMAND, IDNO, 0);
+            return TRUE;
+        }
+        CallApplicationHook(msg);
+    }
     return CallNextHookEx(g_filterHook, code, wParam, lParam);
 }
 
@@ -32,11 +42,14 @@ public:
             case MsgKind::Plain: break;
         }
         HHOOK outer = g_filterHook;
+        const bool outerYesNo = g_yesNoBox;
         g_filterHook = SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+        g_yesNoBox = buttons == MsgButtons::YesNo;
         int r = MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(title).c_str(),
                             flags | MB_TASKMODAL);
         if (g_filterHook) UnhookWindowsHookEx(g_filterHook);
         g_filterHook = outer;
+        g_yesNoBox = outerYesNo;
         if (buttons == MsgButtons::Ok) return MsgResult::Ok;
         return r == IDYES ? MsgResult::Yes : MsgResult::No;
     }

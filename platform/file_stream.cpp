@@ -27,15 +27,42 @@ std::size_t InputFile::Read(void* buffer, std::size_t n) {
     return got;
 }
 
-OutputFile::OutputFile(const std::string& path) {
-    // Windows refuses to empty a read-only file; Wine run by root would not.
+namespace {
+
+// Windows refuses to empty or replace a read-only file; Wine run by root would not.
+void RefuseReadOnly(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         throw EFCreateError("Cannot create file " + path);
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+HANDLE CreateForWriting(const std::string& path, DWORD disposition) {
+    return CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+}  // namespace
+
+OutputFile::OutputFile(const std::string& path) : path_(path) {
+    RefuseReadOnly(path);
+    HANDLE h = CreateForWriting(path, CREATE_ALWAYS);
     if (h == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file " + path);
     handle_ = h;
+}
+
+OutputFile::OutputFile(const std::string& path, Beside) {
+    RefuseReadOnly(path);
+    for (int n = 1; n <= 1000; ++n) {
+        path_ = path + ".~" + std::to_string(n);
+        HANDLE h = CreateForWriting(path_, CREATE_NEW);
+        if (h != INVALID_HANDLE_VALUE) {
+            handle_ = h;
+            return;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    throw EFCreateError("Cannot create file " + path);
 }
 
 OutputFile::~OutputFile() {
@@ -47,6 +74,10 @@ void OutputFile::Write(const void* data, std::size_t n) {
     if (!WriteFile(static_cast<HANDLE>(handle_), data, static_cast<DWORD>(n), &written, nullptr) ||
         written != n)
         throw EWriteError("Stream write error");
+}
+
+void OutputFile::Flush() {
+    if (!FlushFileBuffers(static_cast<HANDLE>(handle_))) throw EWriteError("Stream write error");
 }
 
 void OutputFile::Close() {

@@ -25,15 +25,23 @@ private:
 class OutputFile {
 public:
     explicit OutputFile(const std::string& path);  // EFCreateError
+    // A new file beside path, that is to replace it: created under a name
+    // that no entry has yet (never following or emptying another entry);
+    // Path() tells the name. EFCreateError also when path is read-only.
+    struct Beside {};
+    OutputFile(const std::string& path, Beside);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
+    const std::string& Path() const { return path_; }
     void Write(const void* data, std::size_t n);  // EWriteError, also for a short write
+    void Flush();                                 // EWriteError when the data cannot be kept
     void Close();                                 // EWriteError when closing fails
     void Abandon();                               // closes, whatever happens
 
 private:
     void* handle_;
+    std::string path_;
 };
 
 // The file at path created or emptied and filled with bytes; one that

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <tuple>
 
@@ -22,6 +23,10 @@ std::vector<TForm*>& FormsList() {
     static auto* forms = new std::vector<TForm*>;
     return *forms;
 }
+
+int busyDepth = 0;                   // handlers at work, nested ones included
+std::vector<HWND> closesKept;        // forms to close when the last handler returns
+std::vector<TForm*> modalForms;      // forms in ShowModal, innermost last
 
 bool IsListKind(ControlKind kind) { return kind == ControlKind::ListBox || kind == ControlKind::DirectoryList; }
 bool IsListBox(const TControl& c) { return c.def && IsListKind(c.def->kind); }
@@ -206,6 +211,7 @@ TForm::TForm(bool ownedByApplication) : owned_(ownedByApplication) {
 
 TForm::~TForm() {
     if (owned_) std::erase(FormsList(), this);
+    std::erase(modalForms, this);
     if (hwnd) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         DestroyWindow(hwnd);
@@ -221,6 +227,25 @@ void TForm::SetCaption(const std::string& caption) { SetWindowTextW(hwnd, Widen(
 void TForm::Show() { ShowWindow(hwnd, SW_SHOW); UpdateWindow(hwnd); }
 void TForm::Close() { PostMessageW(hwnd, WM_CLOSE, 0, 0); }
 
+TForm::BusyScope::BusyScope() { ++busyDepth; }
+
+TForm::BusyScope::~BusyScope() {
+    if (--busyDepth > 0) return;
+    std::vector<HWND> closes;
+    closes.swap(closesKept);
+    for (HWND h : closes)
+        if (IsWindow(h)) PostMessageW(h, WM_CLOSE, 0, 0);
+}
+
+bool TForm::CloseRequested() { return !closesKept.empty(); }
+
+void TForm::DeferClose() {
+    if (std::find(closesKept.begin(), closesKept.end(), hwnd) == closesKept.end())
+        closesKept.push_back(hwnd);
+    if (Tag == 999) Tag = 555;
+    for (TForm* modal : modalForms) modal->SetModalResult(mrCancel);
+}
+
 int TForm::ShowModal() {
     HWND owner = GetWindow(hwnd, GW_OWNER);
     if (owner) EnableWindow(owner, FALSE);
@@ -229,7 +254,9 @@ int TForm::ShowModal() {
     inModal_ = true;
     Show();
     SetForegroundWindow(hwnd);
+    modalForms.push_back(this);
     RunModalLoop(hwnd, modalDone_);  // until a modal result is set or the window is gone
+    std::erase(modalForms, this);
     inModal_ = false;
     // The owner first, so that it is the window activated when this one hides.
     if (owner) EnableWindow(owner, TRUE);
@@ -488,10 +515,12 @@ void Guarded(Handler&& handle) {
 }  // namespace
 
 void TForm::RaiseEvent(HWND control, ControlEvent event, EventArgs& args) {
+    BusyScope busy;
     Guarded([&] { OnControlEvent(control, event, args); });
 }
 
 void TForm::PreviewKey(EventArgs& args) {
+    BusyScope busy;
     Guarded([&] { OnFormKeyDown(args); });
 }
 
@@ -612,9 +641,15 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return DefWindowProcW(window, msg, wParam, lParam);
         }
         case WM_CLOSE:
-            if (!inModal_) break;
-            if (modalResult_ == mrNone) SetModalResult(mrCancel);  // hidden by ShowModal
-            return 0;
+            if (inModal_) {
+                if (modalResult_ == mrNone) SetModalResult(mrCancel);  // hidden by ShowModal
+                return 0;
+            }
+            if (busyDepth > 0) {
+                DeferClose();
+                return 0;
+            }
+            break;
         case WM_DESTROY:
             OnClosed();
             return 0;

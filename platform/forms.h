@@ -171,6 +171,21 @@ public:
     // The forms owned by the application, first created first.
     static const std::vector<TForm*>& ApplicationForms();
 
+    // Held by every handler while it works. A close request that arrives
+    // meanwhile (the Close button, the close box, Alt+F4) does not destroy
+    // the window under the handler: it stops a run as a confirmed Escape
+    // does (Tag 999 becomes 555), cancels the modal forms, and the window
+    // closes when the last handler has returned.
+    class BusyScope {
+    public:
+        BusyScope();
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+    };
+    // A close request is waiting for the handlers to return.
+    static bool CloseRequested();
+
 protected:
     // Outer bounds; a dialog frame takes its client size instead and is owned by owner.
     void CreateFrame(const wchar_t* className, const std::string& caption, int left, int top,
@@ -211,6 +226,7 @@ private:
     void AutoSizeLabel(TControl& label);
     friend class TControl;
 
+    void DeferClose();
     bool owned_;
     int modalResult_ = mrNone;
     bool inModal_ = false;

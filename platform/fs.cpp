@@ -84,6 +84,10 @@ bool RenameFile(const std::string& from, const std::string& to) {
 
 bool DeleteFileAt(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
 
+bool ReplaceFileWith(const std::string& from, const std::string& to) {
+    return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 std::string GetCurrentDir() {
     DWORD n = GetCurrentDirectoryW(0, nullptr);
     std::wstring w(n, L'\0');

@@ -43,5 +43,8 @@ bool RemoveDir(const std::string& path);
 // MoveFileW: works across volumes, never replaces an existing destination.
 bool RenameFile(const std::string& from, const std::string& to);
 bool DeleteFileAt(const std::string& path);
+// MoveFileExW with MOVEFILE_REPLACE_EXISTING: the file at to is replaced by
+// from in one step; on failure both stay as they were.
+bool ReplaceFileWith(const std::string& from, const std::string& to);
 std::string GetCurrentDir();
 bool SetCurrentDir(const std::string& dir);

@@ -17,8 +17,11 @@ std::string Prefix(const TransferOptions& o) {
     return Trim(o.OutputDir).empty() ? std::string() : o.OutputDir + "\\";
 }
 
+// The rest of the path after the first InputDir + "\\", empty when there is none.
+// A folder further down that bears the input directory's name stays in it.
 std::string BelowInputDir(const TransferOptions& o, const std::string& sourcePath) {
-    return Str_field(sourcePath, o.InputDir + "\\", 2);
+    const std::size_t p = sourcePath.find(o.InputDir + "\\");
+    return p == std::string::npos ? std::string() : sourcePath.substr(p + o.InputDir.size() + 1);
 }
 
 }  // namespace
@@ -64,10 +67,15 @@ std::string CzRule(const TransferOptions& o, const std::string& targetPath,
     std::string m = o.OutputDir + "\\" + FileNameOf(sourcePath);
     if (o.ReplaceInNames) m = ReplaceText(m, o.CharsToReplace, o.NewChars, false);
     // A file that would land straight in the output directory stays where it is.
-    if (target == m) target = ReplaceText(target, o.OutputDir, o.InputDir, true);
+    // Only the leading output directory is swapped: a file name that holds
+    // the same letters keeps them.
+    if (target == m)
+        target = StartsWith(target, o.OutputDir + "\\")
+                     ? o.InputDir + target.substr(o.OutputDir.size())
+                     : ReplaceText(target, o.OutputDir, o.InputDir, true);
     const std::string inputPrefix = o.InputDir + "\\";
     const bool belowInput = StartsWith(target, inputPrefix);
-    const std::string r = CzechToAscii(belowInput ? Str_field(target, inputPrefix, 2) : target);
+    const std::string r = CzechToAscii(belowInput ? target.substr(inputPrefix.size()) : target);
     return belowInput ? target.substr(0, inputPrefix.size()) + r : r;
 }
 

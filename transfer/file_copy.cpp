@@ -6,31 +6,53 @@
 #include "platform/fs.h"
 
 namespace {
+
 constexpr std::size_t kCopyBuffer = 1 << 20;
+
+// Everything of in into out; EReadError when the source ends before its size.
+void Pour(InputFile& in, OutputFile& out) {
+    static const std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
+    std::uint64_t left = in.Size();
+    while (left > 0) {
+        const std::size_t want = left < kCopyBuffer ? static_cast<std::size_t>(left) : kCopyBuffer;
+        const std::size_t got = in.Read(buffer.get(), want);
+        if (got == 0) throw EReadError("Stream read error");
+        out.Write(buffer.get(), got);
+        left -= got;
+    }
 }
+
+}  // namespace
 
 // One pass from the source's stream into the destination's. A copy that
 // fails part-way removes what it wrote, so no short file passes for a copy.
+// A destination that exists is replaced only by a complete copy: the copy
+// goes into a new file beside it, which then takes its place in one step, so
+// a failure (a full disk, a read error) leaves the old file as it was.
 void TfrMain::CopyFileContents(const std::string& source, const std::string& destination) {
     if (source == destination) return;
     InputFile in(source);
-    static const std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
-    {
+    if (!FileExists(destination)) {
         OutputFile out(destination);
         try {
-            std::uint64_t left = in.Size();
-            while (left > 0) {
-                const std::size_t want = left < kCopyBuffer ? static_cast<std::size_t>(left) : kCopyBuffer;
-                const std::size_t got = in.Read(buffer.get(), want);
-                if (got == 0) throw EReadError("Stream read error");
-                out.Write(buffer.get(), got);
-                left -= got;
-            }
+            Pour(in, out);
             out.Close();
         } catch (const Exception&) {
             out.Abandon();
             DeleteFileAt(destination);
             throw;
         }
+        return;
+    }
+    OutputFile out(destination, OutputFile::Beside{});
+    try {
+        Pour(in, out);
+        out.Flush();
+        out.Close();
+        if (!ReplaceFileWith(out.Path(), destination)) throw EFCreateError("Cannot create file " + destination);
+    } catch (const Exception&) {
+        out.Abandon();
+        DeleteFileAt(out.Path());
+        throw;
     }
 }

@@ -2,13 +2,20 @@
 
 #include "transfer/text_ops.h"
 
+std::string WithoutLeadingDir(const std::string& path, const std::string& dir) {
+    if (dir.empty() || path.compare(0, dir.size(), dir) != 0) return path;
+    const bool whole = dir.back() == '\\' || path.size() == dir.size() || path[dir.size()] == '\\';
+    return whole ? path.substr(dir.size()) : path;
+}
+
 std::string StripBaseDir(const std::string& path, const std::string& baseDir) {
-    return Str_replace_all(path, baseDir + "\\", "", 0);
+    const std::string prefix = baseDir + "\\";
+    return path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
 }
 
 std::string FlattenFolderNames(const std::string& path, const std::string& baseDir,
                                const std::string& delimiter) {
-    std::string n = Str_replace_all(path, baseDir, "", 100);
+    std::string n = WithoutLeadingDir(path, baseDir);
     if (!n.empty() && n[0] == '\\') n = Str_cut_at_char(n, '\\', true);
     n = Str_replace_all(n, "\\", delimiter, 0);
     return Str_replace_all(n, "/", delimiter, 0);
@@ -21,9 +28,11 @@ std::string DecodeFolderNames(const std::string& name, const std::string& dirsDe
 std::string ReplaceCharsInTarget(const std::string& destination, const std::string& outputDir,
                                  const std::string& charsToReplace, const std::string& newChars) {
     const std::string prefix = outputDir + "\\";
+    // Everything after the output directory is changed, also past a folder
+    // that bears the output directory's name again.
     if (destination.compare(0, prefix.size(), prefix) == 0)
         return destination.substr(0, prefix.size()) +
-               ReplaceText(Str_field(destination, prefix, 2), charsToReplace, newChars, false);
+               ReplaceText(destination.substr(prefix.size()), charsToReplace, newChars, false);
     return ReplaceText(destination, charsToReplace, newChars, false);
 }
 

@@ -89,6 +89,7 @@ void TfrMain::Button2Click() {
     if (runInProgress_) return;
     runInProgress_ = true;
     ClearOnExit running{runInProgress_};
+    BusyScope busy;  // a close request waits for the end of the run
     try {
         TransferRun();
     } catch (const Exception& e) {
@@ -96,6 +97,10 @@ void TfrMain::Button2Click() {
         // stays where it stopped and BatchReady stays false.
         SetBusyCursor(false);
         ShowWarning(FailureText(e));
+    } catch (const std::exception&) {
+        // Any other failure (a text too long, memory) stops it the same way.
+        SetBusyCursor(false);
+        ShowWarning(FailureText(Exception("")));
     }
 }
 
@@ -122,8 +127,8 @@ void TfrMain::Button7Click() {
     MojeMemo.SetText("");
     Batch.clear();
     CheckBox_rename.SetChecked(true);
+    UntickOnExit untick{CheckBox_rename};  // a hidden tick left behind would rename on the next Copy
     Button2Click();
-    CheckBox_rename.SetChecked(false);
 }
 
 void TfrMain::TransferRun() {
@@ -215,19 +220,21 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
     } else {
         CopyFileContents(SourcePath, TargetPath);
     }
-    if (o.Mp3Tag) FillMp3Tag(TargetPath, SourcePath, false, line);
+    // A copy without the tag the user asked for stays selected.
+    if (o.Mp3Tag && !FillMp3Tag(TargetPath, SourcePath, false, line)) return RowOutcome::TransferredUntagged;
     return RowOutcome::Transferred;
 }
 
 void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
     switch (outcome) {
     case RowOutcome::Transferred:
+    case RowOutcome::TransferredUntagged:
         if (RelativePaths) {
             SourcePath = StripBaseDir(SourcePath, BaseDir);
             TargetPath = StripBaseDir(TargetPath, BaseDir);
         }
         ListBox1.SetItem(i, SourcePath + " -> " + TargetPath);
-        ListBox1.SetSelected(i, false);
+        ListBox1.SetSelected(i, outcome == RowOutcome::TransferredUntagged);
         break;
     case RowOutcome::InPlace:
         if (RelativePaths) SourcePath = StripBaseDir(SourcePath, BaseDir);

@@ -143,4 +143,25 @@ TEST_F(EscapeHook, RealMessageBoxLoopPassesThroughTheHook) {
     EXPECT_EQ(seen.back().first, g_box);
 }
 
+void CALLBACK PressEscapeOnYes(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_box = GetActiveWindow();
+    HWND yes = GetDlgItem(g_box, IDYES);
+    PostMessageW(yes, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(yes, WM_KEYUP, VK_SPACE, 0);  // would click Yes if Escape became Space
+}
+
+// Escape in a real Yes/No box answers No; it is neither ignored, as Windows
+// does in a box without Cancel, nor turned into Space on the default Yes.
+TEST_F(EscapeHook, EscapeInARealYesNoBoxAnswersNo) {
+    SetDialogs(nullptr);
+    g_box = nullptr;
+    SetTimer(nullptr, 0, 200, PressEscapeOnYes);
+    const bool yes = AskWarningYesNo("Do you really want to DELETE the files?");
+    SetDialogs(&dialogs);
+    ASSERT_NE(g_box, nullptr);
+    EXPECT_FALSE(yes);
+    EXPECT_FALSE(IsWindow(g_box));
+}
+
 }  // namespace

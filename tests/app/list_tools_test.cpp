@@ -216,17 +216,21 @@ TEST_F(ListTools, FileInformationOfTheCurrentRow) {
         }
         EXPECT_TRUE(IsWindowEnabled(form->hwnd));
     }
-    // A vanished file, and a list without rows: no dialog, and the program goes on.
+    // A vanished file, rows with wildcards that another file would match, and
+    // a list without rows: no dialog, and the program goes on.
     DeleteFileW(Widen(tree->Path("in\\short.txt")).c_str());
-    g_seen = {};
-    SetTimer(nullptr, 0, 100, ReadAndClose);
-    form->ListBox1DblClick();
-    form->ListBox1.Clear();
-    form->ListBox1DblClick();
-    Pump();
-    Sleep(150);
-    Pump();
-    EXPECT_FALSE(g_seen.open);
+    for (const char* row : {"in\\short.txt", "in\\A?long file name.text", "in\\A long*", "in\\A long file name.tex?", ""}) {
+        form->ListBox1.Clear();
+        if (*row) form->ListBox1.Add(tree->Path(row));
+        SendMessageW(form->ListBox1.hwnd, LB_SETCARETINDEX, 0, 0);
+        g_seen = {};
+        SetTimer(nullptr, 0, 100, ReadAndClose);
+        form->ListBox1DblClick();
+        Pump();
+        Sleep(150);
+        Pump();
+        EXPECT_FALSE(g_seen.open) << row;
+    }
 }
 
 // The real shell starts Wine's notepad on the list file.

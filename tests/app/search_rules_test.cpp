@@ -41,6 +41,7 @@ TEST(SearchRules, DirectoryEditRule) {
         {"\\photos", true, false, "C:\\work\\photos"},
         {"C:\\work\\photos", false, false, "\\photos"},
         {"C:\\work", false, false, ""},
+        {"C:\\workshop", false, true, "C:\\workshop"},  // the same letters, another folder
         {"D:\\x", false, true, "D:\\x"},
     };
     for (const auto& c : cases)

@@ -406,6 +406,22 @@ TEST_F(Chooser, FolderButtonsWaitWhileARunIsInProgress) {
     EXPECT_EQ(GetCurrentDir(), tree->Root());
 }
 
+// Closing the main window while the chooser is open cancels the chooser;
+// the main window closes once the folder button's handler has returned.
+TEST_F(Chooser, ClosingTheMainWindowCancelsTheChooserFirst) {
+    tree->Dir("a");
+    const std::string before = form->Edit1.Text();
+    OpenForInput([&](Tvybersoubform& f) {
+        DoubleClickRow(f.DirectoryOutline1, RowOf(f.DirectoryOutline1, "a"));
+        PostMessageW(form->hwnd, WM_CLOSE, 0, 0);
+    });
+    EXPECT_FALSE(IsWindowVisible(vybersoubform->hwnd));
+    ASSERT_NE(form->hwnd, nullptr);  // still there while the handler ran
+    EXPECT_EQ(form->Edit1.Text(), before);
+    Pump();
+    EXPECT_EQ(form->hwnd, nullptr);
+}
+
 TEST_F(Chooser, PathLevelsAndMatchingFiles) {
     struct Levels { const char* dir; std::vector<std::string> levels; };
     for (const Levels& l : {Levels{"C:\\", {"C:\\"}}, Levels{"C:\\a\\b c", {"C:\\", "a", "b c"}},

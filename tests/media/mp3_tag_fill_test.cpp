@@ -75,22 +75,32 @@ TEST_F(FillMp3, Mp3TagTxtNearestFolderWins) {
     }
 }
 
-TEST_F(FillMp3, FilesThatAreNotHandled) {
-    struct Case { std::string name, content; bool written; };
+TEST_F(FillMp3, OnlyMpegAudioIsTagged) {
+    // The report line's beginning: none for a file that is not handled.
+    struct Case { std::string name, content, report; };
+    const std::string notWritten = "Tag not written: ";
     const std::vector<Case> cases = {
-        {"song.MP3", kAudio, false},                                   // upper-case extension
-        {"clip.mp4", std::string("\0\0\0\x18" "ftypmp42", 12) + kAudio, false},  // ISO media: never tagged
-        {"voice.m4a", std::string("\0\0\0\x18" "ftypM4A ", 12), false}, // no "mp" at all
-        {"film.mpg", kAudio, true},
-        {"other.mp2", std::string("\0\0\0\x18" "ftyp", 8) + kAudio, false},
+        {"song.MP3", kAudio, ""},                                      // upper-case extension
+        {"voice.m4a", std::string("\0\0\0\x18" "ftypM4A ", 12), ""},    // no "mp" at all
+        {"film.mpg", kAudio, "Written TAG: "},
+        {"tagged.mp3", std::string("ID3\x03\0\0\0\0\0\0", 10) + kAudio, "Written TAG: "},
+        {"clip.mp4", std::string("\0\0\0\x18" "ftypmp42", 12) + kAudio, notWritten},  // ISO media
+        {"movie.mp4", std::string("\0\0\0\x08" "moov", 8) + kAudio, notWritten},
+        {"other.mp2", std::string("\0\0\0\x18" "ftyp", 8) + kAudio, notWritten},
+        {"pic.bmp", std::string("BM\x36\0\0\0\0\0", 8) + kAudio, notWritten},
+        {"pic.xmp", "<x:xmpmeta xmlns:x='adobe:ns:meta/'>", notWritten},
+        {"work.tmp", "\xFF\x1F half a sync", notWritten},
+        {"empty.mp3", "", notWritten},
     };
     for (const auto& c : cases) {
         const std::string path = tree.Path("Music\\" + c.name);
         PutFile(path, c.content);
         std::string line = "stale";
-        FillMp3Tag(path, path, false, line);
-        EXPECT_EQ(line.empty(), !c.written) << c.name;
-        EXPECT_EQ(GetFile(path) == c.content, !c.written) << c.name;
+        const bool ok = FillMp3Tag(path, path, false, line);
+        EXPECT_EQ(line.substr(0, c.report.size()), c.report) << c.name;
+        EXPECT_EQ(line.empty(), c.report.empty()) << c.name;
+        EXPECT_EQ(ok, c.report != notWritten) << c.name;
+        EXPECT_EQ(GetFile(path) == c.content, c.report != "Written TAG: ") << c.name;
     }
     // Read mode still reads an ISO media file with "mp" in its extension.
     std::string line;
@@ -102,16 +112,16 @@ TEST_F(FillMp3, MissingFilesAndALockedMp3TagTxt) {
     std::string line;
     FillMp3Tag(tree.Path("Music\\absent.mp3"), song, true, line);
     EXPECT_EQ(line, "Read TAG: Track: 0, Title: , Artist: , Album: , Genre: ");
-    FillMp3Tag(tree.Path("Music\\absent.mp3"), song, false, line);
-    EXPECT_EQ(line, "Written TAG: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
+    EXPECT_FALSE(FillMp3Tag(tree.Path("Music\\absent.mp3"), song, false, line));
+    EXPECT_EQ(line, "Tag not written: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
     EXPECT_EQ(GetFileAttributesW(Widen(tree.Path("Music\\absent.mp3")).c_str()), INVALID_FILE_ATTRIBUTES);
 
     // A TagFile that another program holds: the line as documented, the file intact.
     HANDLE held = CreateFileW(Widen(song).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    FillMp3Tag(song, song, false, line);
+    EXPECT_FALSE(FillMp3Tag(song, song, false, line));
     CloseHandle(held);
-    EXPECT_EQ(line, "Written TAG: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
+    EXPECT_EQ(line, "Tag not written: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
     EXPECT_EQ(GetFile(song), kAudio);
 
     const std::string txt = tree.Path("Music\\Band\\Live\\mp3_tag.txt");

@@ -39,6 +39,9 @@ TEST(DestinationByMode, EachModeWithItsOptions) {
         // A row outside the input directory keeps its whole path.
         {kUsual, "\\photo", "out", "_", "", false, "c:\\data", "photo\\2010\\a.jpg", "out\\photo\\2010\\a.jpg"},
         {kSubdir, "\\photo", "out", "_", "", false, "c:\\data", "photo\\2010\\a.jpg", "out\\photo_2010_a.jpg"},
+        // A folder further down with the input directory's name stays in the path.
+        {kUsual, "c:\\in", "d:\\out", "_", "", false, "c:\\", "c:\\in\\a\\c:\\in\\b.txt", "d:\\out\\a\\c:\\in\\b.txt"},
+        {kUsual, "in", "out", "_", "", false, "c:\\", "in\\x\\in\\b.txt", "out\\x\\in\\b.txt"},
         // Colons and slashes of a full path in the name.
         {kSubdir, "", "d:\\out", "-", "", false, "c:\\", "c:\\a/b\\c.txt", "d:\\out\\c_-a-b-c.txt"},
         // A blank output directory adds no prefix; its blanks are kept otherwise.
@@ -89,6 +92,18 @@ TEST(TransformedTarget, ReplacementThenCzechRule) {
               "d:\\my out\\s+t\\a+b.txt");
     o.ReplaceInNames = false;
     EXPECT_EQ(TransformedTarget(o, "d:\\my out\\a b.txt", "x"), "d:\\my out\\a b.txt");
+    // A folder or file below that bears the output or input directory's name
+    // again is neither cut off nor renamed.
+    o = Options(kUsual, "in", "out");
+    o.ReplaceInNames = true;
+    EXPECT_EQ(TransformedTarget(o, "out\\in\\sub\\out\\x y.txt", "in\\sub\\out\\x y.txt"),
+              "out\\in\\sub\\out\\x_y.txt");
+    o.ReplaceInNames = false;
+    o.CzRename = true;
+    EXPECT_EQ(TransformedTarget(o, "out\\out.txt", "in\\out.txt"), "in\\out.txt");
+    o.Mode = kUsual;
+    EXPECT_EQ(TransformedTarget(o, "in\\x\\in\\\xC8" "ech.txt", "in\\x\\in\\\xC8" "ech.txt"),
+              "in\\x\\in\\cech.txt");
 }
 
 TEST(PrefixWithDate, DatePartInFrontColonsGone) {

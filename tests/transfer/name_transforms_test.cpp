@@ -6,8 +6,9 @@
 
 namespace {
 
-TEST(StripBaseDir, RemovesEveryBaseDirWithBackslash) {
+TEST(StripBaseDir, RemovesALeadingBaseDirWithBackslash) {
     EXPECT_EQ(StripBaseDir("c:\\work\\out\\a.txt", "c:\\work"), "out\\a.txt");
+    EXPECT_EQ(StripBaseDir("d:\\x\\c:\\work\\a.txt", "c:\\work"), "d:\\x\\c:\\work\\a.txt");
     EXPECT_EQ(StripBaseDir("d:\\other\\a.txt", "c:\\work"), "d:\\other\\a.txt");
     EXPECT_EQ(StripBaseDir("c:\\workshop\\a.txt", "c:\\work"), "c:\\workshop\\a.txt");
     EXPECT_EQ(StripBaseDir("c:\\a.txt", "c:\\"), "c:\\a.txt");  // a drive root never matches
@@ -18,6 +19,7 @@ TEST(FlattenFolderNames, JoinsFoldersWithTheDelimiter) {
     const std::vector<Case> cases = {
         {"c:\\data\\photo\\2010\\img 1.jpg", "c:\\data", "_", "photo_2010_img 1.jpg"},
         {"d:\\x\\y.txt", "c:\\data", "_", "d:_x_y.txt"},
+        {"c:\\database\\y.txt", "c:\\data", "_", "c:_database_y.txt"},  // not below the base
         {"c:\\data\\a/b\\c.txt", "c:\\data", "~", "a~b~c.txt"},
         {"c:\\data\\sub\\f.txt", "c:\\data", "", "subf.txt"},
         {"c:\\data\\sub\\f.txt", "c:\\data", "\\", "sub\\f.txt"},  // delimiter holding "\": one pass

@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "tests/app/gui_fixture.h"
 #include "tests/media/exif_builder.h"
+#include "transfer/text_ops.h"
 
 namespace {
 
@@ -135,6 +136,44 @@ TEST_F(TransferRun, RelativeRowsFallBackToTheirWholePath) {
     EXPECT_EQ(Get("out\\photo\\2010\\a.jpg"), kPhoto);
     EXPECT_EQ(Rows(), std::vector<std::string>{"photo\\2010\\a.jpg -> out\\photo\\2010\\a.jpg"});
     EXPECT_EQ(GetCurrentDir(), tree->Root());
+}
+
+// In relative mode only a whole leading base directory goes: a sibling
+// folder that begins with the same letters keeps its full form and gets the files.
+TEST_F(TransferRun, RelativeModeKeepsASiblingFolderOfTheSameLetters) {
+    tree->Dir("in");
+    Put("in\\a.txt", "a");
+    const std::string sibling = tree->Root() + "shop";
+    ASSERT_TRUE(CreateDirectoryW(Widen(sibling).c_str(), nullptr));
+    form->Edit3.SetText(sibling);
+    form->CheckBox4_rel.SetChecked(true);
+    form->CheckBox4_relClick();
+    EXPECT_EQ(form->Edit3.Text(), sibling);
+    List(P("in"), "*.*");
+    SetMode(TransferMode::IntoRoot);
+    form->Button2Click();
+    EXPECT_EQ(GetFile(sibling + "\\a.txt"), "a");
+    EXPECT_FALSE(DirectoryExists(P("shop")));
+    EXPECT_EQ(Rows(), std::vector<std::string>{"in\\a.txt -> " + sibling + "\\a.txt"});
+    DeleteFileW(Widen(sibling + "\\a.txt").c_str());
+    RemoveDirectoryW(Widen(sibling).c_str());
+}
+
+// A folder below that bears the output directory's name again is kept whole
+// when characters are replaced.
+TEST_F(TransferRun, ReplacingKeepsAFolderNamedLikeTheOutput) {
+    tree->Dir("in");
+    tree->Dir("in\\sub");
+    tree->Dir("in\\sub\\out");
+    Put("in\\sub\\out\\x y.txt", "xy");
+    form->CheckBox4_rel.SetChecked(true);
+    form->CheckBox4_relClick();
+    List(P("in"), "*.*");
+    form->Edit3.SetText("out");
+    form->CheckBox_repl.SetChecked(true);
+    form->Button2Click();
+    EXPECT_EQ(Get("out\\in\\sub\\out\\x_y.txt"), "xy");
+    EXPECT_EQ(Rows(), std::vector<std::string>{"in\\sub\\out\\x y.txt -> out\\in\\sub\\out\\x_y.txt"});
 }
 
 TEST_F(TransferRun, CzRenamesInPlace) {
@@ -371,6 +410,64 @@ TEST_F(TransferRun, EscapeThroughTheQueue) {
     EXPECT_TRUE(form->BatchReady);
 }
 
+// A close request while a run pumps stops the run before its next row, as a
+// confirmed Escape does, asks nothing, and closes the window afterwards.
+TEST_F(TransferRun, ClosingTheWindowStopsTheRunThenCloses) {
+    tree->Dir("in");
+    tree->Dir("out");
+    const std::vector<std::pair<const char*, std::function<void()>>> closes = {
+        {"Close button", [&] { PostMessageW(form->BitBtn1.hwnd, BM_CLICK, 0, 0); }},
+        {"close box, Alt+F4", [&] { PostMessageW(form->hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"close message", [&] { PostMessageW(form->hwnd, WM_CLOSE, 0, 0); }},
+    };
+    for (const auto& [how, postClose] : closes) {
+        SCOPED_TRACE(how);
+        for (int i = 0; i < 8; ++i) Put("in\\f" + std::to_string(i) + ".txt", "x");
+        if (!form->hwnd) {
+            form.reset();
+            form = std::make_unique<TfrMain>();
+            frMain = form.get();
+            form->Show();
+            Pump();
+        }
+        // Delete, closed while the box of the third row is open.
+        Prepare(P("in"), P("in"));
+        const auto rows = Rows();
+        tree->SetAttributes("in\\" + rows[2].substr(rows[2].rfind('\\') + 1), FILE_ATTRIBUTE_READONLY);
+        dialogs.calls.clear();
+        dialogs.answers = {MsgResult::Yes};
+        dialogs.whileOpen = [&] { dialogs.whileOpen = postClose; };  // the second box: Cannot delete
+        form->Button5Click();
+        ASSERT_NE(form->hwnd, nullptr);
+        ASSERT_EQ(Texts().size(), 2u);
+        EXPECT_EQ(Texts()[1], "Cannot delete \r" + rows[2]);
+        for (int i = 0; i < 8; ++i) EXPECT_EQ(FileExists(rows[i]), i >= 2) << rows[i];
+        EXPECT_EQ(form->Tag, 0);
+        EXPECT_FALSE(form->ProgressBar1.Visible());
+        Pump();
+        EXPECT_EQ(form->hwnd, nullptr);
+        MSG quit;
+        EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        tree->SetAttributes("in\\" + rows[2].substr(rows[2].rfind('\\') + 1), FILE_ATTRIBUTE_NORMAL);
+        for (const auto& row : rows) DeleteFileW(Widen(row).c_str());
+    }
+    // Copy, closed before its first row: nothing is copied.
+    form.reset();
+    form = std::make_unique<TfrMain>();
+    frMain = form.get();
+    form->Show();
+    Put("in\\a.txt", "a");
+    Prepare(P("in"), P("out"));
+    PostMessageW(form->hwnd, WM_CLOSE, 0, 0);
+    dialogs.calls.clear();
+    form->Button2Click();
+    EXPECT_TRUE(dialogs.calls.empty());
+    EXPECT_FALSE(Exists("out\\a.txt"));
+    EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\a.txt")});
+    Pump();
+    EXPECT_EQ(form->hwnd, nullptr);
+}
+
 TEST_F(TransferRun, NoSecondRunOrListingFromInsideThePump) {
     tree->Dir("in");
     Put("in\\a.txt", "a");
@@ -473,6 +570,31 @@ TEST_F(TransferRun, Mp3TagsAtTheDestinationOrInPlace) {
         EXPECT_TRUE(form->ListBox1.Selected(0));
         EXPECT_EQ(Get(song) == audio, dry);
     }
+    // Only MPEG audio gets a tag: a bitmap is copied as it is. A tag that
+    // cannot be written (its temporary name is taken) is not reported as
+    // written. Both rows stay selected.
+    tree->Dir("pics");
+    tree->Dir("out2");
+    const std::string bitmap = std::string("BM\x36\0\0\0", 6) + "pixels";
+    Put("pics\\pic.bmp", bitmap);
+    Put("pics\\song.mp3", audio);
+    Put("out2\\song.mp3~", "another file");
+    Prepare(P("pics"), P("out2"));
+    SetMode(TransferMode::IntoRoot);
+    form->Button2Click();
+    EXPECT_EQ(Get("out2\\pic.bmp"), bitmap);
+    EXPECT_EQ(Get("out2\\song.mp3"), audio);
+    EXPECT_EQ(Get("out2\\song.mp3~"), "another file");
+    EXPECT_EQ(form->ListBox1.SelCount(), 2);
+    EXPECT_TRUE(form->ListBox1.Selected(RowOf(P("pics\\pic.bmp") + " -> " + P("out2\\pic.bmp"))));
+    Prepare(P("pics"), P("pics"));
+    form->ListBox1.SetSelected(RowOf(P("pics\\song.mp3")), false);
+    dialogs.answers = {MsgResult::Yes};
+    form->Button2Click();
+    const std::string row = P("pics\\pic.bmp") + " (Tag not written: Track: 0, Title: pic";
+    const auto rows = Rows();
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [&](const std::string& r) { return r.rfind(row, 0) == 0; }), 1);
+    EXPECT_EQ(Get("pics\\pic.bmp"), bitmap);
 }
 
 TEST_F(TransferRun, ListScrollsWithTheRun) {
@@ -564,6 +686,71 @@ TEST_F(TransferRun, CopyFailingHalfWayLeavesNoPartialFile) {
     ExpectStoppedByError("EReadError");
     EXPECT_FALSE(Exists("out\\hpage_pmd_size"));
     EXPECT_FALSE(GetFile(source).empty());
+}
+
+// Runs a command of the Linux host through Wine and waits for it; true when
+// it succeeded. Wine does not hand back a host program's exit code, so the
+// command writes it to a file.
+bool RunOnHost(const std::string& command) {
+    const std::string status = "/tmp/kolvar_host_" + std::to_string(GetCurrentProcessId());
+    const std::wstring statusFile = L"Z:" + Widen(Str_replace_all(status, "/", "\\", 0));
+    DeleteFileW(statusFile.c_str());
+    std::wstring line = L"sh -c \"" + Widen(command + "; echo $? > " + status) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    std::string code;
+    for (int i = 0; i < 600 && code.empty(); ++i) {
+        Sleep(50);
+        code = GetFile(Narrow(statusFile));
+    }
+    DeleteFileW(statusFile.c_str());
+    return code == "0\n";
+}
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    DirEnumerator e(dir + "\\*");
+    DirEntry entry;
+    while (e.Next(entry))
+        if (entry.name != "." && entry.name != "..") names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// On a disk that fills up, a copy over an existing file leaves that file
+// byte for byte, and a new file is not left half-written; no temporary file stays.
+TEST_F(TransferRun, FullDiskKeepsTheOldDestination) {
+    const std::string mount = "/tmp/kolvar_full_" + std::to_string(GetCurrentProcessId());
+    struct Unmount {
+        std::string dir;
+        ~Unmount() { RunOnHost("umount " + dir + "; rmdir " + dir); }
+    } unmount{mount};
+    if (!RunOnHost("mkdir -p " + mount + " && mount -t tmpfs -o size=256k kolvar_full " + mount))
+        GTEST_SKIP() << "this machine mounts no tmpfs for the test";
+    const std::string out = "Z:" + Str_replace_all(mount, "/", "\\", 0);
+    const std::string old(100 * 1024, 'o');
+    PutFile(out + "\\a.bin", old);
+    tree->Dir("in");
+    Put("in\\a.bin", std::string(400 * 1024, 'n'));
+    Prepare(P("in"), out);
+    SetMode(TransferMode::IntoRoot);
+    form->Button2Click();
+    ExpectStoppedByError("EWriteError");
+    EXPECT_TRUE(GetFile(out + "\\a.bin") == old);
+    EXPECT_EQ(Entries(out), std::vector<std::string>{"a.bin"});
+    EXPECT_TRUE(form->ListBox1.Selected(0));
+    // A new destination that does not fit.
+    DeleteFileW(Widen(out + "\\a.bin").c_str());
+    PutFile(out + "\\filler", std::string(100 * 1024, 'f'));
+    Prepare(P("in"), out);
+    form->Button2Click();
+    ExpectStoppedByError("EWriteError");
+    EXPECT_EQ(Entries(out), std::vector<std::string>{"filler"});
 }
 
 TEST_F(TransferRun, CommandModeExpandsInsteadOfCopyingAndMovesNothing) {

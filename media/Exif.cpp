@@ -10,6 +10,12 @@ namespace {
 constexpr std::uint16_t kIsoSpeedTag = 0x8827;
 constexpr std::size_t kMaxText = 65535;  // texts are read with a 16-bit counter
 constexpr int kScanReads = 1001;
+// All value readers of one file share these. A camera file reads a few dozen
+// values that lie in one 64 KiB segment; a crafted directory of 65535 long
+// texts would ask for billions of bytes. A value beyond them reads as one
+// that lies outside the file.
+constexpr unsigned kMaxValueReads = 1024;
+constexpr std::uint64_t kMaxValueBytes = 4 << 20;
 
 // Value readers go to a position and always come back, also after a failure,
 // so the walk over the entries goes on where it was.
@@ -84,11 +90,25 @@ std::string ShutterSpeedText(float v) {
     return "1/" + std::to_string(whole) + " seconds";
 }
 
+struct TExif::ValueBudget {
+    unsigned reads = kMaxValueReads;
+    std::uint64_t bytes = kMaxValueBytes;
+
+    // Takes one value of n bytes; false when it does not fit.
+    bool Take(std::uint64_t n) {
+        if (reads == 0 || n > bytes) return false;
+        --reads;
+        bytes -= n;
+        return true;
+    }
+};
+
 void TExif::Reset() { *this = TExif(); }
 
 void TExif::ReadExifFrom(ByteSource& source) {
     Reset();
     ByteReader in(source);
+    ValueBudget budget;
 
     // The start-of-image marker.
     std::uint8_t soi[2];
@@ -150,19 +170,19 @@ void TExif::ReadExifFrom(ByteSource& source) {
         bool stop = false;
         switch (e.tag) {
             case 0x0000: stop = true; break;
-            case 0x010E: ImageDescription = ReadText(in, at, e.count); break;
-            case 0x010F: Make = ReadText(in, at, e.count); break;
-            case 0x0110: Model = ReadText(in, at, e.count); break;
+            case 0x010E: ImageDescription = ReadText(in, budget, at, e.count); break;
+            case 0x010F: Make = ReadText(in, budget, at, e.count); break;
+            case 0x0110: Model = ReadText(in, budget, at, e.count); break;
             case 0x0112:
                 Orientation = static_cast<std::uint8_t>(e.value);
                 OrientationText = OrientationName(e.value);
                 break;
-            case 0x011A: XResolution = ReadLong(in, at); break;
-            case 0x011B: YResolution = ReadLong(in, at); break;
-            case 0x0131: Software = ReadText(in, at, e.count); break;
-            case 0x0132: DateTime = ReadText(in, at, e.count); break;
-            case 0x013B: Artist = ReadText(in, at, e.count); break;
-            case 0x8298: RightsNotice = ReadText(in, at, e.count); break;
+            case 0x011A: XResolution = ReadLong(in, budget, at); break;
+            case 0x011B: YResolution = ReadLong(in, budget, at); break;
+            case 0x0131: Software = ReadText(in, budget, at, e.count); break;
+            case 0x0132: DateTime = ReadText(in, budget, at, e.count); break;
+            case 0x013B: Artist = ReadText(in, budget, at, e.count); break;
+            case 0x8298: RightsNotice = ReadText(in, budget, at, e.count); break;
             case 0x8769: ExifIfdOffset = e.value; break;
             default: break;
         }
@@ -179,19 +199,19 @@ void TExif::ReadExifFrom(ByteSource& source) {
         const std::uint64_t at = tiffBase + e.value;
         switch (e.tag) {
             case 0x0000: return;
-            case 0x829A: ExposureTime = ReadRationalText(in, at, RationalMode::Fraction) + " seconds"; break;
-            case 0x829D: FNumber = ReadRationalText(in, at, RationalMode::Decimal); break;
+            case 0x829A: ExposureTime = ReadRationalText(in, budget, at, RationalMode::Fraction) + " seconds"; break;
+            case 0x829D: FNumber = ReadRationalText(in, budget, at, RationalMode::Decimal); break;
             case 0x8822:
                 ExposureProgram = static_cast<std::uint8_t>(e.value);
                 ExposureProgramText = ExposureProgramName(e.value);
                 break;
             case kIsoSpeedTag: IsoSpeed = static_cast<std::uint16_t>(e.value); break;
-            case 0x9003: DateTimeOriginal = ReadText(in, at, e.count); break;
-            case 0x9004: DateTimeDigitized = ReadText(in, at, e.count); break;
-            case 0x9102: CompressedBitsPerPixel = ReadRationalText(in, at, RationalMode::Decimal); break;
-            case 0x9201: ShutterSpeed = ShutterSpeedText(ReadRationalValue(in, at)); break;
-            case 0x9202: Aperture = ReadRationalText(in, at, RationalMode::Decimal); break;
-            case 0x9205: MaxAperture = ReadRationalText(in, at, RationalMode::Decimal); break;
+            case 0x9003: DateTimeOriginal = ReadText(in, budget, at, e.count); break;
+            case 0x9004: DateTimeDigitized = ReadText(in, budget, at, e.count); break;
+            case 0x9102: CompressedBitsPerPixel = ReadRationalText(in, budget, at, RationalMode::Decimal); break;
+            case 0x9201: ShutterSpeed = ShutterSpeedText(ReadRationalValue(in, budget, at)); break;
+            case 0x9202: Aperture = ReadRationalText(in, budget, at, RationalMode::Decimal); break;
+            case 0x9205: MaxAperture = ReadRationalText(in, budget, at, RationalMode::Decimal); break;
             case 0x9207:
                 MeteringMode = static_cast<std::uint8_t>(e.value);
                 MeteringModeText = MeteringModeName(e.value);
@@ -204,7 +224,7 @@ void TExif::ReadExifFrom(ByteSource& source) {
                 Flash = static_cast<std::uint8_t>(e.value);
                 FlashText = FlashName(e.value);
                 break;
-            case 0x9286: UserComment = ReadText(in, at, e.count); break;
+            case 0x9286: UserComment = ReadText(in, budget, at, e.count); break;
             case 0xA002: ImageWidth = e.value; break;
             case 0xA003: ImageHeight = e.value; break;
             default: break;
@@ -241,27 +261,29 @@ TExif::DirectoryEntry TExif::ReadEntry(ByteReader& in) const {
     return e;
 }
 
-std::string TExif::ReadText(ByteReader& in, std::uint64_t position, std::uint32_t count) const {
+std::string TExif::ReadText(ByteReader& in, ValueBudget& budget, std::uint64_t position,
+                            std::uint32_t count) const {
     if (count == 0) return "";
+    std::size_t n = count >= 2 ? count - 1 : 1;
+    if (n > kMaxText) n = kMaxText;
+    // Only the bytes that are there are read and paid for.
+    const std::uint64_t there = position < in.Size() ? in.Size() - position : 0;
+    const std::size_t take = n < there ? n : static_cast<std::size_t>(there);
+    if (!budget.Take(take)) return "";
     PositionGuard guard(in);
-    std::string text;
-    try {
-        in.Seek(position);
-        std::size_t n = count >= 2 ? count - 1 : 1;
-        if (n > kMaxText) n = kMaxText;
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint8_t c = in.U8();
-            text += static_cast<char>(c);
-            if (c == 0) break;
-        }
-    } catch (const EInOutError&) {
-        return "";
-    }
+    in.Seek(position);
+    std::string text(take, '\0');
+    const std::size_t got = in.ReadUpTo(text.data(), take);
+    // The text ends after its first NUL; one that runs out of file first is unreadable.
+    const std::size_t nul = text.find('\0');
+    if (nul < got) text.resize(nul + 1);
+    else if (got < n) return "";
     while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.pop_back();
     return text;
 }
 
-std::uint32_t TExif::ReadLong(ByteReader& in, std::uint64_t position) const {
+std::uint32_t TExif::ReadLong(ByteReader& in, ValueBudget& budget, std::uint64_t position) const {
+    if (!budget.Take(4)) return 0;
     PositionGuard guard(in);
     try {
         in.Seek(position);
@@ -272,8 +294,9 @@ std::uint32_t TExif::ReadLong(ByteReader& in, std::uint64_t position) const {
     }
 }
 
-bool TExif::ReadRational(ByteReader& in, std::uint64_t position, std::uint32_t& num,
-                         std::uint32_t& den) const {
+bool TExif::ReadRational(ByteReader& in, ValueBudget& budget, std::uint64_t position,
+                         std::uint32_t& num, std::uint32_t& den) const {
+    if (!budget.Take(8)) return false;
     PositionGuard guard(in);
     try {
         in.Seek(position);
@@ -289,9 +312,10 @@ bool TExif::ReadRational(ByteReader& in, std::uint64_t position, std::uint32_t& 
     return den != 0;
 }
 
-std::string TExif::ReadRationalText(ByteReader& in, std::uint64_t position, RationalMode mode) const {
+std::string TExif::ReadRationalText(ByteReader& in, ValueBudget& budget, std::uint64_t position,
+                                    RationalMode mode) const {
     std::uint32_t num = 0, den = 0;
-    if (!ReadRational(in, position, num, den)) return "";
+    if (!ReadRational(in, budget, position, num, den)) return "";
     if (mode == RationalMode::Fraction)
         return den == 1000000 ? "0" : std::to_string(num) + "/" + std::to_string(den);
     char buf[64];
@@ -301,8 +325,8 @@ std::string TExif::ReadRationalText(ByteReader& in, std::uint64_t position, Rati
     return text;
 }
 
-float TExif::ReadRationalValue(ByteReader& in, std::uint64_t position) const {
+float TExif::ReadRationalValue(ByteReader& in, ValueBudget& budget, std::uint64_t position) const {
     std::uint32_t num = 0, den = 0;
-    if (!ReadRational(in, position, num, den)) return 0.0f;
+    if (!ReadRational(in, budget, position, num, den)) return 0.0f;
     return static_cast<float>(num) / static_cast<float>(den);
 }

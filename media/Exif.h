@@ -44,14 +44,17 @@ private:
         std::uint32_t count, value;
     };
     enum class RationalMode { Fraction, Decimal };
+    struct ValueBudget;  // what the value readers of one read may still take
 
     DirectoryEntry ReadEntry(ByteReader& in) const;
-    std::string ReadText(ByteReader& in, std::uint64_t position, std::uint32_t count) const;
-    std::uint32_t ReadLong(ByteReader& in, std::uint64_t position) const;
-    std::string ReadRationalText(ByteReader& in, std::uint64_t position, RationalMode mode) const;
-    float ReadRationalValue(ByteReader& in, std::uint64_t position) const;
-    bool ReadRational(ByteReader& in, std::uint64_t position, std::uint32_t& num,
-                      std::uint32_t& den) const;
+    std::string ReadText(ByteReader& in, ValueBudget& budget, std::uint64_t position,
+                         std::uint32_t count) const;
+    std::uint32_t ReadLong(ByteReader& in, ValueBudget& budget, std::uint64_t position) const;
+    std::string ReadRationalText(ByteReader& in, ValueBudget& budget, std::uint64_t position,
+                                 RationalMode mode) const;
+    float ReadRationalValue(ByteReader& in, ValueBudget& budget, std::uint64_t position) const;
+    bool ReadRational(ByteReader& in, ValueBudget& budget, std::uint64_t position,
+                      std::uint32_t& num, std::uint32_t& den) const;
 };
 
 // The name tables.

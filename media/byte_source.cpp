@@ -17,6 +17,12 @@ void ByteReader::Read(void* buffer, std::size_t n) {
     pos_ += n;
 }
 
+std::size_t ByteReader::ReadUpTo(void* buffer, std::size_t n) {
+    const std::size_t got = source_.ReadAt(pos_, buffer, n);
+    pos_ += got;
+    return got;
+}
+
 std::uint8_t ByteReader::U8() {
     std::uint8_t b;
     Read(&b, 1);

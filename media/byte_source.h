@@ -31,8 +31,10 @@ class ByteReader {
 public:
     explicit ByteReader(ByteSource& source) : source_(source) {}
     std::uint64_t Position() const { return pos_; }
+    std::uint64_t Size() const { return source_.Size(); }
     void Seek(std::uint64_t pos) { pos_ = pos; }
     void Read(void* buffer, std::size_t n);  // throws EInOutError when short
+    std::size_t ReadUpTo(void* buffer, std::size_t n);  // returns how many were there
     std::uint8_t U8();
     std::uint16_t U16LE();
     std::uint32_t U32LE();

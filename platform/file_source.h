@@ -1,6 +1,6 @@
 #pragma once
-// A file opened read-only as a ByteSource, read through a buffer so that a
-// text read byte by byte does not become a system call per byte. The file
+// A file opened read-only as a ByteSource, read through a buffer so that the
+// small reads of a directory walk do not each become a system call. The file
 // is closed when the object goes, on every path.
 #include <string>
 #include <vector>

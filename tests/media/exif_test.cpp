@@ -233,6 +233,18 @@ TEST(Exif, TruncatedAtEveryLength) {
     }
 }
 
+// A memory source that counts what the walker asks of it.
+class CountingSource : public MemorySource {
+public:
+    using MemorySource::MemorySource;
+    std::size_t ReadAt(std::uint64_t pos, void* buffer, std::size_t n) override {
+        ++calls;
+        bytes += n;
+        return MemorySource::ReadAt(pos, buffer, n);
+    }
+    std::uint64_t calls = 0, bytes = 0;
+};
+
 TEST(Exif, HostileDirectoriesEndCleanly) {
     // An Exif directory that points at itself with 65535 entries: the entries
     // run out of file and the read ends with the input/output error.
@@ -252,6 +264,20 @@ TEST(Exif, HostileDirectoriesEndCleanly) {
     g[16] = 0xF8; g[17] = 0xFF; g[18] = 0xFF; g[19] = 0xFF;  // -8
     EXPECT_NO_THROW(Read(g));
     EXPECT_EQ(Read(g).DateTime, "2004:05:06 12:34:56");
+
+    // A directory of 65535 values at one offset, texts of 65535 bytes or
+    // longs: the value readers stop at a few MiB and a thousand reads instead
+    // of asking for four billion bytes or making a call per entry.
+    for (const TiffEntry value : {TiffEntry{0x010F, 2, 65535, 0, 0}, TiffEntry{0x011A, 5, 1, 0, 1}}) {
+        TiffLayout h;
+        h.data = {std::vector<std::uint8_t>(65534, 'A'), Rational(false, 72, 1)};
+        h.first.assign(65535, value);
+        CountingSource big(BuildJpeg(h));
+        TExif y;
+        y.ReadExifFrom(big);
+        EXPECT_LT(big.bytes, 65535u * 12 + (8u << 20)) << value.tag;
+        EXPECT_LT(big.calls, 65535u + 4096) << value.tag;
+    }
 }
 
 }  // namespace

@@ -23,11 +23,46 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+namespace {
+
+// A path as cmd must read it to get the path back: '%' doubled wherever it
+// stands; outside double quotes a caret before each of & | < > ^.
+void AppendForBatch(std::string& out, const std::string& path, bool quoted) {
+    for (char c : path) {
+        if (c == '%') out += '%';
+        else if (!quoted && (c == '&' || c == '|' || c == '<' || c == '>' || c == '^')) out += '^';
+        out += c;
+    }
+}
+
+}  // namespace
+
+// One pass over each line finds both placeholders, so neither is looked for in
+// a path. cmd starts every line outside quotes and each '"' switches it in or
+// out; the same count is kept here over the template's own characters (a
+// Windows name holds no '"', so a path never switches it).
 std::string ExpandTemplate(const std::string& templateText, const std::string& file1,
                            const std::string& file2) {
-    std::string expanded = JoinLines(SplitLines(templateText));
-    expanded = ReplaceText(expanded, "%file1%", file1, true);
-    return ReplaceText(expanded, "%file2%", file2, true);
+    static const std::string kFile1 = Upper1250("%file1%"), kFile2 = Upper1250("%file2%");
+    std::string expanded;
+    for (const std::string& line : SplitLines(templateText)) {
+        const std::string upper = Upper1250(line);
+        bool quoted = false;
+        for (std::size_t i = 0; i < line.size();) {
+            if (upper.compare(i, kFile1.size(), kFile1) == 0) {
+                AppendForBatch(expanded, file1, quoted);
+                i += kFile1.size();
+            } else if (upper.compare(i, kFile2.size(), kFile2) == 0) {
+                AppendForBatch(expanded, file2, quoted);
+                i += kFile2.size();
+            } else {
+                if (line[i] == '"') quoted = !quoted;
+                expanded += line[i++];
+            }
+        }
+        expanded += "\r\n";
+    }
+    return expanded;
 }
 
 void AppendEntry(std::vector<std::string>& buffer, const std::string& entry) {

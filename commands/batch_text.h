@@ -8,8 +8,9 @@
 std::vector<std::string> SplitLines(const std::string& text);
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
-// The template's lines each followed by CR LF, "%file1%" and then "%file2%"
-// replaced in one left-to-right pass each, ignoring letter case.
+// The template's lines each followed by CR LF, every "%file1%" and "%file2%"
+// (in any letter case) replaced in one left-to-right pass by its path, written
+// so that cmd running the line reads the path exactly as it is named.
 std::string ExpandTemplate(const std::string& templateText, const std::string& file1,
                            const std::string& file2);
 // Appends an entry to the buffer, split into lines at its line breaks.

@@ -24,6 +24,17 @@ protected:
         List(P("in"), "*.mp3");
         form->Edit3.SetText(P("out"));
     }
+    // The written batch run by the system's cmd in the base directory, waited for.
+    void RunBatch(const std::string& batch) const {
+        std::wstring line = L"cmd /c \"" + Widen(batch) + L"\"";
+        STARTUPINFOW si{sizeof si};
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                   Widen(tree->Root()).c_str(), &si, &pi));
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
     std::vector<std::string> Texts() const {
         std::vector<std::string> t;
         for (const auto& c : dialogs.calls) t.push_back(c.text);
@@ -157,6 +168,30 @@ TEST_F(Batches, InitAndCommandsOpenTheirTemplates) {
     form->BitBtn7Click();
     EXPECT_EQ(Texts(), std::vector<std::string>{"Couldn't execute the application"});
     EXPECT_FALSE(FileExists(P("commands_ini.txt")));
+}
+
+// Names that cmd would split at '&', expand at '%' or strip of '^' reach the
+// commands as they are named, inside the template's quotes and outside them.
+TEST_F(Batches, RealBatchTakesEveryNameAsItIs) {
+    const std::vector<std::string> names = {"a & del keep.txt & b.mp3", "100% pure.mp3", "x%file2%.mp3",
+                                            "up^down.mp3", "c^&d.mp3"};
+    Put("keep.txt", "keep");
+    tree->Dir("in");
+    for (const std::string& name : names) Put("in\\" + name, name);
+    Put("commands_ini.txt", "@echo off");
+    Put("commands_to_process.txt", "copy \"%file1%\" \"%file2%\"\r\n>>echoed.txt echo %file1%");
+    List(P("in"), "*.mp3");
+    form->Edit3.SetText(P("out"));
+    form->Button6Click();
+    RunBatch(P("commands_to_run.bat"));
+    EXPECT_EQ(Get("keep.txt"), "keep");
+    std::string echoed;
+    for (const std::string& row : Rows()) echoed += row.substr(0, row.find(" -> ")) + "\r\n";
+    EXPECT_EQ(Get("echoed.txt"), echoed);
+    for (const std::string& name : names) {
+        EXPECT_EQ(Get("out\\" + name), name);
+        EXPECT_NE(echoed.find("\\in\\" + name + "\r\n"), std::string::npos) << name;
+    }
 }
 
 // A generated batch run for real: Wine's shell opens it and its cmd runs it.

@@ -14,16 +14,32 @@ TEST(BatchText, LinesAtEveryKindOfBreak) {
     EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
 }
 
-TEST(BatchText, PlaceholdersInAnyCaseOnePassEach) {
+TEST(BatchText, PlaceholdersInAnyCase) {
     EXPECT_EQ(ExpandTemplate("lame %file1% %FILE2%", "c:\\a b.mp3", "d:\\o.mp3"),
               "lame c:\\a b.mp3 d:\\o.mp3\r\n");
     EXPECT_EQ(ExpandTemplate("%File1%%fIlE1%\r%file2%", "x", "y"), "xx\r\ny\r\n");
-    // file1 is put in first, so a %file2% inside it is replaced by the second pass;
-    // a replacement is never searched again by its own pass.
-    EXPECT_EQ(ExpandTemplate("%file1%", "%file2%", "z"), "z\r\n");
-    EXPECT_EQ(ExpandTemplate("%file2%", "q", "%file2%"), "%file2%\r\n");
     EXPECT_EQ(ExpandTemplate("echo off", "x", "y"), "echo off\r\n");  // no break at the end
     EXPECT_EQ(ExpandTemplate("", "x", "y"), "");
+}
+
+// cmd reads each path back as it is named: '%' doubled everywhere, a caret
+// before & | < > ^ outside the template's double quotes, nothing inside them.
+TEST(BatchText, PathsReachTheCommandAsNamed) {
+    struct Case { std::string templ, file1, file2, expanded; };
+    for (const Case& c : {
+             Case{"copy %file1% %file2%", "c:\\a & del x.mp3", "d:\\100% b^c.mp3",
+                  "copy c:\\a ^& del x.mp3 d:\\100%% b^^c.mp3\r\n"},
+             Case{"copy \"%file1%\" \"%FILE2%\"", "c:\\a & b|c<d>e^f.mp3", "d:\\100%.mp3",
+                  "copy \"c:\\a & b|c<d>e^f.mp3\" \"d:\\100%%.mp3\"\r\n"},
+             Case{"x \"q\" %file1% \"%file2%", "a|b", "c>d", "x \"q\" a^|b \"c>d\r\n"},
+             // A quote left open ends with its line.
+             Case{"echo \"%file1%\r\n%file1%", "a<b", "", "echo \"a<b\r\na^<b\r\n"},
+             Case{"\"%file1%\"%file2%", "a^b", "c^d", "\"a^b\"c^^d\r\n"},
+             // Neither placeholder is looked for in a path or in what a path makes.
+             Case{"%file1% %file2%", "x%file2%.mp3", "y%FILE1%", "x%%file2%%.mp3 y%%FILE1%%\r\n"},
+             Case{"%fi%file1%", "le2%", "z", "%file2%%\r\n"},
+             Case{"%file1%", "%file2%", "z", "%%file2%%\r\n"}})
+        EXPECT_EQ(ExpandTemplate(c.templ, c.file1, c.file2), c.expanded) << c.templ << " | " << c.file1;
 }
 
 TEST(BatchText, BufferEntriesAndTheCommentFilter) {

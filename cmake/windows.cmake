@@ -72,6 +72,7 @@ target_link_options(exif_bench PRIVATE -municode)
 # Interoperability of the tag writer and reader with mutagen and id3v2.
 add_executable(id3_tool tests/media/id3_tool.cpp)
 target_link_libraries(id3_tool PRIVATE kolvar_win)
+target_link_options(id3_tool PRIVATE -municode)
 add_test(NAME ID3Interop.MutagenAndId3v2
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/media/id3_interop.py
                  ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:id3_tool>)

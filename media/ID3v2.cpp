@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "media/id3_text.h"
 #include "platform/errors.h"
 #include "transfer/text_ops.h"
 
@@ -63,7 +64,8 @@ void ReadFrameLoop(ByteSource& source, TagInfo& info, bool v2) {
         std::memset(buffer, 0, sizeof buffer);
         const std::size_t want = dataSize < kFrameBuffer ? static_cast<std::size_t>(dataSize) : kFrameBuffer;
         if (source.ReadAt(p, buffer, want) != want) return;
-        StoreFrame(std::string(reinterpret_cast<char*>(header), idSize), std::string(buffer, kFrameBuffer), info);
+        const std::string identifier(reinterpret_cast<char*>(header), idSize);
+        StoreFrame(identifier, DecodeFrameData(identifier, buffer, want, kFrameBuffer), info);
         pos = p + dataSize;
     }
 }
@@ -75,8 +77,10 @@ void ReadFramesV22(ByteSource& source, TagInfo& info) { ReadFrameLoop(source, in
 
 void BuildTagHeader(TagInfo& info) {
     std::uint32_t s = 0;
-    for (const auto& f : info.Frames)
-        if (!f.empty()) s += static_cast<std::uint32_t>(f.size()) + 11;
+    for (int slot = 0; slot < 16; ++slot) {
+        const std::string& text = info.Frames[static_cast<std::size_t>(slot)];
+        if (!text.empty()) s += static_cast<std::uint32_t>(EncodeFrameData(FrameIdsV23[slot], text).size()) + 10;
+    }
     info.header = {'I', 'D', '3', 3, 0, 0,
                    static_cast<std::uint8_t>((s >> 21) & 0x7F), static_cast<std::uint8_t>((s >> 14) & 0x7F),
                    static_cast<std::uint8_t>((s >> 7) & 0x7F), static_cast<std::uint8_t>(s & 0x7F)};
@@ -89,12 +93,12 @@ std::vector<std::uint8_t> SerializeTagBytes(TagInfo& info) {
         const std::string& text = info.Frames[static_cast<std::size_t>(slot)];
         if (text.empty()) continue;
         out.insert(out.end(), FrameIdsV23[slot], FrameIdsV23[slot] + 4);
-        const std::uint32_t size = static_cast<std::uint32_t>(text.size()) + 1;
+        const std::vector<std::uint8_t> data = EncodeFrameData(FrameIdsV23[slot], text);
+        const auto size = static_cast<std::uint32_t>(data.size());
         for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(size >> shift));
         out.push_back(0);  // flags
         out.push_back(0);
-        out.push_back(0);  // text encoding
-        out.insert(out.end(), text.begin(), text.end());
+        out.insert(out.end(), data.begin(), data.end());
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // ID3 version 2 tags: read for major versions 2 to 4, written as version 3.
-// No text decoding: frame texts are taken as 8-bit text.
+// Frame texts are decoded by their encoding into Windows-1250 and written as
+// 8-bit text when plain ASCII, else as UTF-16 (media/id3_text.h).
 #include <array>
 #include <cstdint>
 #include <string>

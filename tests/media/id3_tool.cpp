@@ -1,33 +1,43 @@
 // Command-line face of TID3v2 for the interoperability test:
 //   id3_tool write FILE TITLE ARTIST ALBUM TRACK GENRE COMMENT YEAR
-//   id3_tool read FILE        (prints one "Field=value" line per field)
+//   id3_tool fill FILE        (the tag filled from the file's path, as a Copy with MP3 tag does)
+//   id3_tool read FILE        (prints one "Field=value" line per field, in Windows-1250)
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "media/ID3v2.h"
+#include "media/mp3_tag.h"
+#include "platform/text.h"
 
-int main(int argc, char** argv) {
-    if (argc >= 3 && std::string(argv[1]) == "read") {
+int wmain(int argc, wchar_t** argv) {
+    const std::string command = argc >= 2 ? Narrow(argv[1]) : "";
+    auto arg = [&](int i) { return Narrow(argv[i]); };
+    if (argc == 3 && command == "read") {
         TID3v2 t;
-        if (!t.ReadTag(argv[2])) return 1;
+        if (!t.ReadTag(arg(2))) return 1;
         std::printf("TagPresent=%d\nMajorVersion=%d\nTitle=%s\nArtist=%s\nAlbum=%s\nTrack=%d\nGenre=%s\n"
-                    "Comment=%s\nYear=%s\n",
+                    "Comment=%s\nYear=%s\nComposer=%s\nEncoder=%s\nRights=%s\nLanguage=%s\nLink=%s\n",
                     t.TagPresent, t.MajorVersion, t.Title.c_str(), t.Artist.c_str(), t.Album.c_str(),
-                    t.Track, t.Genre.c_str(), t.Comment.c_str(), t.Year.c_str());
+                    t.Track, t.Genre.c_str(), t.Comment.c_str(), t.Year.c_str(), t.Composer.c_str(),
+                    t.Encoder.c_str(), t.Rights.c_str(), t.Language.c_str(), t.Link.c_str());
         return 0;
     }
-    if (argc == 10 && std::string(argv[1]) == "write") {
-        TID3v2 t;
-        t.SetTitle(argv[3]);
-        t.SetArtist(argv[4]);
-        t.SetAlbum(argv[5]);
-        t.SetTrack(std::atoi(argv[6]));
-        t.SetGenre(argv[7]);
-        t.SetComment(argv[8]);
-        t.Year = argv[9];
-        return t.WriteTag(argv[2]) ? 0 : 1;
+    if (argc == 3 && command == "fill") {
+        std::string line;
+        return FillMp3Tag(arg(2), arg(2), false, line) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: id3_tool read FILE | write FILE TITLE ARTIST ALBUM TRACK GENRE COMMENT YEAR\n");
+    if (argc == 10 && command == "write") {
+        TID3v2 t;
+        t.SetTitle(arg(3));
+        t.SetArtist(arg(4));
+        t.SetAlbum(arg(5));
+        t.SetTrack(std::atoi(arg(6).c_str()));
+        t.SetGenre(arg(7));
+        t.SetComment(arg(8));
+        t.Year = arg(9);
+        return t.WriteTag(arg(2)) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: id3_tool read FILE | fill FILE | write FILE TITLE ARTIST ALBUM TRACK GENRE COMMENT YEAR\n");
     return 2;
 }

@@ -127,6 +127,59 @@ TEST(ID3v2Read, CommentYearLinkAndRepeatedFrames) {
     EXPECT_EQ(t.Rights, "(c) me");
 }
 
+// UTF-16 little-endian bytes of ASCII text, or of code units given as such.
+std::string Le(const std::u16string& text) {
+    std::string b;
+    for (char16_t u : text) {
+        b += static_cast<char>(u & 0xFF);
+        b += static_cast<char>(u >> 8);
+    }
+    return b;
+}
+std::string Be(const std::u16string& text) {
+    std::string b;
+    for (char16_t u : text) {
+        b += static_cast<char>(u >> 8);
+        b += static_cast<char>(u & 0xFF);
+    }
+    return b;
+}
+
+// Frames in every encoding read as Windows-1250 text: "Píseň", "Čech", "Živě".
+TEST(ID3v2Read, TextEncodings) {
+    const std::string pisen = "P\xEDse\xF2", cech = "\xC8" "ech", zive = "\x8Eiv\xEC";
+    const std::string u1 = "\x01", u2 = "\x02", u3 = "\x03";
+    struct Case { std::uint8_t version; Bytes frame; std::string TID3v2::*field; std::string text; };
+    const std::vector<Case> cases = {
+        {3, Frame("TIT2", u1 + "\xFF\xFE" + Le(u"P\u00EDse\u0148") + std::string(2, '\0')), &TID3v2::Title, pisen},
+        {3, Frame("TPE1", u1 + "\xFE\xFF" + Be(u"\u010Cech")), &TID3v2::Artist, cech},
+        {3, Frame("TALB", u2 + Be(u"\u017Eiv\u011B")), &TID3v2::Album, "\x9Eiv\xEC"},
+        {4, Frame("TCON", u3 + "\xC5\xBDiv\xC4\x9B"), &TID3v2::Genre, zive},
+        {2, Frame22("TT2", u1 + "\xFF\xFE" + Le(u"Old")), &TID3v2::Title, "Old"},
+        // Two strings, each with its own byte-order mark; the second one big-endian.
+        {4, Frame("TCOM", u1 + "\xFF\xFE" + Le(u"A") + std::string(2, '\0') + "\xFE\xFF" + Be(u"B")),
+         &TID3v2::Composer, std::string("A") + '\0' + "B"},
+        // No Windows-1250 form, a lone surrogate, a pair, an odd last byte.
+        {3, Frame("TENC", u1 + "\xFF\xFE" + Le(u"\u0436x\xD800y\xD83D\xDE00z") + "Q"), &TID3v2::Encoder, "?x?y?z"},
+        {4, Frame("TCOP", u3 + "a\xC3" "b\xE2\x82\xAC\xC0\x80\xF0\x9F\x98\x80"), &TID3v2::Rights, "a?b\x80??"},
+        {3, Frame("TLAN", u1 + "\xFF\xFE"), &TID3v2::Language, ""},
+        // Comment and link: the description ends at the encoding's own terminator.
+        {3, Frame("COMM", u1 + "eng" + "\xFF\xFE" + Le(u"d\u0100") + std::string(2, '\0') + "\xFF\xFE" + Le(u"\u010Cau")),
+         &TID3v2::Comment, "\xC8" "au"},
+        {4, Frame("COMM", u3 + "deu" + "x\xC3\xA1" + std::string(1, '\0') + "\xC4\x8D" "au"), &TID3v2::Comment, "\xE8" "au"},
+        {3, Frame("WXXX", u1 + "\xFF\xFE" + Le(u"\u0161") + std::string(2, '\0') + "http://x.cz/\xE9"),
+         &TID3v2::Link, "http://x.cz/\xE9"},
+        {3, Frame("COMM", u1 + "en"), &TID3v2::Comment, ""},
+    };
+    for (const auto& c : cases) {
+        TID3v2 t = Read(Tag(c.version, {c.frame}));
+        EXPECT_EQ(t.*c.field, c.text) << std::string(c.frame.begin(), c.frame.begin() + 4);
+    }
+    // Data past 250 bytes is cut in the middle of a character: what is whole is read.
+    TID3v2 cut = Read(Tag(3, {Frame("TIT2", u1 + "\xFF\xFE" + Le(std::u16string(200, u'\u010D')))}));
+    EXPECT_EQ(cut.Title, std::string(123, '\xE8'));
+}
+
 TEST(ID3v2Parsers, Tables) {
     const std::vector<std::pair<std::string, int>> tracks = {
         {"7/12", 7}, {"007", 7}, {"7a", 0}, {"300", 300}, {"$10", 16}, {"x1F", 31}, {"0x10", 16},
@@ -192,6 +245,24 @@ TEST(ID3v2Write, ExactBytes) {
     EXPECT_EQ(back.Year, "2001");
     EXPECT_EQ(back.Link, "http://l");
     EXPECT_EQ(ia.Frames[3], "44");
+
+    // A text with a letter beyond ASCII goes as UTF-16 with a byte-order mark;
+    // the comment and the link get an empty description with its terminator.
+    TID3v2 cz;
+    cz.SetTitle("P\xEDse\xF2");
+    cz.SetComment("\xC8" "au");
+    cz.Link = "http://x.cz/\x9A\xE9";
+    TagInfo ic = cz.TagInfoForWrite();
+    const std::string title = std::string("\x01\xFF\xFE", 3) + Le(u"P\u00EDse\u0148");
+    const std::string comment = std::string("\x01" "eng" "\xFF\xFE\0\0\xFF\xFE", 10) + Le(u"\u010Cau");
+    const std::string link = std::string("\x01\xFF\xFE\0\0", 5) + "http://x.cz/?\xE9";
+    Bytes expectedCz = Tag(3, {Frame("TIT2", title), Frame("COMM", comment), Frame("WXXX", link)}, 0, "");
+    EXPECT_EQ(SerializeTagBytes(ic), expectedCz);
+    expectedCz.insert(expectedCz.end(), {'M', 'P', '3'});
+    TID3v2 czBack = Read(expectedCz);
+    EXPECT_EQ(czBack.Title, cz.Title);
+    EXPECT_EQ(czBack.Comment, cz.Comment);
+    EXPECT_EQ(czBack.Link, "http://x.cz/?\xE9");
 }
 
 }  // namespace

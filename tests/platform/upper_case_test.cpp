@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "media/cp1250.h"
 #include "platform/text.h"
 #include "transfer/text_ops.h"
 
@@ -23,6 +24,20 @@ TEST(Upper1250, MatchesThePlatformForAll256Bytes) {
         if (platform != in) ++letters;
     }
     EXPECT_GE(letters, 26 + 40);  // a-z and the accented small letters
+}
+
+// The program's own Windows-1250 table, which the tag texts are converted
+// with, agrees with the platform's code page both ways for every byte.
+TEST(Cp1250Table, MatchesThePlatformForAll256Bytes) {
+    for (int b = 0; b < 256; ++b) {
+        const std::string in(1, static_cast<char>(b));
+        const std::wstring w = Widen(in);
+        ASSERT_EQ(w.size(), 1u) << b;
+        EXPECT_EQ(UnicodeOf1250(static_cast<unsigned char>(b)), static_cast<char32_t>(w[0])) << "byte " << b;
+        EXPECT_EQ(Cp1250Of(w[0]), in[0]) << "byte " << b;
+    }
+    EXPECT_EQ(Cp1250Of(U'\u0436'), '?');  // Cyrillic: no form
+    EXPECT_EQ(Narrow(L"\u0436"), "?");
 }
 
 }  // namespace

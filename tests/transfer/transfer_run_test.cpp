@@ -570,6 +570,16 @@ TEST_F(TransferRun, Mp3TagsAtTheDestinationOrInPlace) {
         EXPECT_TRUE(form->ListBox1.Selected(0));
         EXPECT_EQ(Get(song) == audio, dry);
     }
+    // A title in UTF-16, as most taggers write it, shows as text in a Try.
+    tree->Dir("utf16");
+    const std::string frame = std::string("TIT2\0\0\0\x0D\0\0\x01\xFF\xFEP\0\xED\0s\0e\0\x48\x01", 23);
+    Put("utf16\\song.mp3", std::string("ID3\x03\0\0\0\0\0\x17", 10) + frame + audio);
+    Prepare(P("utf16"), P("utf16"));
+    dialogs.answers = {MsgResult::Yes};
+    form->Button3Click();
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Rows()[0], P("utf16\\song.mp3") + " (Read TAG: Track: 0, Title: P\xEDse\xF2, Artist: , Album: , Genre: )");
+    EXPECT_EQ(Rows()[0].find('\0'), std::string::npos);
     // Only MPEG audio gets a tag: a bitmap is copied as it is. A tag that
     // cannot be written (its temporary name is taken) is not reported as
     // written. Both rows stay selected.

@@ -6,7 +6,8 @@
 #     against Wine's "cmd /c copy" (large files), "xcopy /s /i /q" (small
 #     files) and native "cp -r" as the floor; then the same Copy again over
 #     the files it made (each replaced through a temporary file).
-# Usage: bench/transfer-run.sh   (trees are kept in build/, copies removed)
+# Usage: bench/transfer-run.sh [try]   (try: the first part only; trees are
+# kept in build/, copies removed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source bench/lib.sh
@@ -65,6 +66,8 @@ done
 head -1 "$out"
 awk -v l="$best_list" -v r="$best_try" 'BEGIN {
   printf "List Files %6.3f s\nTry run    %6.3f s\nTry / listing = %.2f   (target 2 or less)\n", l, r, r / l }'
+
+[ "${1:-}" = try ] && exit 0
 
 copy_round() {  # name, source dir; prints our time, ours over existing files, the Wine peer's and cp's
   local name=$1 src=$2 dst="$BUILD/bench-copy-out"

@@ -6,6 +6,7 @@ add_library(kolvar_win STATIC
   platform/shell.cpp
   platform/message_loop.cpp
   platform/forms.cpp
+  platform/owner_list.cpp
   platform/glyphs.cpp
   platform/file_source.cpp
   platform/file_stream.cpp
@@ -53,6 +54,10 @@ add_executable(gui_tests
   tests/media/mp3_tag_fill_test.cpp
 )
 target_link_libraries(gui_tests PRIVATE kolvar_win GTest::gtest_main)
+# A second process that reads the program's lists as a screen reader does.
+add_executable(list_reader tests/app/list_reader.cpp)
+target_link_options(list_reader PRIVATE -municode)
+add_dependencies(gui_tests list_reader)
 gtest_discover_tests(gui_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
 
 # Benchmarks: built on request (bench/list-files.sh), never run by ctest.

@@ -10,6 +10,7 @@
 #include "platform/errors.h"
 #include "platform/glyphs.h"
 #include "platform/message_loop.h"
+#include "platform/owner_list.h"
 #include "platform/text.h"
 
 // Wine's own TrueType "MS Sans Serif" has the Windows-1250 letters; the
@@ -29,7 +30,10 @@ std::vector<HWND> closesKept;        // forms to close when the last handler ret
 std::vector<TForm*> modalForms;      // forms in ShowModal, innermost last
 
 bool IsListKind(ControlKind kind) { return kind == ControlKind::ListBox || kind == ControlKind::DirectoryList; }
-bool IsListBox(const TControl& c) { return c.def && IsListKind(c.def->kind); }
+bool IsPushButton(ControlKind kind) {
+    return kind == ControlKind::Button || kind == ControlKind::GlyphButton || kind == ControlKind::FlatButton ||
+           kind == ControlKind::CloseButton || kind == ControlKind::DefaultButton;
+}
 
 std::wstring GetTextW(HWND h) {
     int n = GetWindowTextLengthW(h);
@@ -86,105 +90,6 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 }
 
 void TControl::SetFocus() { ::SetFocus(hwnd); }
-
-std::vector<std::string>& TControl::Rows() const {
-    return reinterpret_cast<TForm::ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->rows;
-}
-
-std::vector<int>& TControl::Levels() const {
-    return reinterpret_cast<TForm::ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->levels;
-}
-
-bool& TControl::Held() const {
-    return reinterpret_cast<TForm::ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->held;
-}
-
-int TControl::Count() const {
-    return static_cast<int>(SendMessageW(hwnd, IsListBox(*this) ? LB_GETCOUNT : CB_GETCOUNT, 0, 0));
-}
-
-void TControl::Clear() {
-    SendMessageW(hwnd, LB_RESETCONTENT, 0, 0);
-    Rows().clear();
-    Levels().clear();
-}
-
-void TControl::Add(const std::string& row) {
-    LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, 0);
-    if (r == LB_ERR || r == LB_ERRSPACE) throw Exception("The list cannot take another row");
-    Rows().push_back(row);
-}
-
-void TControl::AddIndented(const std::string& row, int level) {
-    auto& levels = Levels();
-    levels.resize(Rows().size(), 0);
-    Add(row);
-    levels.push_back(level);
-}
-
-int TControl::Level(int index) const {
-    const auto& levels = Levels();
-    return index >= 0 && static_cast<std::size_t>(index) < levels.size() ? levels[static_cast<std::size_t>(index)] : 0;
-}
-
-void TControl::SetItemIndex(int index) {
-    if (GetWindowLongPtrW(hwnd, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL))
-        SendMessageW(hwnd, LB_SETCARETINDEX, index, FALSE);
-    else
-        SendMessageW(hwnd, LB_SETCURSEL, index, 0);
-}
-
-std::string TControl::Item(int index) const {
-    const auto& rows = Rows();
-    return index >= 0 && static_cast<std::size_t>(index) < rows.size() ? rows[static_cast<std::size_t>(index)]
-                                                                       : std::string();
-}
-
-void TControl::SetItem(int index, const std::string& row) {
-    auto& rows = Rows();
-    if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return;
-    rows[static_cast<std::size_t>(index)] = row;
-    RECT r;
-    if (!Held() && SendMessageW(hwnd, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) != LB_ERR)
-        InvalidateRect(hwnd, &r, TRUE);
-}
-
-bool TControl::Selected(int index) const { return SendMessageW(hwnd, LB_GETSEL, index, 0) > 0; }
-void TControl::SetSelected(int index, bool selected) {
-    // LB_SETSEL with TRUE also moves the caret there, which scrolls the list
-    // to it; a range of one row selects it and leaves caret and view alone.
-    if (selected) SendMessageW(hwnd, LB_SELITEMRANGEEX, index, index);
-    else SendMessageW(hwnd, LB_SETSEL, FALSE, index);
-}
-void TControl::SetAllSelected(bool selected) { SendMessageW(hwnd, LB_SETSEL, selected, -1); }
-int TControl::SelCount() const {
-    LRESULT n = SendMessageW(hwnd, LB_GETSELCOUNT, 0, 0);
-    return n == LB_ERR ? 0 : static_cast<int>(n);
-}
-
-std::vector<int> TControl::SelectedIndices() const {
-    std::vector<int> idx(static_cast<std::size_t>(SelCount()));
-    if (!idx.empty()) {
-        LRESULT n = SendMessageW(hwnd, LB_GETSELITEMS, idx.size(), reinterpret_cast<LPARAM>(idx.data()));
-        idx.resize(n == LB_ERR ? 0 : static_cast<std::size_t>(n));
-    }
-    return idx;
-}
-
-int TControl::ItemIndex() const { return static_cast<int>(SendMessageW(hwnd, LB_GETCARETINDEX, 0, 0)); }
-int TControl::TopIndex() const { return static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)); }
-void TControl::SetTopIndex(int index) { SendMessageW(hwnd, LB_SETTOPINDEX, index, 0); }
-void TControl::BeginUpdate() {
-    SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
-    if (IsListBox(*this)) Held() = true;
-}
-void TControl::EndUpdate() {
-    if (IsListBox(*this)) Held() = false;
-    SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(hwnd, nullptr, TRUE);
-}
-
-void TControl::Repaint() { UpdateWindow(hwnd); }
 
 void TControl::ClearChoices() { SendMessageW(hwnd, CB_RESETCONTENT, 0, 0); }
 void TControl::AddChoice(const std::string& text) {
@@ -425,8 +330,7 @@ TControl TForm::CreateControl(const ControlDef& d) {
         case ControlKind::ListBox:
         case ControlKind::DirectoryList:
             cls = L"LISTBOX";
-            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_OWNERDRAWFIXED |
-                     ((d.flags & cfMultiSelect) ? LBS_EXTENDEDSEL : 0);
+            style |= OwnerListStyle((d.flags & cfMultiSelect) != 0);
             ex = WS_EX_CLIENTEDGE;
             break;
         case ControlKind::Button:
@@ -574,7 +478,9 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM: {
             auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
             if (di->CtlType == ODT_LISTBOX && defs_.count(di->hwndItem)) {
-                DrawListRow(*di);
+                const auto* hook = reinterpret_cast<ControlHook*>(GetWindowLongPtrW(di->hwndItem, GWLP_USERDATA));
+                DrawListRow(*di, hook ? &hook->list : nullptr, FontFor(defs_[di->hwndItem]->font),
+                            defs_[di->hwndItem]->kind == ControlKind::DirectoryList);
                 return TRUE;
             }
             if (di->CtlType != ODT_BUTTON) break;
@@ -673,16 +579,28 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            args.button = msg == WM_LBUTTONDOWN ? MouseButton::Left
-                          : msg == WM_RBUTTONDOWN ? MouseButton::Right : MouseButton::Middle;
+        case WM_RBUTTONDBLCLK:  // a quick second right or middle click is a press as well
+        case WM_MBUTTONDBLCLK:
+            args.button = msg == WM_LBUTTONDOWN                              ? MouseButton::Left
+                          : msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK ? MouseButton::Right
+                                                                             : MouseButton::Middle;
             args.shift = (wParam & MK_SHIFT) != 0;
             args.ctrl = (wParam & MK_CONTROL) != 0;
             form->RaiseEvent(ctl, ControlEvent::MouseDown, args);
             break;
-        case WM_LBUTTONDBLCLK:
-            if (kind == ControlKind::Edit || kind == ControlKind::ComboBox)
-                form->RaiseEvent(ctl, ControlEvent::DblClick, args);
-            break;
+        case WM_LBUTTONDBLCLK: {
+            if (kind != ControlKind::Edit && kind != ControlKind::ComboBox) break;
+            // The edit selects a word and captures the mouse for the button-up,
+            // which a modal window opened by the handler would take instead.
+            const LRESULT r = CallWindowProcW(old, h, msg, wParam, lParam);
+            if (GetCapture() == h) ReleaseCapture();
+            form->RaiseEvent(ctl, ControlEvent::DblClick, args);
+            return r;
+        }
+        case WM_SYSKEYDOWN:
+            // Alt+Enter is Enter with a modifier; other Alt keys are the menu's.
+            if (wParam != VK_RETURN) break;
+            [[fallthrough]];
         case WM_KEYDOWN: {
             WORD key = static_cast<WORD>(wParam);
             args.key = &key;
@@ -700,6 +618,16 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
             }
             form->RaiseEvent(ctl, ControlEvent::KeyDown, args);
             if (key == 0) return 0;
+            if (key == VK_RETURN && IsPushButton(kind)) {
+                // Enter clicks the focused push button, as Space does.
+                SendMessageW(h, BM_CLICK, 0, 0);
+                return 0;
+            }
+            if (msg == WM_SYSKEYDOWN) {
+                MSG typed;  // its WM_SYSCHAR would only beep
+                PeekMessageW(&typed, h, WM_SYSCHAR, WM_SYSCHAR, PM_REMOVE);
+                return 0;
+            }
             wParam = key;
             break;
         }
@@ -707,12 +635,9 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
         case LB_GETTEXT: {
             // The rows live here, not in the control: readers such as screen
             // readers still ask the control for them.
-            if (!IsListKind(kind)) break;
-            if (wParam >= hook->rows.size()) return LB_ERR;
-            const std::wstring text = Widen(hook->rows[wParam]);
-            if (msg == LB_GETTEXT)
-                std::memcpy(reinterpret_cast<wchar_t*>(lParam), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-            return static_cast<LRESULT>(text.size());
+            LRESULT result = 0;
+            if (IsListKind(kind) && AnswerTextRequest(hook->list, msg, wParam, lParam, result)) return result;
+            break;
         }
         case WM_NCDESTROY:
             SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
@@ -723,58 +648,11 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
     return CallWindowProcW(old, h, msg, wParam, lParam);
 }
 
-namespace {
-
-// A small closed folder, 13 x 9, its left edge at x and centred on y.
-void DrawFolder(HDC dc, int x, int y) {
-    HBRUSH yellow = CreateSolidBrush(RGB(255, 224, 96));
-    HGDIOBJ oldBrush = SelectObject(dc, yellow);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
-    Rectangle(dc, x, y - 3, x + 13, y + 5);
-    Rectangle(dc, x, y - 5, x + 6, y - 2);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(yellow);
-}
-
-}  // namespace
-
-void TForm::DrawListRow(const DRAWITEMSTRUCT& di) {
-    RECT rc = di.rcItem;
-    if (di.itemAction == ODA_FOCUS || di.itemID == static_cast<UINT>(-1)) {
-        DrawFocusRect(di.hDC, &rc);  // the focus rectangle alone, drawn and taken away alike
-        return;
-    }
-    const auto* hook = reinterpret_cast<ControlHook*>(GetWindowLongPtrW(di.hwndItem, GWLP_USERDATA));
-    const bool selected = (di.itemState & ODS_SELECTED) != 0;
-    FillRect(di.hDC, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    SetBkMode(di.hDC, TRANSPARENT);
-    SetTextColor(di.hDC, GetSysColor(selected                          ? COLOR_HIGHLIGHTTEXT
-                                     : IsWindowEnabled(di.hwndItem) ? COLOR_WINDOWTEXT
-                                                                    : COLOR_GRAYTEXT));
-    HGDIOBJ old = SelectObject(di.hDC, FontFor(defs_[di.hwndItem]->font));
-    if (hook && di.itemID < hook->rows.size()) {
-        const std::wstring text = Widen(hook->rows[di.itemID]);
-        RECT tr = rc;
-        tr.left += 2;
-        if (defs_[di.hwndItem]->kind == ControlKind::DirectoryList) {
-            const int level = di.itemID < hook->levels.size() ? hook->levels[di.itemID] : 0;
-            tr.left += level * 8;
-            DrawFolder(di.hDC, tr.left, (rc.top + rc.bottom) / 2);
-            tr.left += 17;
-        }
-        DrawTextW(di.hDC, text.c_str(), static_cast<int>(text.size()), &tr,
-                  DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
-    }
-    SelectObject(di.hDC, old);
-    if (di.itemState & ODS_FOCUS) DrawFocusRect(di.hDC, &rc);
-}
-
 // Classic subclassing: comctl32's SetWindowSubclass keeps its data in a
 // window property, and under Wine every property lookup is a server call,
 // which made each list message cost about 100 us.
 void TForm::HookControl(HWND h, HWND target) {
-    hooks_.push_back(ControlHook{this, nullptr, target});
+    hooks_.push_back(ControlHook{this, nullptr, target, {}});
     ControlHook& hook = hooks_.back();
     SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&hook));
     hook.old = reinterpret_cast<WNDPROC>(

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/owner_list.h"
+
 enum class ControlKind {
     Label, Edit, ComboBox, CheckBox, RadioButton, ListBox,
     Button, GlyphButton, FlatButton, CloseButton, ProgressBar, Memo,
@@ -124,6 +126,7 @@ public:
     void SetSmooth(bool smooth);
 
 private:
+    ListRows& List() const;
     std::vector<std::string>& Rows() const;
     std::vector<int>& Levels() const;
     bool& Held() const;
@@ -210,14 +213,8 @@ private:
         TForm* form;
         WNDPROC old;
         HWND target;
-        // A list box's rows. The list draws them itself, so that a row's
-        // text changes in place instead of by a removal and an insertion,
-        // which move every row behind it.
-        std::vector<std::string> rows;
-        std::vector<int> levels;  // a directory list's indentation per row
-        bool held = false;  // drawing held by BeginUpdate
+        ListRows list;  // a list box's rows (platform/owner_list.h)
     };
-    void DrawListRow(const DRAWITEMSTRUCT& di);
     std::deque<ControlHook> hooks_;
     void RaiseEvent(HWND control, ControlEvent event, EventArgs& args);
     void PreviewKey(EventArgs& args);

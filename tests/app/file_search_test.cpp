@@ -160,10 +160,14 @@ TEST_F(FileSearch, EnterInTheMaskBoxStartsTheListing) {
     tree->File("one.txt");
     HWND edit = FindWindowExW(form->Edit2.hwnd, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr);
-    SetFocus(edit);
-    PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-    Pump();
-    EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("one.txt")});
+    // Enter, and Alt+Enter (which arrives as a system key).
+    for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN}) {
+        form->ListBox1.Clear();
+        SetFocus(edit);
+        PostMessageW(edit, message, VK_RETURN, message == WM_SYSKEYDOWN ? (1 << 29) : 0);
+        Pump();
+        EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("one.txt")}) << message;
+    }
 }
 
 TEST_F(FileSearch, CountsLineAndMarkAll) {

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "platform/fs.h"
 #include "platform/message_loop.h"
 #include "platform/text.h"
@@ -56,9 +58,12 @@ TempTree::TempTree() {
     wchar_t tmp[MAX_PATH];
     GetTempPathW(MAX_PATH, tmp);
     static int counter = 0;
-    std::wstring base = std::wstring(tmp) + L"kolvar_" + std::to_wstring(GetCurrentProcessId()) +
-                        L"_" + std::to_wstring(++counter);
-    CreateDirectoryW(base.c_str(), nullptr);
+    // A folder of a test process that was killed may still hold the name.
+    std::wstring base;
+    do {
+        base = std::wstring(tmp) + L"kolvar_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+               std::to_wstring(++counter);
+    } while (!CreateDirectoryW(base.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     // The long form, so that rows and the base directory read alike.
     wchar_t full[MAX_PATH];
     GetLongPathNameW(base.c_str(), full, MAX_PATH);
@@ -108,6 +113,46 @@ std::string GetFile(const std::string& path) {
     while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
     CloseHandle(h);
     return out;
+}
+
+std::vector<std::wstring> RowsSeenFromAnotherProcess(HWND list) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring dir = exe;
+    dir.resize(dir.rfind(L'\\') + 1);
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring out = std::wstring(tmp) + L"kolvar_rows_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    DeleteFileW(out.c_str());
+    std::wstring line = L"\"" + dir + L"list_reader.exe\" " +
+                        std::to_wstring(reinterpret_cast<INT_PTR>(list)) + L" \"" + out + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ADD_FAILURE() << "list_reader.exe did not start";
+        return {};
+    }
+    // Its requests are sent messages: this thread answers them while it waits.
+    const DWORD start = GetTickCount();
+    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_SENDMESSAGE) != WAIT_OBJECT_0 &&
+           GetTickCount() - start < 30000) {
+        MSG m;
+        PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    EXPECT_EQ(code, 0u) << "list_reader.exe";
+    const std::string bytes = GetFile(Narrow(out));
+    DeleteFileW(out.c_str());
+    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+    std::vector<std::wstring> rows;
+    for (std::size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+        rows.push_back(text.substr(start, end - start));
+    return rows;
 }
 
 void Pump() {

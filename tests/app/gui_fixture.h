@@ -81,6 +81,10 @@ std::string GetFile(const std::string& path);
 // Pumps the queue until it is empty (a few rounds for posted follow-ups).
 void Pump();
 
+// The rows of a list box as another process reads them (LB_GETTEXTLEN and
+// LB_GETTEXT from tests/app/list_reader.exe), in UTF-16.
+std::vector<std::wstring> RowsSeenFromAnotherProcess(HWND list);
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override;

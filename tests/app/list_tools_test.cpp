@@ -46,6 +46,10 @@ TEST_F(ListTools, InvertAndCtrlAChangeTheSelectionOnly) {
     Press(form->BitBtn4.hwnd, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
     EXPECT_EQ(Selection(), (std::vector<bool>{false, true, false}));
     EXPECT_EQ(form->lblNumberFound.Text(), counts);
+    // A quick second right click arrives as a double click: it inverts again.
+    Press(form->BitBtn4.hwnd, WM_RBUTTONDBLCLK, WM_RBUTTONUP, MK_RBUTTON);
+    EXPECT_EQ(Selection(), (std::vector<bool>{true, false, true}));
+    Press(form->BitBtn4.hwnd, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
     EXPECT_EQ(form->ListCount, 3);
     // Keys in the list: only Ctrl+A, with neither Shift nor Alt, selects all.
     form->ListBox1.SetFocus();
@@ -98,6 +102,10 @@ TEST_F(ListTools, SelectionSaveFromEachOfTheFourButtons) {
         Press(button, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
         EXPECT_EQ(GetFile(tree->Path("sel_content.txt")), Lines(selected));
         ASSERT_EQ(dialogs.calls.size(), 1u);
+        DeleteFileW(Widen(tree->Path("sel_content.txt")).c_str());
+        Press(button, WM_RBUTTONDBLCLK, WM_RBUTTONUP, MK_RBUTTON);  // a quick second one saves again
+        EXPECT_EQ(GetFile(tree->Path("sel_content.txt")), Lines(selected));
+        ASSERT_EQ(dialogs.calls.size(), 2u);
         EXPECT_EQ(dialogs.calls[0].text, "Selection saved to: \r" + tree->Root() + "\\\rsel_content.txt");
     }
     EXPECT_TRUE(shell.calls.empty());  // Notepad and Init open nothing on a right click
@@ -166,7 +174,8 @@ void CALLBACK ReadAndClose(HWND, UINT, UINT_PTR id, DWORD) {
     g_seen.shortName = frFileInfo->lblShortName.Text();
     g_seen.caption = frFileInfo->Caption();
     GetClientRect(frFileInfo->hwnd, &g_seen.client);
-    PostMessageW(frFileInfo->BitBtn1.hwnd, BM_CLICK, 0, 0);
+    // Closed by Enter on its focused Close button, as a user would.
+    PostMessageW(frFileInfo->BitBtn1.hwnd, WM_KEYDOWN, VK_RETURN, 0);
 }
 
 TEST_F(ListTools, FileInformationOfTheCurrentRow) {
@@ -231,6 +240,41 @@ TEST_F(ListTools, FileInformationOfTheCurrentRow) {
         Pump();
         EXPECT_FALSE(g_seen.open) << row;
     }
+}
+
+// Screen readers and automation tools read the rows from another process,
+// whole, after List Files and after a run has rewritten them.
+TEST_F(ListTools, RowsReadWholeFromAnotherProcess) {
+    tree->Dir("in");
+    tree->Dir("out");
+    for (const char* name : {"a.txt", "P\xEDse\xF2.txt"}) tree->File(std::string("in\\") + name);
+    List(tree->Path("in"), "*.*");
+    // Windows hands another process a row's text only from a list "with
+    // strings"; without the style it hands over the item data (Wine hands the
+    // text either way).
+    EXPECT_TRUE(GetWindowLongPtrW(form->ListBox1.hwnd, GWL_STYLE) & LBS_HASSTRINGS);
+    auto shown = [&] {
+        std::vector<std::wstring> rows;
+        for (const std::string& row : Rows()) rows.push_back(Widen(row));
+        return rows;
+    };
+    EXPECT_EQ(RowsSeenFromAnotherProcess(form->ListBox1.hwnd), shown());
+    form->Edit3.SetText(tree->Path("out"));
+    form->Button3Click();
+    ASSERT_NE(Rows()[0].find(" -> "), std::string::npos);
+    form->ListBox1.Add(std::string(700, 'x'));  // longer than any fixed buffer
+    EXPECT_EQ(RowsSeenFromAnotherProcess(form->ListBox1.hwnd), shown());
+
+    // A caller sizes its buffer by the length it is told; a row rewritten in
+    // between is cut to that length, never written past the buffer.
+    const LRESULT told = SendMessageW(form->ListBox1.hwnd, LB_GETTEXTLEN, 0, 0);
+    ASSERT_GT(told, 0);
+    form->ListBox1.SetItem(0, Rows()[0] + " and a good deal longer than before");
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(told) + 9, L'#');
+    EXPECT_EQ(SendMessageW(form->ListBox1.hwnd, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer.data())), told);
+    EXPECT_EQ(buffer[static_cast<std::size_t>(told)], L'\0');
+    EXPECT_EQ(buffer[static_cast<std::size_t>(told) + 1], L'#');
+    EXPECT_EQ(std::wstring(buffer.data()), shown()[0].substr(0, static_cast<std::size_t>(told)));
 }
 
 // The real shell starts Wine's notepad on the list file.

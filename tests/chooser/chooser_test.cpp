@@ -221,6 +221,7 @@ TEST_F(Chooser, OkWithoutMovingReturnsTheOpeningDirectory) {
         KillTimer(nullptr, dog);
         EXPECT_TRUE(g_opened) << edit->Name();
         EXPECT_EQ(edit->Text(), "\\in") << edit->Name();
+        EXPECT_EQ(GetCapture(), nullptr) << edit->Name();  // the next click goes where it is aimed
     }
 }
 
@@ -234,6 +235,13 @@ TEST_F(Chooser, FilterMasksAndTheSelectAllToggle) {
         EXPECT_EQ(Items(f.FileListBox1).size(), 6u);
         SetWindowTextW(f.Edit1.hwnd, L"*.mp3;*.wav");
         EXPECT_EQ(Items(f.FileListBox1), (std::vector<std::string>{"b.MP3", "x.mp3", "Y.WAV"}));
+        // Both lists as a screen reader in another process reads them.
+        for (const TControl* list : {static_cast<const TControl*>(&f.FileListBox1),
+                                     static_cast<const TControl*>(&f.DirectoryOutline1)}) {
+            std::vector<std::wstring> rows;
+            for (const std::string& row : Items(*list)) rows.push_back(Widen(row));
+            EXPECT_EQ(RowsSeenFromAnotherProcess(list->hwnd), rows) << list->Name();
+        }
         EXPECT_EQ(f.FileListBox1.Mask(), "*.mp3;*.wav");
         // Ctrl+A: every file takes the opposite of the last file's selection.
         struct Step { std::vector<BYTE> held; std::vector<bool> before, after; };

@@ -27,7 +27,8 @@ protected:
     // The written batch run by the system's cmd in the base directory, waited for.
     void RunBatch(const std::string& batch) const {
         std::wstring line = L"cmd /c \"" + Widen(batch) + L"\"";
-        STARTUPINFOW si{sizeof si};
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                                    Widen(tree->Root()).c_str(), &si, &pi));

@@ -263,6 +263,13 @@ TEST_F(TransferRun, TryChangesNothingOnDisk) {
     EXPECT_FALSE(DirectoryExists(P("out")));
     EXPECT_EQ(Get("in\\sub\\a.txt"), "a");
     ExpectEnded();
+    // Enter on the focused Copy button starts the Copy, as Space does.
+    form->CheckBox2.SetChecked(false);
+    Prepare(P("in"), P("out"));
+    form->Button2.SetFocus();
+    PostMessageW(form->Button2.hwnd, WM_KEYDOWN, VK_RETURN, 0);
+    Pump();
+    EXPECT_EQ(Get("out\\sub\\a.txt"), "a");
 }
 
 TEST_F(TransferRun, StartOfTheRun) {

@@ -1,0 +1,201 @@
+#include "platform/owner_list.h"
+
+#include <cstring>
+
+#include "platform/errors.h"
+#include "platform/forms.h"
+#include "platform/text.h"
+
+namespace {
+
+bool IsListBox(const TControl& c) {
+    return c.def && (c.def->kind == ControlKind::ListBox || c.def->kind == ControlKind::DirectoryList);
+}
+
+}  // namespace
+
+DWORD OwnerListStyle(bool multiSelect) {
+    // Owner-drawn "with strings": that tells the platform to fetch a row's
+    // text for another process by LB_GETTEXTLEN and LB_GETTEXT, not to hand
+    // it the item data.
+    return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
+           (multiSelect ? LBS_EXTENDEDSEL : 0);
+}
+
+bool AnswerTextRequest(ListRows& list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg != LB_GETTEXTLEN && msg != LB_GETTEXT) return false;
+    if (wParam >= list.rows.size()) {
+        result = LB_ERR;
+        return true;
+    }
+    const std::wstring text = Widen(list.rows[wParam]);
+    if (msg == LB_GETTEXTLEN) {
+        list.told[wParam] = text.size();
+        result = static_cast<LRESULT>(text.size());
+        return true;
+    }
+    // A caller sizes its buffer by the length it was told; a row rewritten
+    // since then (a run's "source -> destination") is cut to that length
+    // rather than written past the buffer. The platform asks for the length
+    // itself right before it fetches a row for another process.
+    std::size_t n = text.size();
+    const auto told = list.told.find(wParam);
+    if (told != list.told.end()) {
+        if (told->second < n) n = told->second;
+        list.told.erase(told);
+    }
+    auto* out = reinterpret_cast<wchar_t*>(lParam);
+    if (!out) {
+        result = LB_ERR;
+        return true;
+    }
+    std::memcpy(out, text.c_str(), n * sizeof(wchar_t));
+    out[n] = L'\0';
+    result = static_cast<LRESULT>(n);
+    return true;
+}
+
+namespace {
+
+// A small closed folder, 13 x 9, its left edge at x and centred on y.
+void DrawFolder(HDC dc, int x, int y) {
+    HBRUSH yellow = CreateSolidBrush(RGB(255, 224, 96));
+    HGDIOBJ oldBrush = SelectObject(dc, yellow);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    Rectangle(dc, x, y - 3, x + 13, y + 5);
+    Rectangle(dc, x, y - 5, x + 6, y - 2);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(yellow);
+}
+
+}  // namespace
+
+void DrawListRow(const DRAWITEMSTRUCT& di, const ListRows* list, HFONT font, bool indented) {
+    RECT rc = di.rcItem;
+    if (di.itemAction == ODA_FOCUS || di.itemID == static_cast<UINT>(-1)) {
+        DrawFocusRect(di.hDC, &rc);  // the focus rectangle alone, drawn and taken away alike
+        return;
+    }
+    const bool selected = (di.itemState & ODS_SELECTED) != 0;
+    FillRect(di.hDC, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetBkMode(di.hDC, TRANSPARENT);
+    SetTextColor(di.hDC, GetSysColor(selected                          ? COLOR_HIGHLIGHTTEXT
+                                     : IsWindowEnabled(di.hwndItem) ? COLOR_WINDOWTEXT
+                                                                    : COLOR_GRAYTEXT));
+    HGDIOBJ old = SelectObject(di.hDC, font);
+    if (list && di.itemID < list->rows.size()) {
+        const std::wstring text = Widen(list->rows[di.itemID]);
+        RECT tr = rc;
+        tr.left += 2;
+        if (indented) {
+            const int level = di.itemID < list->levels.size() ? list->levels[di.itemID] : 0;
+            tr.left += level * 8;
+            DrawFolder(di.hDC, tr.left, (rc.top + rc.bottom) / 2);
+            tr.left += 17;
+        }
+        DrawTextW(di.hDC, text.c_str(), static_cast<int>(text.size()), &tr,
+                  DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+    }
+    SelectObject(di.hDC, old);
+    if (di.itemState & ODS_FOCUS) DrawFocusRect(di.hDC, &rc);
+}
+
+
+// ---------------------------------------------------------------- TControl's list part
+
+ListRows& TControl::List() const {
+    return reinterpret_cast<TForm::ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->list;
+}
+std::vector<std::string>& TControl::Rows() const { return List().rows; }
+std::vector<int>& TControl::Levels() const { return List().levels; }
+bool& TControl::Held() const { return List().held; }
+
+int TControl::Count() const {
+    return static_cast<int>(SendMessageW(hwnd, IsListBox(*this) ? LB_GETCOUNT : CB_GETCOUNT, 0, 0));
+}
+
+void TControl::Clear() {
+    SendMessageW(hwnd, LB_RESETCONTENT, 0, 0);
+    Rows().clear();
+    Levels().clear();
+}
+
+void TControl::Add(const std::string& row) {
+    // The control's own string stays empty: the text is the row's.
+    LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
+    if (r == LB_ERR || r == LB_ERRSPACE) throw Exception("The list cannot take another row");
+    Rows().push_back(row);
+}
+
+void TControl::AddIndented(const std::string& row, int level) {
+    auto& levels = Levels();
+    levels.resize(Rows().size(), 0);
+    Add(row);
+    levels.push_back(level);
+}
+
+int TControl::Level(int index) const {
+    const auto& levels = Levels();
+    return index >= 0 && static_cast<std::size_t>(index) < levels.size() ? levels[static_cast<std::size_t>(index)] : 0;
+}
+
+void TControl::SetItemIndex(int index) {
+    if (GetWindowLongPtrW(hwnd, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL))
+        SendMessageW(hwnd, LB_SETCARETINDEX, index, FALSE);
+    else
+        SendMessageW(hwnd, LB_SETCURSEL, index, 0);
+}
+
+std::string TControl::Item(int index) const {
+    const auto& rows = Rows();
+    return index >= 0 && static_cast<std::size_t>(index) < rows.size() ? rows[static_cast<std::size_t>(index)]
+                                                                       : std::string();
+}
+
+void TControl::SetItem(int index, const std::string& row) {
+    auto& rows = Rows();
+    if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return;
+    rows[static_cast<std::size_t>(index)] = row;
+    RECT r;
+    if (!Held() && SendMessageW(hwnd, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) != LB_ERR)
+        InvalidateRect(hwnd, &r, TRUE);
+}
+
+bool TControl::Selected(int index) const { return SendMessageW(hwnd, LB_GETSEL, index, 0) > 0; }
+void TControl::SetSelected(int index, bool selected) {
+    // LB_SETSEL with TRUE also moves the caret there, which scrolls the list
+    // to it; a range of one row selects it and leaves caret and view alone.
+    if (selected) SendMessageW(hwnd, LB_SELITEMRANGEEX, index, index);
+    else SendMessageW(hwnd, LB_SETSEL, FALSE, index);
+}
+void TControl::SetAllSelected(bool selected) { SendMessageW(hwnd, LB_SETSEL, selected, -1); }
+int TControl::SelCount() const {
+    LRESULT n = SendMessageW(hwnd, LB_GETSELCOUNT, 0, 0);
+    return n == LB_ERR ? 0 : static_cast<int>(n);
+}
+
+std::vector<int> TControl::SelectedIndices() const {
+    std::vector<int> idx(static_cast<std::size_t>(SelCount()));
+    if (!idx.empty()) {
+        LRESULT n = SendMessageW(hwnd, LB_GETSELITEMS, idx.size(), reinterpret_cast<LPARAM>(idx.data()));
+        idx.resize(n == LB_ERR ? 0 : static_cast<std::size_t>(n));
+    }
+    return idx;
+}
+
+int TControl::ItemIndex() const { return static_cast<int>(SendMessageW(hwnd, LB_GETCARETINDEX, 0, 0)); }
+int TControl::TopIndex() const { return static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)); }
+void TControl::SetTopIndex(int index) { SendMessageW(hwnd, LB_SETTOPINDEX, index, 0); }
+void TControl::BeginUpdate() {
+    SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+    if (IsListBox(*this)) Held() = true;
+}
+void TControl::EndUpdate() {
+    if (IsListBox(*this)) Held() = false;
+    SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void TControl::Repaint() { UpdateWindow(hwnd); }
+

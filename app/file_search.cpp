@@ -20,11 +20,27 @@ bool IsSearchedSubdir(const DirEntry& e) {
 }  // namespace
 
 // List Files: fills the list with every matching file below the input directory.
+// The listing pumps messages like a run, behind the same guard, and Escape
+// stops it with the same question: the rows found so far stay and are
+// marked and counted as after a complete listing.
 void TfrMain::Button1Click() {
-    if (runInProgress_) return;  // a run's pump does not refill its list
+    if (runInProgress_) return;  // no listing inside a run's or a listing's pump
+    runInProgress_ = true;
+    // The Tag is given back as it was: a Delete answered No leaves its 999.
+    struct EndOfListing {
+        TfrMain& form;
+        int tag;
+        ~EndOfListing() {
+            form.runInProgress_ = form.listing_ = false;
+            form.Tag = tag;
+        }
+    } end{*this, Tag};
+    listing_ = true;
     BusyScope busy;
     ListBox1.Clear();
     SetBusyCursor(true);
+    if (AllowAbort) Tag = 999;
+    listingPump_ = TimedPump();
     try {
         CurrentPath = Edit1.Text();
         if (!Occurs(":\\", CurrentPath)) CurrentPath = BaseDir + Edit1.Text();
@@ -56,6 +72,9 @@ void TfrMain::SearchFiles(const std::string& directory, const std::string& mask,
         DirEnumerator files(dir + sp.pattern);
         DirEntry entry;
         while (files.Next(entry)) {
+            // Between two entries: input is handled and a stop is seen.
+            if (AllowAbort) listingPump_.WhenDue();
+            if (Tag == 555) return;
             if (entry.IsDirectory()) {
                 if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(entry.name);
                 continue;
@@ -80,7 +99,10 @@ void TfrMain::SearchFiles(const std::string& directory, const std::string& mask,
         while (dirs.Next(entry))
             if (IsSearchedSubdir(entry)) subdirs.push_back(entry.name);
     }
-    for (const std::string& name : subdirs) SearchFiles(dir + name, subMask, true);
+    for (const std::string& name : subdirs) {
+        if (Tag == 555) return;
+        SearchFiles(dir + name, subMask, true);
+    }
 }
 
 // The edit rule: a directory edit shows its path in full or relative form.
@@ -124,6 +146,8 @@ void TfrMain::ListBox1Click() {
     const int selected = ListBox1.SelCount();
     std::uint64_t total = 0;
     for (int i : ListBox1.SelectedIndices()) {
+        // After a listing every row is selected: 100,000 lookups take a second.
+        if (listing_ && AllowAbort) listingPump_.WhenDue();
         SourcePath = ListBox1.Item(i);
         std::uint64_t size = 0;
         if (FileSizeOf(SourcePath, size)) total += size;

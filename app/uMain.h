@@ -8,6 +8,7 @@
 
 #include "media/mp3_tag.h"  // FillMp3Tag, a free function of this unit
 #include "platform/forms.h"
+#include "platform/message_loop.h"
 #include "transfer/destination.h"
 
 class TfrMain : public TForm {
@@ -119,7 +120,9 @@ private:
     RowOutcome TransferRow(const TransferOptions& o);
     void UpdateRow(int i, RowOutcome outcome, const TransferOptions& o);
     void RunWithFlag(bool& flag);
-    bool runInProgress_ = false;
+    bool runInProgress_ = false;  // a run or a listing: its pump lets no second one start
+    bool listing_ = false;        // List Files, its Mark All and counts line included
+    TimedPump listingPump_;
 };
 
 // Unticks a check box when the scope ends, however it ends.

@@ -7,22 +7,8 @@ cd "$(dirname "$0")/.."
 source bench/lib.sh
 bench_build list_bench
 
-tree="$BUILD/bench-tree"
-if [ ! -f "$tree/.done" ]; then
-  rm -rf "$tree"
-  /usr/bin/python3 - "$tree" <<'PY'
-import os, sys
-root = sys.argv[1]
-for a in range(10):
-    for b in range(100):
-        d = os.path.join(root, f"top{a:02d}", f"sub{b:03d}")
-        os.makedirs(d)
-        for f in range(100):
-            with open(os.path.join(d, f"file{f:03d}.dat"), "wb") as fh:
-                fh.write(b"x" * ((a * 7 + b * 3 + f) % 500))
-open(os.path.join(root, ".done"), "w").close()
-PY
-fi
+bench_tree
+tree="$BENCH_TREE"
 
 bench_wine_session
 winpath="Z:${tree//\//\\}"

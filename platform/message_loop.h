@@ -5,6 +5,7 @@
 // run go through the same steps.
 #include <windows.h>
 
+#include <chrono>
 #include <functional>
 
 using ApplicationHook = std::function<void(MSG&)>;
@@ -19,3 +20,30 @@ int RunMessageLoop();
 void ProcessMessages();
 // Runs the loop until done is set or the window is gone.
 void RunModalLoop(HWND window, const bool& done);
+
+// The pump of a long operation, called between two of its steps. A queue
+// check costs Wine tens of microseconds, more than many a step, so the queue
+// is looked at only when the interval has passed since the last look; a
+// steady clock read costs nanoseconds. The first call always pumps.
+class TimedPump {
+public:
+    explicit TimedPump(std::chrono::milliseconds interval = std::chrono::milliseconds(10))
+        : interval_(interval) {}
+    void WhenDue() {
+        const auto now = Clock::now();
+        if (pumped_ && now - last_ < interval_) return;
+        Now(now);
+    }
+    void Now() { Now(Clock::now()); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void Now(Clock::time_point now) {
+        ProcessMessages();
+        last_ = now;
+        pumped_ = true;
+    }
+    std::chrono::milliseconds interval_;
+    Clock::time_point last_{};
+    bool pumped_ = false;
+};

@@ -164,8 +164,16 @@ void TfrMain::RunRows() {
     int shownPosition = 0;
     std::uint64_t optionsRead = ~0ull;
     TransferOptions o;
+    // Input is handled between two rows, at least every 10 ms; before every
+    // row when a row's own work may show a box (a failed deletion, a command
+    // template), so that an Escape pressed before it is seen first.
+    TimedPump pump;
+    const bool boxPerRow = DeleteMode || CheckBox_Command.Checked();
     for (int i = 0; i < ListCount; ++i) {
-        if (AllowAbort) ProcessMessages();
+        if (AllowAbort) {
+            if (boxPerRow) pump.Now();
+            else pump.WhenDue();
+        }
         if (Tag == 555) break;
         list.Tick();
         if (ListCount > 1) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <functional>
 
 #include "platform/fs.h"
 #include "platform/message_loop.h"
@@ -259,6 +260,90 @@ TEST_F(FileSearch, AFailureDuringTheListingIsShownAndKeepsTheRowsFound) {
     EXPECT_EQ(form->ListBox1.SelCount(), 0);  // Mark All did not run
     EXPECT_EQ(form->lblNumberFound.Text(), "Files found:");
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+// The listing pumps like a run, by time, so the events below arrive part-way.
+std::function<void()> g_duringListing;
+bool g_happened = false;
+void CALLBACK DuringListing(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_happened = true;
+    if (g_duringListing) g_duringListing();
+}
+
+class ListingInProgress : public MainWindowTest {
+protected:
+    static constexpr int kFolders = 60, kFiles = 50;
+    std::vector<std::string> all;
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        for (int d = 0; d < kFolders; ++d) {
+            tree->Dir("d" + std::to_string(d));
+            for (int f = 0; f < kFiles; ++f) {
+                const std::string rel = "d" + std::to_string(d) + "\\f" + std::to_string(f) + ".txt";
+                tree->File(rel);
+                all.push_back(tree->Path(rel));
+            }
+        }
+        std::sort(all.begin(), all.end());
+    }
+    // Lists the tree with what arrives 15 ms into the listing.
+    void ListWhile(std::function<void()> during) {
+        g_duringListing = std::move(during);
+        g_happened = false;
+        SetTimer(nullptr, 0, 15, DuringListing);
+        List(tree->Root(), "*.*");
+        EXPECT_TRUE(g_happened);
+        g_duringListing = nullptr;
+    }
+    // The rows are files of the tree, each once, marked and counted as after
+    // any listing.
+    void ExpectSoundRows() const {
+        auto rows = Sorted(Rows());
+        EXPECT_EQ(std::adjacent_find(rows.begin(), rows.end()), rows.end());
+        for (const auto& row : rows) EXPECT_TRUE(std::binary_search(all.begin(), all.end(), row)) << row;
+        EXPECT_EQ(form->ListBox1.SelCount(), form->ListBox1.Count());
+        EXPECT_EQ(form->lblNumberFound.Text().rfind(std::to_string(rows.size()) + " files found , ", 0), 0u);
+        EXPECT_EQ(form->Tag, 0);
+        EXPECT_FALSE(form->RunInProgress());
+    }
+};
+
+// Escape asks the run's question: No lets the listing finish, Yes stops it
+// with the rows found so far. A click on Copy meanwhile starts nothing.
+TEST_F(ListingInProgress, EscapeStopsItAndCopyWaits) {
+    form->Edit3.SetText(tree->Path("out"));
+    for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        dialogs.calls.clear();
+        dialogs.answers = {answer};
+        ListWhile([&] {
+            PostMessageW(form->ListBox1.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+            PostMessageW(form->Button2.hwnd, BM_CLICK, 0, 0);
+        });
+        ASSERT_EQ(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + form->Caption());
+        if (answer == MsgResult::No) EXPECT_EQ(Sorted(Rows()), all);
+        else EXPECT_LT(Rows().size(), all.size());
+        ExpectSoundRows();
+        EXPECT_FALSE(DirectoryExists(tree->Path("out")));
+    }
+}
+
+// A folder removed while the listing runs: the rows found, no error, no hang.
+TEST_F(ListingInProgress, AFolderRemovedPartWay) {
+    ListWhile([&] {
+        for (int d = kFolders / 2; d < kFolders; ++d) {
+            for (int f = 0; f < kFiles; ++f)
+                DeleteFileW(Widen(tree->Path("d" + std::to_string(d) + "\\f" + std::to_string(f) + ".txt")).c_str());
+            RemoveDirectoryW(Widen(tree->Path("d" + std::to_string(d))).c_str());
+        }
+    });
+    ExpectSoundRows();
+    EXPECT_TRUE(dialogs.calls.empty());
+    // The folders that stayed are listed whole.
+    const auto rows = Rows();
+    for (int d = 0; d < kFolders / 2; ++d)
+        EXPECT_NE(std::find(rows.begin(), rows.end(), tree->Path("d" + std::to_string(d) + "\\f0.txt")), rows.end()) << d;
 }
 
 }  // namespace

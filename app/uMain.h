@@ -4,6 +4,7 @@
 // their subsystem.
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "media/mp3_tag.h"  // FillMp3Tag, a free function of this unit
@@ -120,6 +121,7 @@ private:
     RowOutcome TransferRow(const TransferOptions& o);
     void UpdateRow(int i, RowOutcome outcome, const TransferOptions& o);
     void RunWithFlag(bool& flag);
+    std::unordered_set<std::string> runDestinations_;  // upper-cased names this run has written
     bool runInProgress_ = false;  // a run or a listing: its pump lets no second one start
     bool listing_ = false;        // List Files, its Mark All and counts line included
     TimedPump listingPump_;

@@ -161,6 +161,7 @@ void TfrMain::TransferRun() {
 
 void TfrMain::RunRows() {
     HeldList list(ListBox1);
+    runDestinations_.clear();
     int shownPosition = 0;
     std::uint64_t optionsRead = ~0ull;
     TransferOptions o;
@@ -210,9 +211,16 @@ void TfrMain::RunRows() {
 TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
     if (!FileExists(SourcePath)) return RowOutcome::Missing;
     if (SourcePath == TargetPath) return RowOutcome::InPlace;
+    // One run never writes two files to one name: a destination an earlier
+    // row has taken (compared as the file system does, ignoring case) leaves
+    // this row as a failed rename leaves it. A file that was there before the
+    // run is replaced as usual.
+    std::string destination = Upper1250(TargetPath);
+    if (runDestinations_.count(destination)) return RowOutcome::NotTransferred;
     std::string line;
     if (DryRun) {
         if (o.Mp3Tag) FillMp3Tag(TargetPath, SourcePath, true, line);
+        runDestinations_.insert(std::move(destination));
         return RowOutcome::Transferred;
     }
     if (o.Mode == TransferMode::UsualCopy) CreateTargetFolders();
@@ -228,6 +236,7 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
     } else {
         CopyFileContents(SourcePath, TargetPath);
     }
+    runDestinations_.insert(std::move(destination));
     // A copy without the tag the user asked for stays selected.
     if (o.Mp3Tag && !FillMp3Tag(TargetPath, SourcePath, false, line)) return RowOutcome::TransferredUntagged;
     return RowOutcome::Transferred;

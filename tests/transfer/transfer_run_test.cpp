@@ -528,6 +528,64 @@ TEST_F(TransferRun, MoveOnlyDeletesWhatWasTransferred) {
     EXPECT_EQ(Get("in\\taken.txt"), "mine");
 }
 
+// One run never writes two files to one name. The later row of two that meet
+// keeps its source text and its selection, as Try shows beforehand; a name
+// that was there before the run is still replaced.
+TEST_F(TransferRun, TwoRowsNeverWriteOneName) {
+    struct Pair { std::string dir, first, second, name; };
+    for (const Pair& p : {Pair{"one", "a\\01.mp3", "b\\01.mp3", "01.mp3"},
+                          Pair{"case", "a\\Song.txt", "b\\SONG.TXT", "Song.txt"}}) {
+        SCOPED_TRACE(p.second);
+        const std::string in = p.dir + "\\in\\", out = p.dir + "\\out";
+        for (const std::string& d : {p.dir, in, in + "a", in + "b", out}) tree->Dir(d);
+        Put(in + p.first, "first");
+        Put(in + p.second, "second");
+        for (bool dry : {true, false}) {
+            Prepare(P(in.substr(0, in.size() - 1)), P(out));
+            SetMode(TransferMode::IntoRoot);
+            if (dry) form->Button3Click();
+            else form->Button2Click();
+            const auto rows = Rows();
+            ASSERT_EQ(rows.size(), 2u);
+            // The row listed first is transferred; the other one is left as it was.
+            const int taken = rows[0].find(" -> ") != std::string::npos ? 0 : 1;
+            const std::string left = rows[1 - taken];
+            EXPECT_EQ(left.find(" -> "), std::string::npos) << left;
+            EXPECT_TRUE(form->ListBox1.Selected(1 - taken));
+            EXPECT_FALSE(form->ListBox1.Selected(taken));
+            if (dry) {
+                EXPECT_FALSE(Exists(out + "\\" + p.name));
+                continue;
+            }
+            EXPECT_EQ(Get(out + "\\" + p.name), left == P(in + p.first) ? "second" : "first");
+            EXPECT_EQ(Get(in + p.first), "first");
+            EXPECT_EQ(Get(in + p.second), "second");
+            ExpectEnded();
+        }
+        // A second Copy of the same folder replaces what the first one made.
+        Put(in + p.first, "first again");
+        Put(in + p.second, "second again");
+        Prepare(P(in.substr(0, in.size() - 1)), P(out));
+        SetMode(TransferMode::IntoRoot);
+        form->Button2Click();
+        EXPECT_NE(Get(out + "\\" + p.name).find(" again"), std::string::npos);
+    }
+    // CZ in place: 'Čech.mp3' becomes 'cech.mp3', and so would the 'čech.mp3'
+    // of a subfolder. The first is renamed, the second stays where it is.
+    tree->Dir("cz");
+    tree->Dir("cz\\sub");
+    Put("cz\\\xC8" "ech.mp3", "capital");
+    Put("cz\\sub\\\xE8" "ech.mp3", "small");
+    Prepare(P("cz"), P("cz"));
+    SetMode(TransferMode::IntoRoot);
+    dialogs.answers = {MsgResult::Yes};
+    form->Button7Click();
+    EXPECT_EQ(Get("cz\\cech.mp3"), "capital");
+    EXPECT_EQ(Get("cz\\sub\\\xE8" "ech.mp3"), "small");
+    EXPECT_EQ(Rows()[1], P("cz\\sub\\\xE8" "ech.mp3"));
+    EXPECT_EQ(form->ListBox1.SelCount(), 1);
+}
+
 TEST_F(TransferRun, CopyReplacesAndRowStates) {
     tree->Dir("in");
     tree->Dir("out");

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "app/version.h"
 #include "platform/dialogs.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
 #include "transfer/text_ops.h"
 
 TfrMain* frMain = nullptr;
-const char* const kProgramTitle = "Kolvar specified files from subdirectories  (v1.69)";
+const char* const kProgramTitle = "Kolvar specified files from subdirectories  (v" KOLVAR_VERSION ")";
 
 namespace {
 
@@ -228,7 +229,7 @@ void TfrMain::BitBtn1Click() { Close(); }
 
 void TfrMain::Button4Click() {
     ShowInformation("About Application:\r"
-                    "Kolvar_files, version 1.69\r"
+                    "Kolvar_files, version " KOLVAR_VERSION "\r"
                     "Lists, copies, moves and renames files from subdirectories.\r"
                     "Made by Tamrelovinska.");
 }

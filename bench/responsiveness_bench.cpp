@@ -5,7 +5,6 @@
 // Prints the listing and Try times and, for each, the number of messages and
 // the maximum and 99th percentile of their answer times.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,9 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/uMain.h"
+#include "bench/bench_window.h"
 #include "bench/clock.h"
-#include "platform/message_loop.h"
 #include "platform/text.h"
 
 namespace {
@@ -37,17 +35,11 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: responsiveness_bench DIR\n");
         return 2;
     }
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
+    InitBenchControls();
     const std::string input = Narrow(argv[1]);
 
     TfrMain form;
-    frMain = &form;
-    form.Show();
-    ProcessMessages();
-    form.Edit1.SetText(input);
-    form.Edit2.SetText("*.*");
-    form.Edit3.SetText(input + "_out");
+    ShowBenchWindow(form, input, input + "_out");
     const HWND window = form.hwnd;
 
     enum Phase { kIdle, kListing, kTry, kDone };

@@ -3,14 +3,12 @@
 //   transfer_bench copy DIR OUT   List Files of DIR, then a Copy run ("Usual" copy) into OUT
 // Prints seconds.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
 
-#include "app/uMain.h"
+#include "bench/bench_window.h"
 #include "bench/clock.h"
-#include "platform/message_loop.h"
 #include "platform/text.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -18,19 +16,13 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: transfer_bench try DIR | copy DIR OUT\n");
         return 2;
     }
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
+    InitBenchControls();
     const std::wstring mode = argv[1];
     const std::string input = Narrow(argv[2]);
     const std::string output = argc > 3 ? Narrow(argv[3]) : input + "_out";
 
     TfrMain form;
-    frMain = &form;
-    form.Show();
-    ProcessMessages();
-    form.Edit1.SetText(input);
-    form.Edit2.SetText("*.*");
-    form.Edit3.SetText(output);
+    ShowBenchWindow(form, input, output);
     double t = Now();
     form.Button1Click();
     const double listing = Now() - t;

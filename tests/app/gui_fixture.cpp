@@ -115,6 +115,26 @@ std::string GetFile(const std::string& path) {
     return out;
 }
 
+DWORD RunProcess(const wchar_t* application, std::wstring commandLine, const wchar_t* directory, DWORD flags) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(application, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, directory, &si, &pi))
+        return ~0u;
+    const DWORD start = GetTickCount();
+    DWORD waited;
+    while ((waited = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_SENDMESSAGE)) != WAIT_OBJECT_0 &&
+           waited != WAIT_FAILED && GetTickCount() - start < 30000) {
+        MSG m;
+        PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    DWORD code = ~0u;
+    if (waited == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return code;
+}
+
 std::vector<std::wstring> RowsSeenFromAnotherProcess(HWND list) {
     wchar_t exe[MAX_PATH];
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
@@ -124,27 +144,11 @@ std::vector<std::wstring> RowsSeenFromAnotherProcess(HWND list) {
     GetTempPathW(MAX_PATH, tmp);
     const std::wstring out = std::wstring(tmp) + L"kolvar_rows_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
     DeleteFileW(out.c_str());
-    std::wstring line = L"\"" + dir + L"list_reader.exe\" " +
-                        std::to_wstring(reinterpret_cast<INT_PTR>(list)) + L" \"" + out + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        ADD_FAILURE() << "list_reader.exe did not start";
-        return {};
-    }
-    // Its requests are sent messages: this thread answers them while it waits.
-    const DWORD start = GetTickCount();
-    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_SENDMESSAGE) != WAIT_OBJECT_0 &&
-           GetTickCount() - start < 30000) {
-        MSG m;
-        PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    EXPECT_EQ(code, 0u) << "list_reader.exe";
+    // Its requests are sent messages, which RunProcess answers while it waits.
+    EXPECT_EQ(RunProcess(nullptr, L"\"" + dir + L"list_reader.exe\" " +
+                                      std::to_wstring(reinterpret_cast<INT_PTR>(list)) + L" \"" + out + L"\""),
+              0u)
+        << "list_reader.exe";
     const std::string bytes = GetFile(Narrow(out));
     DeleteFileW(out.c_str());
     std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');

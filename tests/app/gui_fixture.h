@@ -81,6 +81,12 @@ std::string GetFile(const std::string& path);
 // Pumps the queue until it is empty (a few rounds for posted follow-ups).
 void Pump();
 
+// Starts a program and waits up to 30 s for it to end, answering the
+// messages it sends to this thread's windows meanwhile; its exit code, or
+// ~0u when it did not start or did not end.
+DWORD RunProcess(const wchar_t* application, std::wstring commandLine, const wchar_t* directory = nullptr,
+                 DWORD flags = 0);
+
 // The rows of a list box as another process reads them (LB_GETTEXTLEN and
 // LB_GETTEXT from tests/app/list_reader.exe), in UTF-16.
 std::vector<std::wstring> RowsSeenFromAnotherProcess(HWND list);

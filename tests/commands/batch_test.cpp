@@ -26,15 +26,9 @@ protected:
     }
     // The written batch run by the system's cmd in the base directory, waited for.
     void RunBatch(const std::string& batch) const {
-        std::wstring line = L"cmd /c \"" + Widen(batch) + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                   Widen(tree->Root()).c_str(), &si, &pi));
-        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        EXPECT_NE(RunProcess(nullptr, L"cmd /c \"" + Widen(batch) + L"\"", Widen(tree->Root()).c_str(),
+                             CREATE_NO_WINDOW),
+                  ~0u);
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> t;

@@ -764,8 +764,8 @@ TEST_F(TransferRun, CopyFailingHalfWayLeavesNoPartialFile) {
 }
 
 // Runs a command of the Linux host through Wine and waits for it; true when
-// it succeeded. Wine does not hand back a host program's exit code, so the
-// command writes it to a file.
+// it succeeded. Wine gives no waitable handle or exit code of a host
+// program, so the command writes its code to a file.
 bool RunOnHost(const std::string& command) {
     const std::string status = "/tmp/kolvar_host_" + std::to_string(GetCurrentProcessId());
     const std::wstring statusFile = L"Z:" + Widen(Str_replace_all(status, "/", "\\", 0));

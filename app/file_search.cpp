@@ -150,7 +150,7 @@ void TfrMain::ListBox1Click() {
         if (listing_ && AllowAbort) listingPump_.WhenDue();
         SourcePath = ListBox1.Item(i);
         std::uint64_t size = 0;
-        if (FileSizeOf(SourcePath, size)) total += size;
+        if (FileSizeOf(RowPath(SourcePath), size)) total += size;
     }
     lblNumberFound.SetText(CountsLine(rows, selected, total, true));
 }

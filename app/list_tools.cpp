@@ -73,8 +73,8 @@ void TfrMain::BitBtn5MouseDown(MouseButton button) {
     ShowPlainMessage("Selection saved to: \r" + BaseDir + "\\" + "\r" + "sel_content.txt");
 }
 
-// The current row is the one with the focus rectangle; relative rows are
-// looked up against the current directory.
+// The current row is the one with the focus rectangle; a relative row is a
+// file of the base directory.
 void TfrMain::ListBox1DblClick() {
     const int current = ListBox1.ItemIndex();
     if (current < 0 || current >= ListBox1.Count()) return;
@@ -82,7 +82,7 @@ void TfrMain::ListBox1DblClick() {
     // The row is looked up as a name, never as a pattern: '?' stands in a row
     // for a letter Windows-1250 cannot hold, and would match another file.
     if (row.find_first_of("?*<>\"") != std::string::npos) return;
-    DirEnumerator found(row, true);
+    DirEnumerator found(RowPath(row), true);
     DirEntry entry;
     if (!found.Next(entry)) return;
     BusyScope busy;

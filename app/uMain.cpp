@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
+#include "transfer/path_names.h"
 #include "transfer/text_ops.h"
 
 TfrMain* frMain = nullptr;
@@ -147,8 +148,10 @@ const Event kEvents[] = {
     {&TfrMain::CheckBox5_case, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.CheckBox5_caseClick(); }},
     {&TfrMain::CheckBox5_rel, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.CheckBox5_caseClick(); }},
     {&TfrMain::ListBox1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.ListBox1Click(); }},
-    {&TfrMain::BitBtn4, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn4Click(); }},
-    {&TfrMain::BitBtn4, ControlEvent::MouseDown, [](TfrMain& f, EventArgs& a) { f.BitBtn4MouseDown(a.button); }},
+    // The selection a run works from is not changed meanwhile.
+    {&TfrMain::BitBtn4, ControlEvent::Click, [](TfrMain& f, EventArgs&) { if (!f.RunningRows()) f.BitBtn4Click(); }},
+    {&TfrMain::BitBtn4, ControlEvent::MouseDown,
+     [](TfrMain& f, EventArgs& a) { if (!f.RunningRows()) f.BitBtn4MouseDown(a.button); }},
     {&TfrMain::BitBtn4, ControlEvent::KeyDown, [](TfrMain& f, EventArgs& a) { f.BitBtn4KeyDown(*a.key); }},
     {&TfrMain::ListBox1, ControlEvent::KeyDown,
      [](TfrMain& f, EventArgs& a) { f.ListBox1KeyDown(*a.key, a.shift, a.ctrl, a.alt); }},
@@ -224,6 +227,8 @@ void TfrMain::FormResize() {
     const int height = (outer.bottom - outer.top) - list.top - (bar.bottom - bar.top) - 35;
     ListBox1.SetBounds(list.left, list.top, std::max(width, 0), std::max(height, 0));
 }
+
+std::string TfrMain::RowPath(const std::string& row) const { return ResolvedAgainst(BaseDir, row); }
 
 void TfrMain::BitBtn1Click() { Close(); }
 

@@ -88,8 +88,15 @@ public:
     void Button7Click();
     TransferOptions ReadTransferOptions() const;
     void CopyFileContents(const std::string& source, const std::string& destination);
+    // false when the destination is taken or the source cannot go; a copy
+    // between volumes that fails part-way throws as a copy does.
+    bool MoveFileContents(const std::string& source, const std::string& destination);
+    // A row's file: a relative row is a file of BaseDir, whatever is current.
+    std::string RowPath(const std::string& row) const;
     void CreateTargetFolders();
     bool RunInProgress() const { return runInProgress_; }
+    // A run (not a listing) is going: its selection is not to be changed.
+    bool RunningRows() const { return runInProgress_ && !listing_; }
 
     // Folder buttons (chooser/)
     void BitBtn2Click();
@@ -121,7 +128,8 @@ private:
     RowOutcome TransferRow(const TransferOptions& o);
     void UpdateRow(int i, RowOutcome outcome, const TransferOptions& o);
     void RunWithFlag(bool& flag);
-    std::unordered_set<std::string> runDestinations_;  // upper-cased names this run has written
+    std::unordered_set<std::string> runDestinations_;  // NameKey of each destination this run has tried
+    std::unordered_set<std::string> runSources_;       // NameKey of each row selected at the start
     bool runInProgress_ = false;  // a run or a listing: its pump lets no second one start
     bool listing_ = false;        // List Files, its Mark All and counts line included
     TimedPump listingPump_;

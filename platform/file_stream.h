@@ -30,6 +30,9 @@ public:
     // Path() tells the name. EFCreateError also when path is read-only.
     struct Beside {};
     OutputFile(const std::string& path, Beside);
+    // A file that must not exist yet: no entry of that name is followed or emptied.
+    struct New {};
+    OutputFile(const std::string& path, New);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;

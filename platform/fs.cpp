@@ -78,11 +78,29 @@ bool RemoveDir(const std::string& path) {
     return RemoveDirectoryW(Widen(path).c_str()) != 0;
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
-    return MoveFileW(Widen(from).c_str(), Widen(to).c_str()) != 0;
+RenameResult RenameWithinVolume(const std::string& from, const std::string& to) {
+    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0)) return RenameResult::Done;
+    return GetLastError() == ERROR_NOT_SAME_DEVICE ? RenameResult::OtherVolume : RenameResult::Failed;
 }
 
 bool DeleteFileAt(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+
+bool CopyFileTimes(const std::string& from, const std::string& to) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(Widen(from).c_str(), GetFileExInfoStandard, &d)) return false;
+    HANDLE h = CreateFileW(Widen(to).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool set = SetFileTime(h, &d.ftCreationTime, &d.ftLastAccessTime, &d.ftLastWriteTime) != 0;
+    CloseHandle(h);
+    return set;
+}
+
+std::uint32_t AttributesOf(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
+
+bool SetAttributesOf(const std::string& path, std::uint32_t attributes) {
+    return SetFileAttributesW(Widen(path).c_str(), attributes) != 0;
+}
 
 bool ReplaceFileWith(const std::string& from, const std::string& to) {
     return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;

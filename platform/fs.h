@@ -40,9 +40,15 @@ bool FileSizeOf(const std::string& path, std::uint64_t& size);
 bool CreateDir(const std::string& path);
 // Only an empty directory goes.
 bool RemoveDir(const std::string& path);
-// MoveFileW: works across volumes, never replaces an existing destination.
-bool RenameFile(const std::string& from, const std::string& to);
+// MoveFileExW without copying: a rename within one volume, never replacing.
+enum class RenameResult { Done, OtherVolume, Failed };
+RenameResult RenameWithinVolume(const std::string& from, const std::string& to);
 bool DeleteFileAt(const std::string& path);
+// The source's creation, access and write times given to a copy of it.
+bool CopyFileTimes(const std::string& from, const std::string& to);
+// INVALID (~0) when the entry cannot be read.
+std::uint32_t AttributesOf(const std::string& path);
+bool SetAttributesOf(const std::string& path, std::uint32_t attributes);
 // MoveFileExW with MOVEFILE_REPLACE_EXISTING: the file at to is replaced by
 // from in one step; on failure both stay as they were.
 bool ReplaceFileWith(const std::string& from, const std::string& to);

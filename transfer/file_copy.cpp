@@ -56,3 +56,37 @@ void TfrMain::CopyFileContents(const std::string& source, const std::string& des
         throw;
     }
 }
+
+// A move within a volume is a rename. Between volumes it is a copy into a
+// new file, flushed to the disk and given the source's times, and only then
+// is the source deleted: a copy that fails part-way is removed and the
+// source stays, and a source that cannot be deleted keeps the move undone.
+bool TfrMain::MoveFileContents(const std::string& source, const std::string& destination) {
+    switch (RenameWithinVolume(source, destination)) {
+    case RenameResult::Done: return true;
+    case RenameResult::Failed: return false;
+    case RenameResult::OtherVolume: break;
+    }
+    if (AttributesOf(destination) != ~0u) return false;  // a move never replaces
+    const std::uint32_t attributes = AttributesOf(source);
+    {
+        InputFile in(source);
+        OutputFile out(destination, OutputFile::New{});
+        try {
+            Pour(in, out);
+            out.Flush();
+            out.Close();
+        } catch (const Exception&) {
+            out.Abandon();
+            DeleteFileAt(destination);
+            throw;
+        }
+    }
+    CopyFileTimes(source, destination);
+    if (!DeleteFileAt(source)) {
+        DeleteFileAt(destination);
+        return false;
+    }
+    if (attributes != ~0u) SetAttributesOf(destination, attributes);
+    return true;
+}

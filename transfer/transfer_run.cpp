@@ -8,6 +8,7 @@
 #include "platform/message_loop.h"
 #include "transfer/exif_date.h"
 #include "transfer/name_transforms.h"
+#include "transfer/path_names.h"
 #include "transfer/text_ops.h"
 
 namespace {
@@ -146,7 +147,10 @@ void TfrMain::TransferRun() {
     ProgressBar1.SetPosition(0);
     ProgressBar1.SetSmooth(true);
     if (AllowAbort) Tag = 999;
+    // Relative texts (the tag files found from a relative row) mean BaseDir,
+    // whatever folder a chooser left current; the rows are resolved each.
     if (RelativePaths) EnterDirectory(BaseDir);
+    else if (GetCurrentDir() != BaseDir) SetCurrentDir(BaseDir);
     if (DeleteMode && ListCount >= 1 && !AskWarningYesNo("Do you really want to DELETE the files?")) {
         SetBusyCursor(false);
         return;
@@ -162,6 +166,15 @@ void TfrMain::TransferRun() {
 void TfrMain::RunRows() {
     HeldList list(ListBox1);
     runDestinations_.clear();
+    // The run works on the rows selected now; a change of the selection
+    // while it pumps (the list refuses them anyway) adds or drops none.
+    std::vector<char> chosen(static_cast<std::size_t>(ListCount), 0);
+    runSources_.clear();
+    for (int i : ListBox1.SelectedIndices()) {
+        if (i >= ListCount) continue;
+        chosen[static_cast<std::size_t>(i)] = 1;
+        if (!DeleteMode) runSources_.insert(NameKey(RowPath(WithoutLeadingBackslash(ListBox1.Item(i)))));
+    }
     int shownPosition = 0;
     std::uint64_t optionsRead = ~0ull;
     TransferOptions o;
@@ -182,11 +195,10 @@ void TfrMain::RunRows() {
             if (position != shownPosition) ProgressBar1.SetPosition(position);
             shownPosition = position;
         }
-        if (!ListBox1.Selected(i)) continue;
+        if (!chosen[static_cast<std::size_t>(i)]) continue;
         SourcePath = ListBox1.Item(i);
         if (DeleteMode) {
-            // A relative row names a file of the current directory, BaseDir.
-            if (!DeleteFileAt(SourcePath)) {
+            if (!DeleteFileAt(RowPath(SourcePath))) {
                 list.Show();
                 ShowWarning("Cannot delete \r" + SourcePath);
                 list.Hold();
@@ -202,25 +214,34 @@ void TfrMain::RunRows() {
         SourcePath = WithoutLeadingBackslash(SourcePath);
         TargetPath = WithoutLeadingBackslash(TargetPath);
         TargetPath = TransformedTarget(o, TargetPath, SourcePath);
-        if (o.ExifDate) TargetPath = AddExifDate(TargetPath, SourcePath);
+        if (o.ExifDate) TargetPath = AddExifDate(TargetPath, RowPath(SourcePath));
         UpdateRow(i, TransferRow(o), o);
         list.ScrollTo(TopRowAfter(i));
     }
 }
 
 TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
-    if (!FileExists(SourcePath)) return RowOutcome::Missing;
+    const std::string source = RowPath(SourcePath), target = RowPath(TargetPath);
+    if (!FileExists(source)) return RowOutcome::Missing;
     if (SourcePath == TargetPath) return RowOutcome::InPlace;
-    // One run never writes two files to one name: a destination an earlier
-    // row has taken (compared as the file system does, ignoring case) leaves
-    // this row as a failed rename leaves it. A file that was there before the
-    // run is replaced as usual.
-    std::string destination = Upper1250(TargetPath);
-    if (runDestinations_.count(destination)) return RowOutcome::NotTransferred;
+    // A destination is written only below the folder it was built in and
+    // under the name it shows: a ".." made of a delimiter, or a name that
+    // Windows would shorten, leaves the row as a failed rename leaves it.
+    if (!IsSafeBuiltPart(BuiltPart(TargetPath, o.OutputDir, o.InputDir))) return RowOutcome::NotTransferred;
+    // One run never writes two files to one name, nor over a file that is a
+    // source of the run: names are compared as the file system does. A
+    // destination that is the source itself under another spelling is only
+    // renamed (a change of letter case), never copied onto itself.
+    std::string destination = NameKey(target);
+    const bool renaming = (o.CzRename || o.MoveFiles) && !o.RunCommands;
+    if (destination == NameKey(source) ? !renaming : runSources_.count(destination) != 0)
+        return RowOutcome::NotTransferred;
+    // The name is taken when a row tries it, in Try as in Copy, so that Try
+    // shows every row that Copy refuses.
+    if (!runDestinations_.insert(std::move(destination)).second) return RowOutcome::NotTransferred;
     std::string line;
     if (DryRun) {
-        if (o.Mp3Tag) FillMp3Tag(TargetPath, SourcePath, true, line);
-        runDestinations_.insert(std::move(destination));
+        if (o.Mp3Tag) FillMp3Tag(target, SourcePath, true, line);
         return RowOutcome::Transferred;
     }
     if (o.Mode == TransferMode::UsualCopy) CreateTargetFolders();
@@ -228,17 +249,16 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
         // The batch uses the sources later, so a Move deletes none of them here.
         ExpandCommands(CommandsToProcessPath, SourcePath, TargetPath);
     } else if (o.CzRename || o.MoveFiles) {
-        // A failed rename leaves the source as the only copy: nothing is
-        // deleted and the row stays selected. A rename that worked leaves
+        // A failed move leaves the source as the only copy: nothing is
+        // deleted and the row stays selected. A move that worked leaves
         // nothing to delete either; a source name that still resolves then
         // names the moved file itself (a change of letter case only).
-        if (!RenameFile(SourcePath, TargetPath)) return RowOutcome::NotTransferred;
+        if (!MoveFileContents(source, target)) return RowOutcome::NotTransferred;
     } else {
-        CopyFileContents(SourcePath, TargetPath);
+        CopyFileContents(source, target);
     }
-    runDestinations_.insert(std::move(destination));
     // A copy without the tag the user asked for stays selected.
-    if (o.Mp3Tag && !FillMp3Tag(TargetPath, SourcePath, false, line)) return RowOutcome::TransferredUntagged;
+    if (o.Mp3Tag && !FillMp3Tag(target, SourcePath, false, line)) return RowOutcome::TransferredUntagged;
     return RowOutcome::Transferred;
 }
 
@@ -259,7 +279,7 @@ void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
         ListBox1.SetSelected(i, true);
         if (o.Mp3Tag) {
             std::string line;
-            FillMp3Tag(TargetPath, SourcePath, DryRun, line);
+            FillMp3Tag(RowPath(TargetPath), SourcePath, DryRun, line);
             ListBox1.SetItem(i, ListBox1.Item(i) + " (" + line + ")");
         }
         break;

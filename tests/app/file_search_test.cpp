@@ -132,12 +132,12 @@ TEST_F(FileSearch, RelativeRowsAndThePathModeChange) {
     form->CheckBox4_relClick();
     EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("photos\\a.jpg")});
 
-    // Relative rows are counted against the current directory.
+    // Relative rows are files of the base directory, whatever is current.
     form->ListBox1.SetAllSelected(false);
     form->Button1Click();
     SetCurrentDir("Z:\\");
     form->ListBox1Click();
-    EXPECT_EQ(form->lblNumberFound.Text(), "1 files found , 0 bytes in selected files");
+    EXPECT_EQ(form->lblNumberFound.Text(), "1 files found , 10 bytes in selected files");
 }
 
 TEST_F(FileSearch, EditRuleInFullMode) {

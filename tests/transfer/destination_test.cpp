@@ -1,4 +1,5 @@
 #include "transfer/destination.h"
+#include "transfer/path_names.h"
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,63 @@ TEST(RunProgress, PositionsHalvesToEvenAndScrolling) {
     for (const auto& c : cases) EXPECT_EQ(ProgressPosition(c.row, c.count), c.position) << c.row << "/" << c.count;
     const std::vector<int> tops = {0, 1, 2, 3, 4, 5, 0, 1, 2};
     for (int i = 0; i < 9; ++i) EXPECT_EQ(TopRowAfter(i), tops[i]) << i;
+}
+
+}  // namespace
+
+namespace {
+
+// Where a destination may be written, and when two spellings are one file.
+TEST(PathNames, BuiltPartsAndNameKeys) {
+    struct Built { std::string destination, output, input, part; bool safe; };
+    for (const Built& b : std::vector<Built>{
+             {"d:\\out\\a\\b.txt", "d:\\out", "c:\\in", "a\\b.txt", true},
+             {"d:\\out\\..\\Users\\me\\thesis.docx", "d:\\out", "c:\\in", "..\\Users\\me\\thesis.docx", false},
+             {"d:\\out\\a\\.\\b.txt", "d:\\out", "c:\\in", "a\\.\\b.txt", false},
+             {"d:\\out\\a\\\\b.txt", "d:\\out", "", "a\\\\b.txt", false},
+             {"d:\\out\\a.\\b.txt", "d:\\out", "", "a.\\b.txt", false},
+             {"d:\\out\\a \\b.txt", "d:\\out", "", "a \\b.txt", false},
+             {"d:\\out\\b.txt.", "d:\\out", "", "b.txt.", false},
+             {"d:\\out\\x/../../y.txt", "d:\\out", "", "x/../../y.txt", false},
+             {"d:\\out\\a:b.txt", "d:\\out", "", "a:b.txt", false},
+             {"d:\\out\\", "d:\\out", "", "", false},
+             // The folders the user typed are taken as they are; the longer one leads.
+             {"d:\\o \\x.txt", "d:\\o ", "", "x.txt", true},
+             {"c:\\in\\out\\x.txt", "c:\\in\\out", "c:\\in", "x.txt", true},
+             {"c:\\in\\..\\x.txt", "d:\\out", "c:\\in", "..\\x.txt", false},
+             // Elsewhere: below the root of a full path, or the whole relative path.
+             {"e:\\c\\..\\x.txt", "d:\\out", "c:\\in", "c\\..\\x.txt", false},
+             {"\\\\srv\\share\\a.txt", "d:\\out", "", "a.txt", true},
+             {"..\\x.txt", "  ", "", "..\\x.txt", false},
+             {"photos\\a.jpg", "", "\\photos", "photos\\a.jpg", true}}) {
+        SCOPED_TRACE(b.destination);
+        EXPECT_EQ(BuiltPart(b.destination, b.output, b.input), b.part);
+        EXPECT_EQ(IsSafeBuiltPart(b.part), b.safe);
+    }
+    struct Key { std::string a, b; bool same; };
+    for (const Key& k : std::vector<Key>{
+             {"c:\\In\\a b.txt", "C:\\in\\A B.TXT", true},
+             {"c:\\in\\x\\..\\a.txt", "c:\\in\\a.txt", true},
+             {"c:\\in\\.\\a.txt", "c:/in/a.txt", true},
+             {"c:\\in\\a.txt. ", "c:\\in\\a.txt", true},
+             {"c:\\in.\\a.txt", "c:\\in\\a.txt", true},
+             {"c:\\\xE8" "ech.txt", "c:\\\xC8" "ECH.TXT", true},  // Windows-1250 pairs
+             {"c:\\\x9A" "x.txt", "c:\\\x8A" "X.txt", true},
+             {"c:\\..\\a.txt", "c:\\a.txt", true},
+             {"c:\\in\\a b.txt", "c:\\in\\a_b.txt", false},
+             {"c:\\cech.txt", "c:\\\xE8" "ech.txt", false},
+             {"c:\\a.txt", "d:\\a.txt", false}}) {
+        SCOPED_TRACE(k.a + " / " + k.b);
+        EXPECT_EQ(NameKey(k.a) == NameKey(k.b), k.same);
+    }
+    struct Resolved { std::string base, row, path; };
+    for (const Resolved& r : std::vector<Resolved>{{"c:\\work", "photos\\a.jpg", "c:\\work\\photos\\a.jpg"},
+                                                   {"c:\\", "a.jpg", "c:\\a.jpg"},
+                                                   {"c:\\work", "d:\\b\\a.jpg", "d:\\b\\a.jpg"},
+                                                   {"c:\\work", "\\a.jpg", "c:\\a.jpg"},
+                                                   {"\\\\srv\\share\\w", "a.jpg", "\\\\srv\\share\\w\\a.jpg"}}) {
+        EXPECT_EQ(ResolvedAgainst(r.base, r.row), r.path);
+    }
 }
 
 }  // namespace

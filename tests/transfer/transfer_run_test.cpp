@@ -374,14 +374,25 @@ TEST_F(TransferRun, EscapeThroughTheQueue) {
     tree->Dir("in");
     tree->Dir("out");
     for (int i = 0; i < 8; ++i) Put("in\\f" + std::to_string(i) + ".txt", "x");
-    // Answered No: the run goes on to its end.
-    Prepare(P("in"), P("out"));
-    PostMessageW(form->ListBox1.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
-    form->Button2Click();
-    ASSERT_EQ(dialogs.calls.size(), 1u);
-    EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + form->Caption());
-    EXPECT_EQ(form->ListBox1.SelCount(), 0);
-    ExpectEnded();
+    // Answered No: the run goes on to its end, and the key goes no further
+    // (as a Space it would select the list's caret row alone, or type a
+    // blank into the output folder).
+    for (TControl* focused : {&form->ListBox1, &form->Edit3}) {
+        Prepare(P("in"), P("out"));
+        SendMessageW(form->ListBox1.hwnd, LB_SETCARETINDEX, 3, FALSE);
+        focused->SetFocus();
+        SendMessageW(form->Edit3.hwnd, EM_SETSEL, 0, -1);
+        PostMessageW(focused->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        dialogs.calls.clear();
+        form->Button2Click();
+        ASSERT_EQ(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + form->Caption());
+        EXPECT_EQ(form->ListBox1.SelCount(), 0);
+        EXPECT_EQ(form->Edit3.Text(), P("out"));
+        for (int i = 0; i < 8; ++i) EXPECT_EQ(Get("out\\f" + std::to_string(i) + ".txt"), "x") << i;
+        ExpectEnded();
+        for (int i = 0; i < 8; ++i) DeleteFileW(Widen(P("out\\f" + std::to_string(i) + ".txt")).c_str());
+    }
 
     // Answered Yes before the first row, which is not even selected: nothing is done.
     Prepare(P("in"), P("out"));
@@ -826,6 +837,148 @@ TEST_F(TransferRun, FullDiskKeepsTheOldDestination) {
     form->Button2Click();
     ExpectStoppedByError("EWriteError");
     EXPECT_EQ(Entries(out), std::vector<std::string>{"filler"});
+    // A move to the other volume is a copy first: one that does not fit keeps
+    // the source and leaves nothing behind; one that fits arrives whole, with
+    // its time, before its source goes.
+    form->CheckBox2.SetChecked(true);
+    Prepare(P("in"), out);
+    form->Button2Click();
+    ExpectStoppedByError("EWriteError");
+    EXPECT_EQ(Entries(out), std::vector<std::string>{"filler"});
+    EXPECT_EQ(Get("in\\a.bin").size(), 400u * 1024);
+    EXPECT_TRUE(form->ListBox1.Selected(0));
+    DeleteFileW(Widen(P("in\\a.bin")).c_str());
+    Put("in\\small.bin", std::string(10 * 1024, 's'));
+    WIN32_FILE_ATTRIBUTE_DATA before{}, after{};
+    GetFileAttributesExW(Widen(P("in\\small.bin")).c_str(), GetFileExInfoStandard, &before);
+    before.ftLastWriteTime.dwHighDateTime -= 100;  // well in the past
+    HANDLE h = CreateFileW(Widen(P("in\\small.bin")).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(h, nullptr, nullptr, &before.ftLastWriteTime);
+    CloseHandle(h);
+    Prepare(P("in"), out);
+    form->Button2Click();
+    form->CheckBox2.SetChecked(false);
+    ExpectEnded();
+    EXPECT_FALSE(Exists("in\\small.bin"));
+    EXPECT_EQ(GetFile(out + "\\small.bin"), std::string(10 * 1024, 's'));
+    GetFileAttributesExW(Widen(out + "\\small.bin").c_str(), GetFileExInfoStandard, &after);
+    EXPECT_EQ(CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime), 0);
+}
+
+// A destination that would leave the folder it is built in, one that Windows
+// would write under another name, and one that is another source of the run
+// are refused: Try and Copy leave the row as it was, selected, and write nothing.
+TEST_F(TransferRun, RefusedDestinationsLeaveTheRowSelected) {
+    struct Case {
+        const char* what;
+        std::string name, dirsDelimiter, replaced, by;  // Replace in names when replaced is set
+        bool inPlace;
+    };
+    tree->Dir("in");
+    tree->Dir("victim");
+    for (const Case& c : {Case{"..", "..~victim~thesis.docx", "~", "", "", false},
+                          Case{"replaced into ..", "up~victim~thesis.docx", "~", "up", "..", false},
+                          Case{"trailing dot", "name.~thesis.docx", "~", "", "", false},
+                          Case{"trailing blank", "name ~thesis.docx", "~", "", "", false},
+                          Case{"stream", "a b.docx", "", " ", ":", false},
+                          Case{"another source", "a b.txt", "", " ", "_", true}}) {
+        SCOPED_TRACE(c.what);
+        Put("in\\" + c.name, "mine");
+        Put("in\\a_b.txt", "listed");
+        Put("victim\\thesis.docx", "theirs");
+        form->Edit_DelimiterDirs.SetText(c.dirsDelimiter);
+        form->CheckBox_repl.SetChecked(!c.replaced.empty());
+        form->Edit_chartoreplace.SetText(c.replaced);
+        form->Edit_newchar.SetText(c.by);
+        const std::string row = P("in\\" + c.name);
+        for (bool dry : {true, false}) {
+            Prepare(P("in"), P(c.inPlace ? "in" : "out"));
+            dialogs.answers = {MsgResult::Yes};  // the same folder twice
+            if (dry) form->Button3Click();
+            else form->Button2Click();
+            EXPECT_TRUE(form->ListBox1.Selected(RowOf(row))) << dry;
+        }
+        EXPECT_EQ(Get("in\\" + c.name), "mine");
+        EXPECT_EQ(Get("in\\a_b.txt"), "listed");
+        EXPECT_EQ(Get("victim\\thesis.docx"), "theirs");
+        EXPECT_FALSE(DirectoryExists(P("out\\name")));
+        EXPECT_FALSE(DirectoryExists(P("out\\up")));
+        EXPECT_FALSE(Exists("out\\a b.docx") || Exists("out\\a"));
+        DeleteFileW(Widen(row).c_str());
+    }
+}
+
+// A relative row is a file of the base directory in every operation, whatever
+// folder is current and whether or not the rows are still shown relative.
+TEST_F(TransferRun, RelativeRowsMeanTheBaseDirectory) {
+    tree->Dir("photos");
+    tree->Dir("backup");
+    tree->Dir("backup\\photos");
+    tree->Dir("out");
+    Put("photos\\a.jpg", "base");
+    Put("backup\\photos\\a.jpg", "the backup");
+    form->CheckBox4_rel.SetChecked(true);
+    form->CheckBox4_relClick();
+    List(P("photos"), "*.*");
+    ASSERT_EQ(Rows(), std::vector<std::string>{"photos\\a.jpg"});
+    // Unticked with nothing selected: the rows stay relative.
+    form->ListBox1.SetAllSelected(false);
+    form->CheckBox4_rel.SetChecked(false);
+    form->CheckBox4_relClick();
+    ASSERT_EQ(Rows(), std::vector<std::string>{"photos\\a.jpg"});
+    SetCurrentDir(P("backup"));  // as a folder chooser leaves it
+    form->ListBox1.SetAllSelected(true);
+    form->ListBox1Click();
+    EXPECT_NE(form->lblNumberFound.Text().find(", 4 bytes"), std::string::npos) << form->lblNumberFound.Text();
+    form->Edit3.SetText(P("out"));
+    SetMode(TransferMode::IntoRoot);
+    form->Button2Click();
+    EXPECT_EQ(Get("out\\a.jpg"), "base");
+    form->ListBox1.Clear();
+    form->ListBox1.Add("photos\\a.jpg");
+    form->ListBox1.SetAllSelected(true);
+    SetCurrentDir(P("backup"));
+    dialogs.answers = {MsgResult::Yes};
+    form->Button5Click();
+    EXPECT_FALSE(Exists("photos\\a.jpg"));
+    EXPECT_EQ(Get("backup\\photos\\a.jpg"), "the backup");
+}
+
+// A run works on the rows selected when it started: Ctrl+A, Mark All, its
+// invert and a click while it runs neither add rows to it nor drop any.
+TEST_F(TransferRun, TheRunKeepsTheSelectionItStartedWith) {
+    tree->Dir("in");
+    const std::vector<std::pair<const char*, std::function<void()>>> inputs = {
+        {"Ctrl+A",
+         [&] {
+             BYTE state[256] = {};
+             state[VK_CONTROL] = 0x80;
+             SetKeyboardState(state);
+             PostMessageW(form->ListBox1.hwnd, WM_KEYDOWN, 'A', 0);
+         }},
+        {"Mark All", [&] { PostMessageW(form->BitBtn4.hwnd, BM_CLICK, 0, 0); }},
+        {"invert", [&] { PostMessageW(form->BitBtn4.hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 2)); }},
+        {"click on a row",
+         [&] {
+             RECT r{};
+             SendMessageW(form->ListBox1.hwnd, LB_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&r));
+             PostMessageW(form->ListBox1.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
+             PostMessageW(form->ListBox1.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+         }},
+    };
+    for (const auto& [what, post] : inputs) {
+        SCOPED_TRACE(what);
+        for (int i = 0; i < 6; ++i) Put("in\\f" + std::to_string(i) + ".txt", "x");
+        Prepare(P("in"), P("in"));
+        const auto rows = Rows();
+        for (int i = 2; i < 6; ++i) form->ListBox1.SetSelected(i, false);
+        post();
+        dialogs.answers = {MsgResult::Yes};
+        form->Button5Click();
+        BYTE none[256] = {};
+        SetKeyboardState(none);
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(FileExists(rows[i]), i >= 2) << rows[i];
+    }
 }
 
 TEST_F(TransferRun, CommandModeExpandsInsteadOfCopyingAndMovesNothing) {

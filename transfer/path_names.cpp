@@ -1,0 +1,83 @@
+#include "transfer/path_names.h"
+
+#include <vector>
+
+#include "transfer/text_ops.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The length of the root of a full path: "X:" or "\\server\share".
+std::size_t RootLength(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return 2;
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        std::size_t i = 2, parts = 0;
+        while (i < path.size() && parts < 2) {
+            while (i < path.size() && !IsSeparator(path[i])) ++i;
+            if (++parts < 2 && i < path.size()) ++i;
+        }
+        return i;
+    }
+    return 0;
+}
+
+std::vector<std::string> Parts(const std::string& text) {
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (IsSeparator(c)) parts.emplace_back();
+        else parts.back() += c;
+    }
+    return parts;
+}
+
+}  // namespace
+
+bool IsAbsolutePath(const std::string& path) { return RootLength(path) > 0; }
+
+std::string ResolvedAgainst(const std::string& base, const std::string& path) {
+    if (path.empty() || IsAbsolutePath(path)) return path;
+    if (IsSeparator(path[0])) return base.substr(0, RootLength(base)) + path;
+    if (!base.empty() && IsSeparator(base.back())) return base + path;
+    return base + "\\" + path;
+}
+
+std::string BuiltPart(const std::string& destination, const std::string& outputDir,
+                      const std::string& inputDir) {
+    std::size_t below = 0;
+    for (const std::string* dir : {&outputDir, &inputDir}) {
+        if (Trim(*dir).empty()) continue;
+        const std::string prefix = *dir + "\\";
+        if (destination.compare(0, prefix.size(), prefix) == 0 && prefix.size() > below) below = prefix.size();
+    }
+    if (below == 0 && IsAbsolutePath(destination)) {
+        below = RootLength(destination);
+        if (below < destination.size() && IsSeparator(destination[below])) ++below;
+    }
+    return destination.substr(below);
+}
+
+bool IsSafeBuiltPart(const std::string& part) {
+    for (const std::string& p : Parts(part)) {
+        if (p.empty() || p == "." || p == ".." || p.back() == '.' || p.back() == ' ') return false;
+        if (p.find(':') != std::string::npos) return false;
+    }
+    return true;
+}
+
+std::string NameKey(const std::string& fullPath) {
+    const std::size_t root = RootLength(fullPath);
+    std::vector<std::string> kept;
+    for (std::string p : Parts(fullPath.substr(root))) {
+        if (p.empty() || p == ".") continue;
+        if (p == "..") {
+            if (!kept.empty()) kept.pop_back();
+            continue;
+        }
+        while (!p.empty() && (p.back() == '.' || p.back() == ' ')) p.pop_back();
+        if (!p.empty()) kept.push_back(p);
+    }
+    std::string key = fullPath.substr(0, root);
+    for (const std::string& p : kept) key += "\\" + p;
+    return Upper1250(key);
+}

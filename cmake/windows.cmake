@@ -31,7 +31,8 @@ add_library(kolvar_win STATIC
 )
 target_link_libraries(kolvar_win PUBLIC kolvar_core comctl32 shell32 gdi32 user32)
 
-add_executable(Kolvar_files WIN32 app/main.cpp)
+enable_language(RC)
+add_executable(Kolvar_files WIN32 app/main.cpp app/Kolvar_files.rc)
 target_link_libraries(Kolvar_files PRIVATE kolvar_win)
 target_link_options(Kolvar_files PRIVATE -municode)
 

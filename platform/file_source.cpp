@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/errors.h"
+#include "platform/fs.h"
 #include "platform/text.h"
 
 namespace {
@@ -12,7 +13,7 @@ constexpr std::size_t kBufferSize = 4096;
 }
 
 FileSource::FileSource(const std::string& path) : buffer_(kBufferSize) {
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw EInOutError("Cannot open " + path);
     LARGE_INTEGER size;

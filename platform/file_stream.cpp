@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include "platform/errors.h"
+#include "platform/fs.h"
 #include "platform/text.h"
 
 InputFile::InputFile(const std::string& path) {
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file " + path);
     LARGE_INTEGER size;
@@ -31,13 +32,13 @@ namespace {
 
 // Windows refuses to empty or replace a read-only file; Wine run by root would not.
 void RefuseReadOnly(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         throw EFCreateError("Cannot create file " + path);
 }
 
 HANDLE CreateForWriting(const std::string& path, DWORD disposition) {
-    return CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+    return CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 

@@ -17,12 +17,26 @@ void FillEntry(const WIN32_FIND_DATAW& fd, DirEntry& e) {
 
 }  // namespace
 
+std::wstring SystemPath(const std::string& path) {
+    std::wstring w = Widen(path);
+    constexpr std::size_t kShortEnough = 248;
+    if (w.size() < kShortEnough || w.compare(0, 4, L"\\\\?\\") == 0) return w;
+    const DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return w;
+    std::wstring full(n, L'\0');
+    const DWORD got = GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
+    if (got == 0 || got >= n) return w;
+    full.resize(got);
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 bool DirEntry::IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
 
 DirEnumerator::DirEnumerator(const std::string& pattern, bool withShortNames)
     : handle_(nullptr), havePending_(false) {
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW(Widen(pattern).c_str(),
+    HANDLE h = FindFirstFileExW(SystemPath(pattern).c_str(),
                                 withShortNames ? FindExInfoStandard : FindExInfoBasic, &fd,
                                 FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (h == INVALID_HANDLE_VALUE) return;
@@ -53,42 +67,42 @@ bool DirEnumerator::Next(DirEntry& entry) {
 }
 
 bool FileExists(const std::string& path) {
-    DWORD a = GetFileAttributesW(Widen(path).c_str());
+    DWORD a = GetFileAttributesW(SystemPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirectoryExists(const std::string& path) {
-    DWORD a = GetFileAttributesW(Widen(path).c_str());
+    DWORD a = GetFileAttributesW(SystemPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FileSizeOf(const std::string& path, std::uint64_t& size) {
     WIN32_FILE_ATTRIBUTE_DATA d;
-    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &d)) return false;
+    if (!GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &d)) return false;
     if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     size = (static_cast<std::uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
     return true;
 }
 
 bool CreateDir(const std::string& path) {
-    return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
+    return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0;
 }
 
 bool RemoveDir(const std::string& path) {
-    return RemoveDirectoryW(Widen(path).c_str()) != 0;
+    return RemoveDirectoryW(SystemPath(path).c_str()) != 0;
 }
 
 RenameResult RenameWithinVolume(const std::string& from, const std::string& to) {
-    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0)) return RenameResult::Done;
+    if (MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), 0)) return RenameResult::Done;
     return GetLastError() == ERROR_NOT_SAME_DEVICE ? RenameResult::OtherVolume : RenameResult::Failed;
 }
 
-bool DeleteFileAt(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+bool DeleteFileAt(const std::string& path) { return DeleteFileW(SystemPath(path).c_str()) != 0; }
 
 bool CopyFileTimes(const std::string& from, const std::string& to) {
     WIN32_FILE_ATTRIBUTE_DATA d;
-    if (!GetFileAttributesExW(Widen(from).c_str(), GetFileExInfoStandard, &d)) return false;
-    HANDLE h = CreateFileW(Widen(to).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    if (!GetFileAttributesExW(SystemPath(from).c_str(), GetFileExInfoStandard, &d)) return false;
+    HANDLE h = CreateFileW(SystemPath(to).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     const bool set = SetFileTime(h, &d.ftCreationTime, &d.ftLastAccessTime, &d.ftLastWriteTime) != 0;
@@ -96,14 +110,14 @@ bool CopyFileTimes(const std::string& from, const std::string& to) {
     return set;
 }
 
-std::uint32_t AttributesOf(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
+std::uint32_t AttributesOf(const std::string& path) { return GetFileAttributesW(SystemPath(path).c_str()); }
 
 bool SetAttributesOf(const std::string& path, std::uint32_t attributes) {
-    return SetFileAttributesW(Widen(path).c_str(), attributes) != 0;
+    return SetFileAttributesW(SystemPath(path).c_str(), attributes) != 0;
 }
 
 bool ReplaceFileWith(const std::string& from, const std::string& to) {
-    return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 std::string GetCurrentDir() {

@@ -3,6 +3,12 @@
 #include <cstdint>
 #include <string>
 
+// The form in which a path goes to the W API's file calls: as it is while it
+// is short; from 248 characters on (a folder's limit), its full path in the
+// "\\?\" form, which those calls take up to 32,767 characters. The full path
+// is made first, so "." and ".." still resolve.
+std::wstring SystemPath(const std::string& path);
+
 struct DirEntry {
     std::string name;
     std::string shortName;  // the generated 8.3 name, empty when the name fits 8.3

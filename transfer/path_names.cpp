@@ -65,6 +65,13 @@ bool IsSafeBuiltPart(const std::string& part) {
     return true;
 }
 
+std::vector<std::string> FolderLevels(const std::string& fullPath) {
+    std::vector<std::string> levels;
+    for (std::size_t i = RootLength(fullPath) + 1; i < fullPath.size(); ++i)
+        if (fullPath[i] == '\\') levels.push_back(fullPath.substr(0, i));
+    return levels;
+}
+
 std::string NameKey(const std::string& fullPath) {
     const std::size_t root = RootLength(fullPath);
     std::vector<std::string> kept;

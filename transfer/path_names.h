@@ -2,6 +2,7 @@
 // Paths as the file system reads them: where a relative row points, which
 // destinations are safe to write, and when two names are one file.
 #include <string>
+#include <vector>
 
 // "X:..." or "\\server\...": a path that does not depend on a current directory.
 bool IsAbsolutePath(const std::string& path);
@@ -18,6 +19,10 @@ std::string BuiltPart(const std::string& destination, const std::string& outputD
 // no empty, "." or ".." part, no part ending in "." or a blank (Windows drops
 // those), no ':' (a stream of another file). "\" and "/" both separate parts.
 bool IsSafeBuiltPart(const std::string& part);
+
+// The folders that hold the file of a full path, from the first below the
+// root to its own ("\\" separates; a "/" is part of a name here).
+std::vector<std::string> FolderLevels(const std::string& fullPath);
 
 // One text for every spelling of a full path that Windows takes for the same
 // file: "." and ".." resolved, trailing dots and blanks of each part dropped,

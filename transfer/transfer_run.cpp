@@ -50,11 +50,6 @@ void EnterDirectory(const std::string& dir) {
     if (!SetCurrentDir(dir)) throw EInOutError("Cannot enter directory " + dir);
 }
 
-// Entering a directory is slow under Wine; the one already current is not entered again.
-void ReturnTo(const std::string& dir) {
-    if (GetCurrentDir() != dir) EnterDirectory(dir);
-}
-
 // Clears a flag when the scope ends, however it ends.
 struct ClearOnExit {
     bool& flag;
@@ -294,23 +289,12 @@ void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
     }
 }
 
-// Each level is made inside the one before; the file name is never made.
+// Each level is made inside the one before, from the top; the file name is
+// never made. Levels are made by their full paths, so no current directory
+// is involved (nor its length limit).
 void TfrMain::CreateTargetFolders() {
-    std::string p = StripBaseDir(TargetPath, BaseDir);
-    ReturnTo(BaseDir);
-    // With the deepest folder there, the walk would make nothing and end
-    // where it began. A path with an empty level is walked: that level fails.
-    const std::size_t last = p.rfind('\\');
-    if (last != std::string::npos && last > 0 && p[0] != '\\' && !Occurs("\\\\", p) &&
-        DirectoryExists(p.substr(0, last)))
-        return;
-    while (Occurs("\\", p)) {
-        std::string d = Str_field(p, "\\", 1);
+    const std::vector<std::string> levels = FolderLevels(RowPath(TargetPath));
+    if (levels.empty() || DirectoryExists(levels.back())) return;
+    for (const std::string& d : levels)
         if (!DirectoryExists(d) && !CreateDir(d)) throw Exception("Cannot create " + d);
-        const std::string trimmed = Trim(d);
-        if (trimmed.size() == 2 && trimmed[1] == ':') d += "\\";  // 'd:' is entered as 'd:\'
-        EnterDirectory(d);
-        p = p.substr(Pos("\\", p));
-    }
-    EnterDirectory(BaseDir);
 }

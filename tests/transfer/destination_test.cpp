@@ -185,6 +185,10 @@ TEST(PathNames, BuiltPartsAndNameKeys) {
                                                    {"\\\\srv\\share\\w", "a.jpg", "\\\\srv\\share\\w\\a.jpg"}}) {
         EXPECT_EQ(ResolvedAgainst(r.base, r.row), r.path);
     }
+    using Levels = std::vector<std::string>;
+    EXPECT_EQ(FolderLevels("d:\\out\\a\\b.txt"), (Levels{"d:\\out", "d:\\out\\a"}));
+    EXPECT_EQ(FolderLevels("d:\\b.txt"), Levels{});
+    EXPECT_EQ(FolderLevels("\\\\srv\\share\\x\\y.txt"), Levels{"\\\\srv\\share\\x"});
 }
 
 }  // namespace

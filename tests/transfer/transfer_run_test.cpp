@@ -981,6 +981,45 @@ TEST_F(TransferRun, TheRunKeepsTheSelectionItStartedWith) {
     }
 }
 
+// Paths of 400 characters are listed, counted, copied (their folders made),
+// moved and deleted like any other; the file calls get them in the "\\?\"
+// form that Windows needs beyond 260 characters.
+TEST_F(TransferRun, LongPathsAreFilesLikeAnyOther) {
+    const std::string level(60, 'd');
+    std::string deep = "in";
+    tree->Dir(deep);
+    while (P(deep).size() < 400) {
+        deep += "\\" + level;
+        ASSERT_TRUE(CreateDir(P(deep))) << P(deep).size();
+    }
+    Put(deep + "\\a.txt", "long");
+    List(P("in"), "*.*");
+    ASSERT_EQ(Rows(), std::vector<std::string>{P(deep + "\\a.txt")});
+    EXPECT_EQ(form->lblNumberFound.Text(), "1 files found , 4 bytes in selected files");
+    form->Edit3.SetText(P("out"));
+    form->Button2Click();
+    const std::string copy = "out" + deep.substr(2) + "\\a.txt";
+    EXPECT_EQ(Get(copy), "long");
+    EXPECT_FALSE(form->ListBox1.Selected(0));
+    List(P("out"), "*.*");
+    form->Edit3.SetText(P("in"));
+    form->CheckBox2.SetChecked(true);
+    Put(deep + "\\a.txt", "long");
+    DeleteFileAt(P(deep + "\\a.txt"));
+    form->Button2Click();  // moved back into the emptied folder
+    form->CheckBox2.SetChecked(false);
+    EXPECT_EQ(Get(deep + "\\a.txt"), "long");
+    EXPECT_FALSE(Exists(copy));
+    List(P("in"), "*.*");
+    dialogs.answers = {MsgResult::Yes};
+    form->Button5Click();
+    EXPECT_FALSE(Exists(deep + "\\a.txt"));
+    // The "\\?\" form is made from the full path.
+    const std::string dotted = P(deep) + "\\..\\" + level + "\\.\\a.txt";
+    EXPECT_EQ(Narrow(SystemPath(dotted)), "\\\\?\\" + P(deep) + "\\a.txt");
+    EXPECT_EQ(Narrow(SystemPath("C:\\short.txt")), "C:\\short.txt");
+}
+
 TEST_F(TransferRun, CommandModeExpandsInsteadOfCopyingAndMovesNothing) {
     tree->Dir("in");
     tree->Dir("in\\sub");

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "commands/batch_text.h"
 #include "media/mp3_tag.h"  // FillMp3Tag, a free function of this unit
 #include "platform/forms.h"
 #include "platform/message_loop.h"
@@ -112,6 +113,7 @@ public:
     // The batch buffer, one entry a line: filled by the expansions of a Go
     // run and written out by Go (the hidden memo MojeMemo stays empty).
     std::vector<std::string> Batch;
+    BatchContext BatchState;  // where the expansions so far leave cmd
 
 protected:
     void OnControlEvent(HWND control, ControlEvent event, EventArgs& args) override;

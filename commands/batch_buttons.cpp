@@ -22,10 +22,10 @@ void TfrMain::Button6Click() {
     if (Edit1.Text() == Edit3.Text() &&
         !AskWarningYesNo("Source and output directory is the same!\rThis function will not work in this way\rContinue anyway"))
         return;
-    WriteWholeFile(TempBatPath, JoinLines(Batch));
+    WriteWholeFile(TempBatPath, BatchFileText(Batch));
     RemoveCommentLines(Batch);
-    WriteWholeFile(CommandsToRunPath, JoinLines(Batch));
-    WriteWholeFile(TempBatPath, JoinLines(Batch));
+    WriteWholeFile(CommandsToRunPath, BatchFileText(Batch));
+    WriteWholeFile(TempBatPath, BatchFileText(Batch));
     StartNotepad(TempBatPath);
     if (!Confirm("Batch file created, do you want to proceed?")) return;
     if (TheShell().Execute("", CommandsToRunPath, "") <= 32)

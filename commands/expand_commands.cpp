@@ -12,9 +12,11 @@ void TfrMain::StartNotepad(const std::string& path) {
 }
 
 // One template expanded into the batch buffer. A missing template is opened
-// in Notepad for the user to write, and nothing is expanded.
+// in Notepad for the user to write, and nothing is expanded. The head starts
+// a batch; each template goes on where the lines before it left cmd.
 void TfrMain::ExpandCommands(const std::string& templatePath, const std::string& file1,
                              const std::string& file2) {
+    if (templatePath == CommandsIniPath) BatchState = BatchContext{};
     if (!FileExists(templatePath)) StartNotepad(templatePath);
     if (!FileExists(templatePath)) return;
     std::vector<std::string> lines;
@@ -25,7 +27,7 @@ void TfrMain::ExpandCommands(const std::string& templatePath, const std::string&
     } release{WorkList};
     try {
         *WorkList = SplitLines(ReadWholeFile(templatePath));
-        ExpandedCommands = ExpandTemplate(JoinLines(*WorkList), file1, file2);
+        ExpandedCommands = ExpandTemplate(JoinLines(*WorkList), file1, file2, BatchState);
         *WorkList = SplitLines(ExpandedCommands);
         WriteWholeFile(TempBatPath, JoinLines(*WorkList));
         AppendEntry(Batch, ExpandedCommands + "\r");

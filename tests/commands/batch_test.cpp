@@ -1,7 +1,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 
+#include "commands/batch_text.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "tests/app/gui_fixture.h"
@@ -16,6 +18,8 @@ protected:
     std::string P(const std::string& rel) const { return tree->Path(rel); }
     void Put(const std::string& rel, const std::string& bytes) const { PutFile(P(rel), bytes); }
     std::string Get(const std::string& rel) const { return GetFile(P(rel)); }
+    // The batch file Go writes around these lines.
+    static std::string Wrapped(const std::string& lines) { return BatchFileText(SplitLines(lines)); }
     void TwoSongs() {
         tree->Dir("in");
         tree->Dir("in\\sub");
@@ -56,7 +60,7 @@ TEST_F(Batches, WorkedExampleBothFilesEqualCommentGone) {
     TwoSongs();
     form->CheckBox2.SetChecked(true);  // Move: still nothing is moved
     form->Button6Click();
-    const std::string expected = "echo off\r\n\r\n" + CommandsFor("lame --resample 22 %1 %2");
+    const std::string expected = Wrapped("echo off\r\n\r\n" + CommandsFor("lame --resample 22 %1 %2"));
     EXPECT_EQ(Get("commands_to_run.bat"), expected);
     EXPECT_EQ(Get("temp.bat"), expected);
     EXPECT_NE(expected.find(P("out\\sub\\b.mp3")), std::string::npos);
@@ -100,14 +104,14 @@ TEST_F(Batches, TemplatesMissingEmptyOrUnreadable) {
     EXPECT_EQ(shell.calls[1].parameters, P("commands_to_process.txt"));
     EXPECT_EQ(shell.calls[2].parameters, P("commands_to_process.txt"));
     EXPECT_EQ(shell.calls[3].parameters, P("temp.bat"));
-    EXPECT_EQ(Get("commands_to_run.bat"), "");
+    EXPECT_EQ(Get("commands_to_run.bat"), Wrapped(""));
     // An empty head and a template without placeholders or final line break.
     Put("commands_ini.txt", "");
     Put("commands_to_process.txt", "echo same\r\nrem gone\r\n  REMOVE x\r\n\r\necho end");
     List(P("in"), "*.mp3");
     form->Button6Click();
     const std::string block = "echo same\r\n\r\necho end\r\n\r\n";
-    EXPECT_EQ(Get("commands_to_run.bat"), "\r\n" + block + block);
+    EXPECT_EQ(Get("commands_to_run.bat"), Wrapped("\r\n" + block + block));
     // A template held by another program: the warning, and the run goes on.
     List(P("in"), "*.mp3");
     HANDLE held = CreateFileW(Widen(P("commands_to_process.txt")).c_str(), GENERIC_READ, 0, nullptr,
@@ -117,7 +121,7 @@ TEST_F(Batches, TemplatesMissingEmptyOrUnreadable) {
     form->Button6Click();
     CloseHandle(held);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"An EFOpenError occurred", "An EFOpenError occurred", kProceed}));
-    EXPECT_EQ(Get("commands_to_run.bat"), "\r\n");
+    EXPECT_EQ(Get("commands_to_run.bat"), Wrapped("\r\n"));
     EXPECT_EQ(form->ListBox1.SelCount(), 0);  // both rows were still transferred
 }
 
@@ -129,7 +133,7 @@ TEST_F(Batches, GoStopsAtItsQuestionsAndWithNothingSelected) {
     form->ListBox1.SetAllSelected(false);
     form->Button6Click();
     EXPECT_EQ(Texts(), (std::vector<std::string>{"No files selected ...", kProceed}));
-    EXPECT_EQ(Get("commands_to_run.bat"), "@echo off\r\n\r\n");
+    EXPECT_EQ(Get("commands_to_run.bat"), Wrapped("@echo off\r\n\r\n"));
     // No at the run's same-directory question: nothing is written.
     DeleteFileW(Widen(P("commands_to_run.bat")).c_str());
     DeleteFileW(Widen(P("temp.bat")).c_str());
@@ -165,27 +169,92 @@ TEST_F(Batches, InitAndCommandsOpenTheirTemplates) {
     EXPECT_FALSE(FileExists(P("commands_ini.txt")));
 }
 
-// Names that cmd would split at '&', expand at '%' or strip of '^' reach the
-// commands as they are named, inside the template's quotes and outside them.
+// Whether the system's cmd does what Windows' does where Wine's may not:
+// read the lines after a chcp in the new code page, and keep a '!' that a
+// variable expands to under delayed expansion.
+struct CmdReading {
+    bool chcp = false;
+    bool expandedExclamation = false;
+};
+
+// Names that cmd would split at '&', expand at '%' or '!', strip of '^', end
+// a block at ')' or read in another code page reach the commands as they are
+// named, inside the template's quotes and outside them, with delayed
+// expansion off and on; the console's code page is 1250 while the lines run
+// and as it was afterwards, and nothing but the copies is written.
 TEST_F(Batches, RealBatchTakesEveryNameAsItIs) {
     const std::vector<std::string> names = {"a & del keep.txt & b.mp3", "100% pure.mp3", "x%file2%.mp3",
-                                            "up^down.mp3", "c^&d.mp3"};
+                                            "up^down.mp3", "c^&d.mp3", "Song (live).mp3", "wow!.mp3",
+                                            "two!x^y!.mp3", "P\xEDse\xF2.mp3", "\xC8" "ech (live).mp3"};
+    const auto beyondAscii = [](const std::string& name) {
+        return std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) > 127; });
+    };
+    // The probes: a batch of the test's own in a folder of its own, run by the same cmd.
+    CmdReading cmd;
+    tree->Dir("probe");
+    Put("probe\\probe.bat", "@chcp 1250 >nul 2>&1\r\n@echo x>\"%~dp0\xED.txt\"\r\n"
+                            "@set \"e=!\"\r\n@setlocal EnableDelayedExpansion\r\n@>\"%~dp0bang.txt\" echo a!e!b\r\n");
+    RunBatch(P("probe\\probe.bat"));
+    cmd.chcp = FileExists(P("probe\\\xED.txt"));
+    cmd.expandedExclamation = Get("probe\\bang.txt") == "a!b\r\n";
+    std::printf("cmd reads the lines after chcp 1250 in it: %s; keeps an expanded '!': %s\n", cmd.chcp ? "yes" : "no",
+                cmd.expandedExclamation ? "yes" : "no");
+
     Put("keep.txt", "keep");
     tree->Dir("in");
     for (const std::string& name : names) Put("in\\" + name, name);
-    Put("commands_ini.txt", "@echo off");
-    Put("commands_to_process.txt", "copy \"%file1%\" \"%file2%\"\r\n>>echoed.txt echo %file1%");
-    List(P("in"), "*.mp3");
-    form->Edit3.SetText(P("out"));
-    form->Button6Click();
-    RunBatch(P("commands_to_run.bat"));
-    EXPECT_EQ(Get("keep.txt"), "keep");
-    std::string echoed;
-    for (const std::string& row : Rows()) echoed += row.substr(0, row.find(" -> ")) + "\r\n";
-    EXPECT_EQ(Get("echoed.txt"), echoed);
-    for (const std::string& name : names) {
-        EXPECT_EQ(Get("out\\" + name), name);
-        EXPECT_NE(echoed.find("\\in\\" + name + "\r\n"), std::string::npos) << name;
+    Put("commands_to_process.txt",
+        "copy \"%file1%\" \"%file2%\" >nul\r\n"
+        ">>echoed.txt echo ^\"%file1%\r\n"
+        "if exist \"%file1%\" (\r\n"
+        "  >>echoed.txt echo %file2%\r\n"
+        ")");
+    for (const bool delayed : {false, true}) {
+        SCOPED_TRACE(delayed ? "delayed expansion" : "no delayed expansion");
+        Put("commands_ini.txt", std::string("@echo off\r\n") + (delayed ? "setlocal EnableDelayedExpansion\r\n" : "") +
+                                    ">codepage.txt chcp");
+        List(P("in"), "*.mp3");
+        form->Edit3.SetText(P("out"));
+        form->Button6Click();
+        EXPECT_NE(RunProcess(nullptr, L"cmd /c \"chcp >before.txt & call \"" + Widen(P("commands_to_run.bat")) +
+                                          L"\" & chcp >after.txt\"",
+                             Widen(tree->Root()).c_str(), CREATE_NO_WINDOW),
+                  ~0u);
+        EXPECT_EQ(Get("codepage.txt"), "Active code page: 1250\r\n");
+        EXPECT_EQ(Get("after.txt"), Get("before.txt"));
+        EXPECT_NE(Get("before.txt"), "Active code page: 1250\r\n");
+
+        // Names this cmd cannot be given by any batch text (Wine's, see the
+        // README) must at least touch nothing.
+        std::vector<std::string> arrived;
+        for (const std::string& name : names)
+            if ((cmd.chcp || !beyondAscii(name)) &&
+                (cmd.expandedExclamation || !delayed || name.find('!') == std::string::npos))
+                arrived.push_back(name);
+        const std::string echoed = Get("echoed.txt");
+        for (const std::string& name : arrived) {
+            EXPECT_EQ(Get("out\\" + name), name);
+            EXPECT_NE(echoed.find("\"" + P("in\\" + name) + "\r\n"), std::string::npos) << name;
+            EXPECT_NE(echoed.find("\n" + P("out\\" + name) + "\r\n"), std::string::npos) << name;
+        }
+        std::vector<std::string> written, expected = arrived;
+        DirEntry entry;
+        for (DirEnumerator out(P("out\\*")); out.Next(entry);)
+            if (!entry.IsDirectory()) written.push_back(entry.name);
+        std::sort(written.begin(), written.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(written, expected);
+        for (const std::string& name : names) EXPECT_EQ(Get("in\\" + name), name);
+        std::vector<std::string> top;
+        for (DirEnumerator root(P("*")); root.Next(entry);)
+            if (entry.name != "." && entry.name != "..") top.push_back(entry.name);
+        std::sort(top.begin(), top.end());
+        EXPECT_EQ(top, (std::vector<std::string>{"after.txt", "before.txt", "codepage.txt", "commands_ini.txt",
+                                                 "commands_to_process.txt", "commands_to_run.bat", "echoed.txt",
+                                                 "in", "keep.txt", "out", "probe", "temp.bat"}));
+        EXPECT_EQ(Get("keep.txt"), "keep");
+        for (const std::string& name : written) DeleteFileW(Widen(P("out\\" + name)).c_str());
+        DeleteFileW(Widen(P("echoed.txt")).c_str());
     }
 }
 

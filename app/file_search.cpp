@@ -25,6 +25,13 @@ bool IsSearchedSubdir(const DirEntry& e) {
 // marked and counted as after a complete listing.
 void TfrMain::Button1Click() {
     if (runInProgress_) return;  // no listing inside a run's or a listing's pump
+    // A letter without a Windows-1250 form would reach the search as '?', a
+    // wildcard that lists files the user never named.
+    if (!Edit1.TextFits() || !Edit2.TextFits()) {
+        ShowWarning("The directory or the file mask holds letters that cannot be searched for:\r" +
+                    Edit1.Text() + "\r" + Edit2.Text());
+        return;
+    }
     runInProgress_ = true;
     // The Tag is given back as it was: a Delete answered No leaves its 999.
     struct EndOfListing {

@@ -52,6 +52,7 @@ bool FontSpec::operator<(const FontSpec& o) const {
 // ---------------------------------------------------------------- TControl
 
 std::string TControl::Text() const { return Narrow(GetTextW(hwnd)); }
+bool TControl::TextFits() const { return FitsCp1250(GetTextW(hwnd)); }
 
 namespace {
 std::uint64_t controlChanges = 0;

@@ -81,6 +81,8 @@ public:
 
     const char* Name() const { return def ? def->name : ""; }
     std::string Text() const;
+    // false when the text holds a letter that Text() can only give as '?'.
+    bool TextFits() const;
     void SetText(const std::string& text);
     bool Checked() const;
     void SetChecked(bool checked);

@@ -40,6 +40,13 @@ std::wstring Widen(const std::string& s) {
     return w;
 }
 
+bool FitsCp1250(const std::wstring& w) {
+    const Tables& t = T();
+    for (wchar_t c : w)
+        if (c != L'?' && t.toNarrow[static_cast<unsigned short>(c)] == '?') return false;
+    return true;
+}
+
 std::string Narrow(const std::wstring& w) {
     const Tables& t = T();
     std::string s(w.size(), '?');

@@ -231,6 +231,22 @@ TEST_F(FileSearch, BadInputGivesAnEmptyOrPartialList) {
         EXPECT_EQ(form->lblNumberFound.Text(), "0 files found , 0 bytes in selected files");
     }
     EXPECT_TRUE(dialogs.calls.empty());
+
+    // A mask or a folder typed with letters that have no Windows-1250 form
+    // would search for '?', which matches any letter: nothing is listed.
+    tree->File("abcd1.txt", 1);
+    for (const auto& [edit, typed] : {std::pair{&form->Edit2, L"\u0444\u043e\u0442\u043e*.txt"},
+                                      std::pair{&form->Edit1, L"Z:\\\u0444\u043e\u0442\u043e"}}) {
+        List(tree->Root(), "*.txt");
+        ASSERT_EQ(form->ListBox1.Count(), 3);
+        SetWindowTextW(edit->hwnd, typed);
+        dialogs.calls.clear();
+        form->Button1Click();
+        EXPECT_EQ(form->ListBox1.Count(), 3);  // the rows of the listing before
+        ASSERT_EQ(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Warning);
+        EXPECT_EQ(dialogs.calls[0].text.rfind("The directory or the file mask holds letters that cannot be searched for:", 0), 0u);
+    }
 }
 
 }  // namespace

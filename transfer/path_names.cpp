@@ -1,5 +1,6 @@
 #include "transfer/path_names.h"
 
+#include <string_view>
 #include <vector>
 
 #include "transfer/text_ops.h"
@@ -31,6 +32,17 @@ std::vector<std::string> Parts(const std::string& text) {
     return parts;
 }
 
+// CON, PRN, AUX, NUL, COM0-9 and LPT0-9, with any extension: Windows opens
+// the device instead of a file (a copy to "nul.txt" writes nothing).
+bool IsDeviceName(const std::string& part) {
+    std::string base = UpperAscii(part.substr(0, part.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" || base == "CONOUT$")
+        return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '0' && base[3] <= '9';
+}
+
 }  // namespace
 
 bool IsAbsolutePath(const std::string& path) { return RootLength(path) > 0; }
@@ -60,7 +72,10 @@ std::string BuiltPart(const std::string& destination, const std::string& outputD
 bool IsSafeBuiltPart(const std::string& part) {
     for (const std::string& p : Parts(part)) {
         if (p.empty() || p == "." || p == ".." || p.back() == '.' || p.back() == ' ') return false;
-        if (p.find(':') != std::string::npos) return false;
+        if (IsDeviceName(p)) return false;
+        for (char c : p)
+            if (static_cast<unsigned char>(c) < 32 || std::string_view(":*?\"<>|").find(c) != std::string_view::npos)
+                return false;
     }
     return true;
 }

@@ -17,7 +17,8 @@ std::string BuiltPart(const std::string& destination, const std::string& outputD
                       const std::string& inputDir);
 // A built part that names a place below its folder under the name it shows:
 // no empty, "." or ".." part, no part ending in "." or a blank (Windows drops
-// those), no ':' (a stream of another file). "\" and "/" both separate parts.
+// those), no ':' (a stream of another file), no device name (CON, nul.txt),
+// no character Windows forbids in names. "\" and "/" both separate parts.
 bool IsSafeBuiltPart(const std::string& part);
 
 // The folders that hold the file of a full path, from the first below the

@@ -881,6 +881,7 @@ TEST_F(TransferRun, RefusedDestinationsLeaveTheRowSelected) {
                           Case{"trailing dot", "name.~thesis.docx", "~", "", "", false},
                           Case{"trailing blank", "name ~thesis.docx", "~", "", "", false},
                           Case{"stream", "a b.docx", "", " ", ":", false},
+                          Case{"device", "nulx.docx", "", "x", "", false},
                           Case{"another source", "a b.txt", "", " ", "_", true}}) {
         SCOPED_TRACE(c.what);
         Put("in\\" + c.name, "mine");

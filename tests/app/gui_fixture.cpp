@@ -7,6 +7,7 @@
 #include "platform/fs.h"
 #include "platform/message_loop.h"
 #include "platform/text.h"
+#include "transfer/text_ops.h"
 
 MsgResult ScriptedDialogs::Ask(MsgKind kind, const std::string& title,
                                       const std::string& text, MsgButtons buttons) {
@@ -33,8 +34,6 @@ bool ScriptedDialogs::InputQuery(const std::string& caption, const std::string& 
     return true;
 }
 
-namespace {
-
 void RemoveTree(const std::wstring& dir) {
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
@@ -51,8 +50,6 @@ void RemoveTree(const std::wstring& dir) {
     }
     RemoveDirectoryW(dir.c_str());
 }
-
-}  // namespace
 
 TempTree::TempTree() {
     wchar_t tmp[MAX_PATH];
@@ -157,6 +154,27 @@ std::vector<std::wstring> RowsSeenFromAnotherProcess(HWND list) {
     for (std::size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
         rows.push_back(text.substr(start, end - start));
     return rows;
+}
+
+bool RunOnHost(const std::string& command) {
+    const std::string status = "/tmp/kolvar_host_" + std::to_string(GetCurrentProcessId());
+    const std::wstring statusFile = L"Z:" + Widen(Str_replace_all(status, "/", "\\", 0));
+    DeleteFileW(statusFile.c_str());
+    std::wstring line = L"sh -c \"" + Widen(command + "; echo $? > " + status) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    std::string code;
+    for (int i = 0; i < 600 && code.empty(); ++i) {
+        Sleep(50);
+        code = GetFile(Narrow(statusFile));
+    }
+    DeleteFileW(statusFile.c_str());
+    return code == "0\n";
 }
 
 void Pump() {

@@ -74,6 +74,10 @@ private:
     std::string root_;
 };
 
+// Removes a folder with everything in it, read-only files too (a mount
+// point's folder itself stays).
+void RemoveTree(const std::wstring& dir);
+
 // Whole-file contents as bytes; an empty text for a file that cannot be read.
 void PutFile(const std::string& path, const std::string& bytes);
 std::string GetFile(const std::string& path);
@@ -86,6 +90,11 @@ void Pump();
 // ~0u when it did not start or did not end.
 DWORD RunProcess(const wchar_t* application, std::wstring commandLine, const wchar_t* directory = nullptr,
                  DWORD flags = 0);
+
+// Runs a command of the Linux host through Wine and waits for it; true when
+// it succeeded. Wine gives no waitable handle or exit code of a host
+// program, so the command writes its code to a file.
+bool RunOnHost(const std::string& command);
 
 // The rows of a list box as another process reads them (LB_GETTEXTLEN and
 // LB_GETTEXT from tests/app/list_reader.exe), in UTF-16.

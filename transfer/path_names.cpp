@@ -88,18 +88,27 @@ std::vector<std::string> FolderLevels(const std::string& fullPath) {
 }
 
 std::string NameKey(const std::string& fullPath) {
+    // One pass: each part is appended, "." skipped, ".." takes the last part
+    // off again (never the root), trailing dots and blanks left behind.
     const std::size_t root = RootLength(fullPath);
-    std::vector<std::string> kept;
-    for (std::string p : Parts(fullPath.substr(root))) {
-        if (p.empty() || p == ".") continue;
-        if (p == "..") {
-            if (!kept.empty()) kept.pop_back();
-            continue;
-        }
-        while (!p.empty() && (p.back() == '.' || p.back() == ' ')) p.pop_back();
-        if (!p.empty()) kept.push_back(p);
-    }
     std::string key = fullPath.substr(0, root);
-    for (const std::string& p : kept) key += "\\" + p;
-    return Upper1250(key);
+    key.reserve(fullPath.size() + 1);
+    for (std::size_t i = root; i <= fullPath.size();) {
+        std::size_t j = i;
+        while (j < fullPath.size() && !IsSeparator(fullPath[j])) ++j;
+        if (j - i == 2 && fullPath[i] == '.' && fullPath[i + 1] == '.') {
+            const std::size_t cut = key.rfind('\\');
+            if (cut != std::string::npos && cut >= root) key.resize(cut);
+        } else {
+            std::size_t end = j;
+            while (end > i && (fullPath[end - 1] == '.' || fullPath[end - 1] == ' ')) --end;
+            if (end > i) {
+                key += '\\';
+                key.append(fullPath, i, end - i);
+            }
+        }
+        i = j + 1;
+    }
+    for (char& c : key) c = static_cast<char>(Upper1250(static_cast<unsigned char>(c)));
+    return key;
 }

@@ -5,24 +5,20 @@
 #include <array>
 #include <vector>
 
+#include "media/cp1250.h"
+
 namespace {
 
-// Both directions as tables made once from the platform's own code page
-// 1250. WideCharToMultiByte with WC_NO_BEST_FIT_CHARS takes over 100 us a
-// path under Wine, which a list of 100,000 rows cannot afford.
+// Both directions as tables made once from the program's one Windows-1250
+// table (media/cp1250). WideCharToMultiByte with WC_NO_BEST_FIT_CHARS takes
+// over 100 us a path under Wine, which a list of 100,000 rows cannot afford.
 struct Tables {
     std::array<wchar_t, 256> toWide{};
     std::vector<unsigned char> toNarrow = std::vector<unsigned char>(65536, '?');
     Tables() {
-        for (int b = 0; b < 256; ++b) {
-            const char c = static_cast<char>(b);
-            wchar_t w = 0;
-            if (MultiByteToWideChar(1250, MB_ERR_INVALID_CHARS, &c, 1, &w, 1) != 1) w = 0xFFFD;
-            toWide[b] = w;
-        }
+        for (int b = 0; b < 256; ++b) toWide[b] = static_cast<wchar_t>(UnicodeOf1250(static_cast<unsigned char>(b)));
         // Only exact round trips: no best fit, so "ø" never becomes "o".
-        for (int b = 255; b >= 0; --b)
-            if (toWide[b] != 0xFFFD) toNarrow[toWide[b]] = static_cast<unsigned char>(b);
+        for (int b = 255; b >= 0; --b) toNarrow[toWide[b]] = static_cast<unsigned char>(b);
     }
 };
 

@@ -124,7 +124,8 @@ std::u32string DecodeUtf8(const std::uint8_t* p, std::size_t n) {
     if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) i = 3;
     while (i < n) {
         const std::uint8_t b = p[i];
-        const std::size_t extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : 4;
+        const std::size_t extra =
+            b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : 4;
         if (extra == 4) {
             out += kReplacement;
             ++i;
@@ -227,7 +228,8 @@ Bytes WithUtf16Texts(const Bytes& d, const char* layout) {
     };
     auto copy = [&](std::size_t count) {
         const std::size_t c = count < n - at ? count : n - at;
-        out.insert(out.end(), d.begin() + static_cast<std::ptrdiff_t>(at), d.begin() + static_cast<std::ptrdiff_t>(at + c));
+        const auto from = d.begin() + static_cast<std::ptrdiff_t>(at);
+        out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(c));
         at += c;
     };
     for (const char* item = layout; *item && at < n; ++item) {
@@ -299,8 +301,9 @@ bool ParseTimestamp(const std::u32string& t, std::string parts[5]) {
     for (int part = 0; part < 5; ++part) {
         const std::size_t digits = part == 0 ? 4 : 2;
         if (part > 0) {
-            if (at >= t.size() || !(t[at] == static_cast<char32_t>(separators[part - 1]) || (part == 3 && t[at] == ' ')))
-                break;
+            const bool separator = at < t.size() && (t[at] == static_cast<char32_t>(separators[part - 1]) ||
+                                                     (part == 3 && t[at] == ' '));
+            if (!separator) break;
             ++at;
         }
         std::string value;
@@ -390,11 +393,10 @@ std::vector<Id3Frame> ConvertFrames(const std::vector<Id3Frame>& frames, int dep
 
 // The frames of a chapter (CHAP) or a table of contents (CTOC) behind their
 // own fields, converted as the tag's frames are.
-Bytes ChapterForV23(const Id3Frame& f, int depth) {
-    const Bytes& d = f.data;
+Bytes ChapterForV23(const std::string& id, const Bytes& d, int depth) {
     std::size_t terminator = 0;
     std::size_t at = StringLength(d.data(), d.size(), 0, terminator) + terminator;
-    if (f.id == "CHAP") {
+    if (id == "CHAP") {
         at += 16;
     } else {
         if (d.size() - at < 2) return d;
@@ -410,12 +412,12 @@ Bytes ChapterForV23(const Id3Frame& f, int depth) {
     return out;
 }
 
-// The data behind the extra bytes of a version 4 frame, converted; false
-// when the frame is to be left out.
-bool FromV24(const Id3Frame& in, const std::vector<Id3Frame>& tag, int depth, std::vector<Id3Frame>& out) {
+// Appends a version 4 frame as version 3 holds it, or the frames it becomes;
+// nothing where version 3 cannot hold it. tag: the frames it came with.
+void FromV24(const Id3Frame& in, const std::vector<Id3Frame>& tag, int depth, std::vector<Id3Frame>& out) {
     static const char* const kNoV23[] = {"ASPI", "EQU2", "RVA2", "SEEK", "SIGN"};
     for (const char* id : kNoV23)
-        if (in.id == id) return false;
+        if (in.id == id) return;
     const Bytes& d = in.data;
     const std::uint16_t flags = in.flags;
     // Extra bytes after the header: group, encryption method, data length.
@@ -425,14 +427,14 @@ bool FromV24(const Id3Frame& in, const std::vector<Id3Frame>& tag, int depth, st
     const bool grouped = flags & kV4Grouped, encrypted = flags & kV4Encrypted, compressed = flags & kV4Compressed,
                withLength = flags & kV4DataLength;
     const std::size_t extra = (grouped ? 1 : 0) + (encrypted ? 1 : 0) + (withLength ? 4 : 0);
-    if (d.size() <= extra) return false;
+    if (d.size() <= extra) return;
     if (grouped) group = d[at++];
     if (encrypted) method = d[at++];
     if (withLength) {
         dataLength = Syncsafe32(d.data() + at);
         at += 4;
     }
-    if (compressed && !withLength) return false;  // version 3 needs the size after decompression
+    if (compressed && !withLength) return;  // version 3 needs the size after decompression
 
     Id3Frame f;
     f.id = in.id;
@@ -456,11 +458,11 @@ bool FromV24(const Id3Frame& in, const std::vector<Id3Frame>& tag, int depth, st
                     add("TDAT", parts[1].empty() || parts[2].empty() ? "" : parts[2] + parts[1]);
                     add("TIME", parts[3].empty() || parts[4].empty() ? "" : parts[3] + parts[4]);
                 }
-                return false;
+                return;
             }
         }
         if (f.id == "CHAP" || f.id == "CTOC") {
-            content = ChapterForV23(in, depth);
+            content = ChapterForV23(f.id, content, depth);
         } else if (const char* layout = LayoutOf(f.id); layout && (content[0] == 2 || content[0] == 3)) {
             content = WithUtf16Texts(content, layout);
         }
@@ -471,12 +473,10 @@ bool FromV24(const Id3Frame& in, const std::vector<Id3Frame>& tag, int depth, st
     if (grouped) f.data.push_back(group);
     f.data.insert(f.data.end(), content.begin(), content.end());
     out.push_back(std::move(f));
-    return true;
 }
 
-// The involved people of TIPL and TMCL as one IPLS, where the tag has none.
+// The involved people of the first TIPL and the first TMCL as one IPLS.
 void AddPeople(const std::vector<Id3Frame>& tag, std::vector<Id3Frame>& out) {
-    if (Holds(tag, "IPLS")) return;
     std::vector<std::u32string> people;
     for (const char* id : {"TIPL", "TMCL"})
         for (const Id3Frame& f : tag)
@@ -498,7 +498,8 @@ std::vector<Id3Frame> ConvertFrames(const std::vector<Id3Frame>& frames, int dep
             Id3Frame twin;
             if (FromV22(f, twin)) out.push_back(std::move(twin));
         } else if (!(f.flags & kV4TagAlter)) {
-            if ((f.id == "TIPL" || f.id == "TMCL") && Simple(f)) {
+            // Where the tag holds an IPLS already, TIPL and TMCL stay as the texts they are.
+            if ((f.id == "TIPL" || f.id == "TMCL") && Simple(f) && !Holds(frames, "IPLS")) {
                 if (!peopleDone) AddPeople(frames, out);
                 peopleDone = true;
                 continue;

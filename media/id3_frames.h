@@ -33,7 +33,8 @@ std::vector<Id3Frame> ReadTagFrames(ByteSource& source);
 // with a MIME type, LNK names the four-character frame). Version 4 frames
 // get version 3 headers and flags; their texts in UTF-8 or UTF-16BE become
 // UTF-16 with a byte-order mark; TDRC becomes TYER, TDAT and TIME, TDOR
-// becomes TORY, TIPL and TMCL become IPLS; chapters convert their frames.
+// becomes TORY, TIPL and TMCL become IPLS (where the tag holds none);
+// chapters convert their frames.
 // Left out is only what version 3 cannot hold: a version 2 frame without a
 // twin, the version 4 frames ASPI, EQU2, RVA2, SEEK and SIGN, a compressed
 // version 4 frame without its data length, and any frame that asks to be

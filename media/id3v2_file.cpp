@@ -39,6 +39,27 @@ bool WriteAll(HANDLE h, const std::uint8_t* data, std::size_t n) {
     return true;
 }
 
+// The attributes SetFileAttributesW takes.
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                                      FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
+
+// Puts the attributes a file had back when it goes out of scope.
+class RestoredAttributes {
+public:
+    RestoredAttributes(const std::wstring& file, DWORD attributes) : file_(file), attributes_(attributes) {}
+    ~RestoredAttributes() {
+        const DWORD a = attributes_ & kSettableAttributes;
+        SetFileAttributesW(file_.c_str(), a ? a : FILE_ATTRIBUTE_NORMAL);
+    }
+    RestoredAttributes(const RestoredAttributes&) = delete;
+    RestoredAttributes& operator=(const RestoredAttributes&) = delete;
+
+private:
+    std::wstring file_;
+    DWORD attributes_;
+};
+
 // Steps 5 to 8 of a rewrite: the temporary file gets the new tag and the
 // audio, and is complete and closed before anything replaces the original.
 // created tells whether the temporary file was made (and so may be removed).
@@ -84,31 +105,6 @@ bool TID3v2::ReadTag(const std::string& fileName) {
     Clear();
     return false;
 }
-
-namespace {
-
-// The attributes SetFileAttributesW takes.
-constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
-                                      FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
-
-// Puts the attributes a file had back when it goes out of scope.
-class RestoredAttributes {
-public:
-    RestoredAttributes(const std::wstring& file, DWORD attributes) : file_(file), attributes_(attributes) {}
-    ~RestoredAttributes() {
-        const DWORD a = attributes_ & kSettableAttributes;
-        SetFileAttributesW(file_.c_str(), a ? a : FILE_ATTRIBUTE_NORMAL);
-    }
-    RestoredAttributes(const RestoredAttributes&) = delete;
-    RestoredAttributes& operator=(const RestoredAttributes&) = delete;
-
-private:
-    std::wstring file_;
-    DWORD attributes_;
-};
-
-}  // namespace
 
 bool TID3v2::WriteTag(const std::string& fileName, std::string* whyNot) const {
     std::string reason;

@@ -87,7 +87,9 @@ TEST(ID3v2File, AttributesComeBack) {
     for (const auto& c : cases) {
         const std::string path = tree.Path(c.name);
         Put(path, audio);
-        if (c.blocked) ASSERT_TRUE(CreateDirectoryW(Widen(path + "~").c_str(), nullptr));
+        if (c.blocked) {
+            ASSERT_TRUE(CreateDirectoryW(Widen(path + "~").c_str(), nullptr));
+        }
         SetFileAttributesW(Widen(path).c_str(), c.attributes);
         EXPECT_EQ(t.WriteTag(path), !c.blocked) << c.name;
         EXPECT_EQ(GetFileAttributesW(Widen(path).c_str()) & kept, c.attributes & kept) << c.name;

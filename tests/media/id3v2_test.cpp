@@ -483,6 +483,12 @@ TEST(ID3v2Write, KeepsEveryFrameTheFillDoesNotSet) {
          {Frame("TYER", E + "1999"), Frame("TDAT", E + "0605")}},
         {"v4 year only", Tag(4, {Frame4("TDRC", E + "2004")}), {Frame("TYER", E + "2004")}},
         {"v4 no timestamp", Tag(4, {Frame4("TDRC", E + "Summer 2004")}), {Frame("TDRC", E + "Summer 2004")}},
+        // A group byte before the chapter's own fields.
+        {"v4 grouped chapter",
+         Tag(4, {Frame4("CHAP", "Gch1" + E + chapterTimes + S(Frame4("TIT2", chapterTitle)), 0x0040)}),
+         {FrameFlags("CHAP", 0x0020, "Gch1" + E + chapterTimes + S(Frame("TIT2", chapterTitle)))}},
+        {"v4 with people", Tag(4, {Frame4("IPLS", E + "a" + E + "b"), Frame4("TIPL", u3 + "c" + E + "d")}),
+         {Frame("IPLS", E + "a" + E + "b"), Frame("TIPL", u1 + BOM + Le(u"c") + Z2 + BOM + Le(u"d"))}},
         // A writer that put plain sizes into a version 4 tag: the syncsafe
         // reading (128) lands inside the picture, the plain one (256) on a frame.
         {"v4 plain sizes", Tag(4, {Frame("APIC", E + "image/png" + E + "\x03" + E + std::string(243, 'p')),

@@ -79,14 +79,24 @@ bool WriteTemporary(const std::wstring& file, const std::wstring& temp, std::int
     if (!WriteAll(out.Get(), newTag.data(), newTag.size())) return false;
     // The window keeps answering while a large file is copied: input is
     // handled between two blocks, as often as the run handles it between
-    // rows. An Escape there only asks the run to stop after this file.
+    // rows. An Escape there only asks the run to stop after this file. The
+    // copy is flushed as it goes: one flush of the whole file at the end
+    // would keep the window waiting while the disk writes all of it.
     TimedPump pump;
-    std::vector<std::uint8_t> buffer(1u << 20);
+    constexpr DWORD kBlock = 1u << 20;
+    constexpr std::uint64_t kFlushEvery = 32ull << 20;
+    std::uint64_t unflushed = 0;
+    std::vector<std::uint8_t> buffer(kBlock);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(in.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
+        if (!ReadFile(in.Get(), buffer.data(), kBlock, &got, nullptr)) return false;
         if (got == 0) break;
         if (!WriteAll(out.Get(), buffer.data(), got)) return false;
+        unflushed += got;
+        if (unflushed >= kFlushEvery) {
+            if (!FlushFileBuffers(out.Get())) return false;
+            unflushed = 0;
+        }
         pump.WhenDue();
     }
     if (!FlushFileBuffers(out.Get())) return false;

@@ -1,5 +1,6 @@
 #include "media/ID3v2.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "media/id3_text.h"
@@ -75,20 +76,29 @@ void ReadFrameLoop(ByteSource& source, TagInfo& info, bool v2) {
 void ReadFramesV23(ByteSource& source, TagInfo& info) { ReadFrameLoop(source, info, false); }
 void ReadFramesV22(ByteSource& source, TagInfo& info) { ReadFrameLoop(source, info, true); }
 
-void BuildTagHeader(TagInfo& info) {
-    std::uint32_t s = 0;
-    for (int slot = 0; slot < 16; ++slot) {
-        const std::string& text = info.Frames[static_cast<std::size_t>(slot)];
-        if (!text.empty()) s += static_cast<std::uint32_t>(EncodeFrameData(FrameIdsV23[slot], text).size()) + 10;
-    }
+void BuildTagHeader(TagInfo& info, std::uint32_t s) {
     info.header = {'I', 'D', '3', 3, 0, 0,
                    static_cast<std::uint8_t>((s >> 21) & 0x7F), static_cast<std::uint8_t>((s >> 14) & 0x7F),
                    static_cast<std::uint8_t>((s >> 7) & 0x7F), static_cast<std::uint8_t>(s & 0x7F)};
 }
 
+namespace {
+
+// Whether a slot written anew takes the place of a kept frame.
+bool Replaced(const TagInfo& info, const Id3Frame& frame) {
+    for (std::size_t slot = 0; slot < 16; ++slot) {
+        if (!info.Replace[slot] && info.Frames[slot].empty()) continue;
+        if (frame.id != FrameIdsV23[slot]) continue;
+        if (frame.id == "COMM" || frame.id == "WXXX") return HasEmptyDescription(frame);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> SerializeTagBytes(TagInfo& info) {
-    BuildTagHeader(info);
-    std::vector<std::uint8_t> out(info.header.begin(), info.header.end());
+    std::vector<std::uint8_t> out(10, 0);
     for (int slot = 0; slot < 16; ++slot) {
         const std::string& text = info.Frames[static_cast<std::size_t>(slot)];
         if (text.empty()) continue;
@@ -100,7 +110,20 @@ std::vector<std::uint8_t> SerializeTagBytes(TagInfo& info) {
         out.push_back(0);
         out.insert(out.end(), data.begin(), data.end());
     }
+    for (const Id3Frame& frame : info.Kept)
+        if (!Replaced(info, frame)) AppendFrameV23(out, frame);
+    const std::size_t framesSize = out.size() - 10;
+    if (framesSize > 0x0FFFFFFF) return {};
+    BuildTagHeader(info, static_cast<std::uint32_t>(framesSize));
+    std::copy(info.header.begin(), info.header.end(), out.begin());
     return out;
+}
+
+bool ValidMpegFrameHeader(const std::uint8_t* h) {
+    const bool sync = h[0] == 0xFF && (h[1] & 0xE0) == 0xE0;
+    const bool version = ((h[1] >> 3) & 3) != 1, layer = ((h[1] >> 1) & 3) != 0;
+    const bool bitRate = (h[2] >> 4) != 15, sampleRate = ((h[2] >> 2) & 3) != 3;
+    return sync && version && layer && bitRate && sampleRate;
 }
 
 std::string FirstNonEmpty(const std::string& a, const std::string& b) {
@@ -135,11 +158,31 @@ std::string ParseLink(const std::string& s) {
     return Trim(AfterFirstZero(s.size() > 1 ? s.substr(1) : std::string()));
 }
 
-void TID3v2::SetTitle(const std::string& text) { Title = Trim(text); }
-void TID3v2::SetArtist(const std::string& text) { Artist = Trim(text); }
-void TID3v2::SetAlbum(const std::string& text) { Album = Trim(text); }
-void TID3v2::SetGenre(const std::string& text) { Genre = Trim(text); }
-void TID3v2::SetComment(const std::string& text) { Comment = Trim(text); }
+// The slot of each setter's field: TIT2, TPE1, TALB, TRCK, TCON, COMM.
+void TID3v2::SetTitle(const std::string& text) {
+    Title = Trim(text);
+    setSlots_ |= 1u << 0;
+}
+void TID3v2::SetArtist(const std::string& text) {
+    Artist = Trim(text);
+    setSlots_ |= 1u << 1;
+}
+void TID3v2::SetAlbum(const std::string& text) {
+    Album = Trim(text);
+    setSlots_ |= 1u << 2;
+}
+void TID3v2::SetTrack(int value) {
+    Track = static_cast<std::uint8_t>(value);
+    setSlots_ |= 1u << 3;
+}
+void TID3v2::SetGenre(const std::string& text) {
+    Genre = Trim(text);
+    setSlots_ |= 1u << 5;
+}
+void TID3v2::SetComment(const std::string& text) {
+    Comment = Trim(text);
+    setSlots_ |= 1u << 6;
+}
 
 bool TID3v2::ReadTagFrom(ByteSource& source) {
     Clear();
@@ -166,23 +209,54 @@ bool TID3v2::ReadTagFrom(ByteSource& source) {
     Rights = Trim(f[9]);
     Language = Trim(f[10]);
     Link = ParseLink(f[11]);
+    readSlots_ = SlotTexts();
     return true;
+}
+
+std::array<std::string, 12> TID3v2::SlotTexts() const {
+    return {Title,
+            Artist,
+            Album,
+            Track > 0 ? std::to_string(Track) : "",
+            Year,
+            Genre,
+            Comment.empty() ? "" : std::string("eng") + '\0' + Comment,
+            Composer,
+            Encoder,
+            Rights,
+            Language,
+            Link.empty() ? "" : std::string(1, '\0') + Link};
 }
 
 TagInfo TID3v2::TagInfoForWrite() const {
     TagInfo info;
-    auto& f = info.Frames;
-    f[0] = Title;
-    f[1] = Artist;
-    f[2] = Album;
-    f[3] = Track > 0 ? std::to_string(Track) : "";
-    f[4] = Year;
-    f[5] = Genre;
-    f[6] = Comment.empty() ? "" : std::string("eng") + '\0' + Comment;
-    f[7] = Composer;
-    f[8] = Encoder;
-    f[9] = Rights;
-    f[10] = Language;
-    f[11] = Link.empty() ? "" : std::string(1, '\0') + Link;
+    const std::array<std::string, 12> texts = SlotTexts();
+    for (std::size_t slot = 0; slot < texts.size(); ++slot) {
+        if (!((setSlots_ >> slot) & 1) && texts[slot] == readSlots_[slot]) continue;
+        info.Frames[slot] = texts[slot];
+        info.Replace[slot] = true;
+    }
     return info;
+}
+
+std::vector<std::uint8_t> TID3v2::TagBytesFor(ByteSource& source, std::int64_t& skip, std::string& whyNot) const {
+    TagInfo info = TagInfoForWrite();
+    skip = 0;
+    info.FileSize = static_cast<std::int64_t>(source.Size());
+    if (source.ReadAt(0, info.header.data(), 10) != 10) {
+        whyNot = "the file is shorter than ten bytes";
+        return {};
+    }
+    if (info.Id() == "ID3") {
+        // An old tag goes only when it is sound: bytes behind a damaged header may be anything.
+        if (!ValidTagHeader(info.header.data())) {
+            whyNot = "its ID3 header is not valid";
+            return {};
+        }
+        skip = TotalTagSize(info);  // 0 when it reaches past the file: then it stays, as audio
+        if (skip > 0) info.Kept = FramesForV23(ReadTagFrames(source));
+    }
+    std::vector<std::uint8_t> tag = SerializeTagBytes(info);
+    if (tag.empty()) whyNot = "the tag would exceed 256 MB";
+    return tag;
 }

@@ -1,19 +1,27 @@
 #pragma once
 // ID3 version 2 tags: read for major versions 2 to 4, written as version 3.
 // Frame texts are decoded by their encoding into Windows-1250 and written as
-// 8-bit text when plain ASCII, else as UTF-16 (media/id3_text.h).
+// 8-bit text when plain ASCII, else as UTF-16 (media/id3_text.h). A write
+// puts anew only the fields that were set or changed; every other frame of
+// the old tag stays as it was (media/id3_frames.h).
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "media/byte_source.h"
+#include "media/id3_frames.h"
 
 // The working record of one read or write.
 struct TagInfo {
     std::array<std::uint8_t, 10> header{};  // "ID3", version, revision, flags, 4 size bytes
     std::int64_t FileSize = 0;
     std::array<std::string, 16> Frames;     // slots 1 to 16 at indexes 0 to 15
+    // The slots a write puts anew: each replaces the old tag's frames of its
+    // identifier (for COMM and WXXX only those without a description), even
+    // when its text is empty. A slot with a text always does.
+    std::array<bool, 16> Replace{};
+    std::vector<Id3Frame> Kept;             // the old tag's frames as version 3 holds them
 
     std::string Id() const { return std::string(header.begin(), header.begin() + 3); }
     std::uint8_t Version() const { return header[3]; }
@@ -30,14 +38,21 @@ std::int64_t TotalTagSize(const TagInfo& info);
 void ReadFramesV23(ByteSource& source, TagInfo& info);
 void ReadFramesV22(ByteSource& source, TagInfo& info);
 void StoreFrame(const std::string& identifier, const std::string& text, TagInfo& info);
-void BuildTagHeader(TagInfo& info);
-// The tag as written: the header, then the frames of the non-empty slots.
+// A version 3 header for frames of framesSize bytes.
+void BuildTagHeader(TagInfo& info, std::uint32_t framesSize);
+// The tag as written: the header, the frames of the non-empty slots, then
+// the kept frames that no slot replaces. Empty when the frames would exceed
+// the 28-bit size of a tag.
 std::vector<std::uint8_t> SerializeTagBytes(TagInfo& info);
 
-// The file operations (media/id3v2_file.cpp).
-bool ReadTagHeader(const std::string& fileName, TagInfo& info);
-bool SerializeTag(const std::string& fileName, TagInfo& info);
-bool ReplaceTagInFile(const std::string& fileName, const std::vector<std::uint8_t>& newTag);
+// A whole MPEG audio frame header: the sync bits, and a version, a layer, a
+// bit rate and a sample rate that are not reserved. header: 4 bytes.
+bool ValidMpegFrameHeader(const std::uint8_t* header);
+
+// The file operation (media/id3v2_file.cpp): newTag in place of the first
+// skip bytes of the file. The copy goes to a temporary file that replaces
+// the file in one step; on failure the file stays as it was.
+bool ReplaceTagInFile(const std::string& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip);
 
 std::string FirstNonEmpty(const std::string& a, const std::string& b);
 std::int32_t ParseTrack(const std::string& s);
@@ -58,22 +73,36 @@ public:
     std::string Year, Genre, Comment, Composer, Encoder, Rights, Language, Link;
 
     void Clear() { *this = TID3v2(); }
+    // The setters mark their field as set: a write puts it anew.
     void SetTitle(const std::string& text);
     void SetArtist(const std::string& text);
     void SetAlbum(const std::string& text);
     void SetGenre(const std::string& text);
     void SetComment(const std::string& text);
-    void SetTrack(int value) { Track = static_cast<std::uint8_t>(value); }
+    void SetTrack(int value);
 
     // Clears the fields and reads the tag at the start of the file; false
     // when the file cannot be opened or read or is shorter than ten bytes.
     bool ReadTag(const std::string& fileName);
-    // Puts a version 3 tag built from the fields in front of the audio in
-    // place of any tag there; true when the file was rewritten.
-    bool WriteTag(const std::string& fileName) const;
+    // Puts a version 3 tag in front of the audio in place of any tag there:
+    // the fields set or changed since the read, then every other frame of
+    // the old tag. The file's attributes are cleared for the rewrite and put
+    // back after it. True when the file was rewritten; otherwise whyNot, when
+    // given, gets the reason.
+    bool WriteTag(const std::string& fileName, std::string* whyNot = nullptr) const;
 
     // The read over any source: false when fewer than ten bytes are there.
     bool ReadTagFrom(ByteSource& source);
-    // The slots a write starts from, filled from the fields.
+    // The slots a write puts anew, filled from the fields.
     TagInfo TagInfoForWrite() const;
+    // The tag a write puts in place of the first skip bytes of source (the
+    // old tag; 0 when there is none). Empty when none can be put there:
+    // whyNot says why.
+    std::vector<std::uint8_t> TagBytesFor(ByteSource& source, std::int64_t& skip, std::string& whyNot) const;
+
+private:
+    // The slot texts of slots 1 to 12 from the fields.
+    std::array<std::string, 12> SlotTexts() const;
+    std::array<std::string, 12> readSlots_{};  // as the read left them
+    std::uint16_t setSlots_ = 0;               // one bit a slot, set by the setters
 };

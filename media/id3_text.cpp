@@ -13,10 +13,17 @@ FrameKind KindOf(const std::string& identifier) {
     return FrameKind::Text;
 }
 
-// UTF-8; a byte that begins no sound sequence, or a sequence cut short, is '?'.
+// UTF-8; a byte-order mark at the start of a string (at the start, or after
+// a zero byte) is skipped; a sequence that the end of the bytes cuts short
+// is dropped; a byte that begins no sound sequence, or a sequence broken off
+// by another byte, is '?'.
 void AppendUtf8(std::string& out, const std::uint8_t* p, std::size_t n) {
     for (std::size_t i = 0; i < n;) {
         const std::uint8_t b = p[i];
+        if (b == 0xEF && (i == 0 || p[i - 1] == 0) && n - i >= 3 && p[i + 1] == 0xBB && p[i + 2] == 0xBF) {
+            i += 3;
+            continue;
+        }
         if (b < 0x80) {
             out += static_cast<char>(b);
             ++i;
@@ -33,7 +40,7 @@ void AppendUtf8(std::string& out, const std::uint8_t* p, std::size_t n) {
         for (; k <= extra && i + k < n && (p[i + k] & 0xC0) == 0x80; ++k) c = (c << 6) | (p[i + k] & 0x3F);
         i += k;
         if (k <= extra) {
-            out += '?';
+            if (i < n) out += '?';
             continue;
         }
         const bool overlong = (extra == 1 && c < 0x80) || (extra == 2 && c < 0x800) || (extra == 3 && c < 0x10000);

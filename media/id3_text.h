@@ -12,7 +12,8 @@
 // Encoding 0 (8-bit text) and unknown encodings: the whole buffer as it
 // stands. Encodings 1 (UTF-16 with a byte-order mark), 2 (UTF-16 big-endian)
 // and 3 (UTF-8): the text decoded into Windows-1250 ('?' for a character it
-// lacks) in the layout of an encoding 0 frame, so the slot parsers read both
+// lacks; byte-order marks skipped; a character that the end of the bytes
+// cuts off left out) in the layout of an encoding 0 frame, so the slot parsers read both
 // alike: "\0" + text; a comment "\0" + language + description + "\0" + text;
 // a link "\0" + description + "\0" + URL (always ISO-8859-1).
 std::string DecodeFrameData(const std::string& identifier, const char* buffer, std::size_t got,

@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/file_source.h"
 #include "platform/fs.h"
+#include "platform/message_loop.h"
 #include "platform/text.h"
 
 namespace {
@@ -38,6 +39,27 @@ bool WriteAll(HANDLE h, const std::uint8_t* data, std::size_t n) {
     return true;
 }
 
+// The attributes SetFileAttributesW takes.
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                                      FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
+
+// Puts the attributes a file had back when it goes out of scope.
+class RestoredAttributes {
+public:
+    RestoredAttributes(const std::wstring& file, DWORD attributes) : file_(file), attributes_(attributes) {}
+    ~RestoredAttributes() {
+        const DWORD a = attributes_ & kSettableAttributes;
+        SetFileAttributesW(file_.c_str(), a ? a : FILE_ATTRIBUTE_NORMAL);
+    }
+    RestoredAttributes(const RestoredAttributes&) = delete;
+    RestoredAttributes& operator=(const RestoredAttributes&) = delete;
+
+private:
+    std::wstring file_;
+    DWORD attributes_;
+};
+
 // Steps 5 to 8 of a rewrite: the temporary file gets the new tag and the
 // audio, and is complete and closed before anything replaces the original.
 // created tells whether the temporary file was made (and so may be removed).
@@ -55,28 +77,33 @@ bool WriteTemporary(const std::wstring& file, const std::wstring& temp, std::int
     at.QuadPart = skip;
     if (!SetFilePointerEx(in.Get(), at, nullptr, FILE_BEGIN)) return false;
     if (!WriteAll(out.Get(), newTag.data(), newTag.size())) return false;
-    std::vector<std::uint8_t> buffer(1u << 20);
+    // The window keeps answering while a large file is copied: input is
+    // handled between two blocks, as often as the run handles it between
+    // rows. An Escape there only asks the run to stop after this file. The
+    // copy is flushed as it goes: one flush of the whole file at the end
+    // would keep the window waiting while the disk writes all of it.
+    TimedPump pump;
+    constexpr DWORD kBlock = 1u << 20;
+    constexpr std::uint64_t kFlushEvery = 32ull << 20;
+    std::uint64_t unflushed = 0;
+    std::vector<std::uint8_t> buffer(kBlock);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(in.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
+        if (!ReadFile(in.Get(), buffer.data(), kBlock, &got, nullptr)) return false;
         if (got == 0) break;
         if (!WriteAll(out.Get(), buffer.data(), got)) return false;
+        unflushed += got;
+        if (unflushed >= kFlushEvery) {
+            if (!FlushFileBuffers(out.Get())) return false;
+            unflushed = 0;
+        }
+        pump.WhenDue();
     }
     if (!FlushFileBuffers(out.Get())) return false;
     return out.Close() && in.Close();
 }
 
 }  // namespace
-
-bool ReadTagHeader(const std::string& fileName, TagInfo& info) {
-    try {
-        FileSource file(fileName);
-        info.FileSize = static_cast<std::int64_t>(file.Size());
-        return file.ReadAt(0, info.header.data(), 10) == 10;
-    } catch (const Exception&) {
-        return false;
-    }
-}
 
 bool TID3v2::ReadTag(const std::string& fileName) {
     Clear();
@@ -89,23 +116,35 @@ bool TID3v2::ReadTag(const std::string& fileName) {
     return false;
 }
 
-bool TID3v2::WriteTag(const std::string& fileName) const {
-    TagInfo info = TagInfoForWrite();
-    return SerializeTag(fileName, info);
-}
-
-bool SerializeTag(const std::string& fileName, TagInfo& info) {
-    return ReplaceTagInFile(fileName, SerializeTagBytes(info));
-}
-
-bool ReplaceTagInFile(const std::string& fileName, const std::vector<std::uint8_t>& newTag) {
-    if (!FileExists(fileName)) return false;
+bool TID3v2::WriteTag(const std::string& fileName, std::string* whyNot) const {
+    std::string reason;
+    auto fail = [&](const std::string& why) {
+        if (whyNot) *whyNot = why;
+        return false;
+    };
+    if (!FileExists(fileName)) return fail("the file is not there");
     const std::wstring file = Widen(fileName);
-    if (!SetFileAttributesW(file.c_str(), 0)) return false;
-    TagInfo old;
-    if (!ReadTagHeader(fileName, old)) return false;
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return fail("the file is not there");
+    // Read-only, hidden and system go first: a replace refuses such a file.
+    if (!SetFileAttributesW(file.c_str(), 0)) return fail("its attributes cannot be cleared");
+    const RestoredAttributes restore(file, attributes);
+    std::vector<std::uint8_t> newTag;
+    std::int64_t skip = 0;
+    try {
+        FileSource source(fileName);
+        newTag = TagBytesFor(source, skip, reason);
+    } catch (const Exception&) {
+        return fail("the file cannot be read");
+    }
+    if (newTag.empty()) return fail(reason);
+    if (!ReplaceTagInFile(fileName, newTag, skip)) return fail("the file cannot be rewritten");
+    return true;
+}
+
+bool ReplaceTagInFile(const std::string& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip) {
+    const std::wstring file = Widen(fileName);
     const std::wstring temp = Widen(fileName + "~");
-    const std::int64_t skip = old.Id() == "ID3" ? TotalTagSize(old) : 0;
     // The original is replaced in one step, so there is never a moment
     // without the file; on any failure it stays as it was.
     bool created = false;

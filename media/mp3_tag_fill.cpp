@@ -9,18 +9,22 @@
 
 namespace {
 
-// Only MPEG audio gets a tag in front: a file that starts with a tag, or
-// with a frame header (eleven set sync bits). Any other file with "mp" in its
-// extension (a bitmap, an MP4, a temporary file) would no longer open.
-bool IsMpegAudio(const std::string& path) {
+// Only MPEG audio gets a tag in front: a file that starts with a sound tag
+// header, or with a whole MPEG audio frame header. Any other file with "mp"
+// in its extension (a bitmap, an MP4, a UTF-16 text whose byte-order mark
+// FF FE looks like sync bits) would no longer open. Empty for MPEG audio,
+// else why the file is not taken for it.
+std::string WhyNotMpegAudio(const std::string& path) {
+    if (!FileExists(path)) return "the file is not there";
     try {
         FileSource file(path);
-        unsigned char head[3] = {};
-        const std::size_t got = file.ReadAt(0, head, 3);
-        if (got == 3 && std::memcmp(head, "ID3", 3) == 0) return true;
-        return got >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0;
+        std::uint8_t head[10] = {};
+        const std::size_t got = file.ReadAt(0, head, 10);
+        if (got >= 3 && std::memcmp(head, "ID3", 3) == 0)
+            return got == 10 && ValidTagHeader(head) ? "" : "its ID3 header is not valid";
+        return got >= 4 && ValidMpegFrameHeader(head) ? "" : "it is not MPEG audio";
     } catch (const Exception&) {
-        return false;
+        return "the file cannot be read";
     }
 }
 
@@ -53,7 +57,8 @@ bool FillMp3Tag(const std::string& tagFile, const std::string& namePath, bool re
     if (!FileExists(found)) found = candidates[1];
     if (!FileExists(found)) found = candidates[2];
     if (FileExists(found)) ApplyMp3TagRows(tag, LoadText(found));
-    const bool written = IsMpegAudio(tagFile) && tag.WriteTag(tagFile);
-    line = ReportLine(written ? "Written TAG: " : "Tag not written: ", tag);
+    std::string whyNot = WhyNotMpegAudio(tagFile);
+    const bool written = whyNot.empty() && tag.WriteTag(tagFile, &whyNot);
+    line = written ? ReportLine("Written TAG: ", tag) : ReportLine("Tag not written: ", tag) + ", Reason: " + whyNot;
     return written;
 }

@@ -35,7 +35,12 @@ std::int32_t ValIgnoringError(const std::string& text) {
 void FillTagFromPath(TID3v2& tag, const std::string& namePath) {
     tag.SetTitle(First30Trimmed(PathName(namePath)));
     tag.SetTitle(Str_drop_extension(tag.Title));
-    if (tag.Track == 0) tag.SetTrack(ValIgnoringError(Str_field(tag.Title, "rack", 2)));
+    // Without a number in the name nothing is set, and a track frame that
+    // holds no number (a side "A1") stays as it was.
+    if (tag.Track == 0) {
+        const std::int32_t track = ValIgnoringError(Str_field(tag.Title, "rack", 2));
+        if (track != 0) tag.SetTrack(track);
+    }
     const int b = Str_poc_vyskytu(namePath, "\\");
     tag.SetAlbum(First30Trimmed(Str_field(namePath, "\\", static_cast<std::uint8_t>(b))));
     tag.SetArtist(First30Trimmed(Str_field(namePath, "\\", static_cast<std::uint8_t>(b - 1))));

@@ -2,13 +2,63 @@
 //   id3_tool write FILE TITLE ARTIST ALBUM TRACK GENRE COMMENT YEAR
 //   id3_tool fill FILE        (the tag filled from the file's path, as a Copy with MP3 tag does)
 //   id3_tool read FILE        (prints one "Field=value" line per field, in Windows-1250)
+//   id3_tool copy IN OUT      (the main window lists IN and copies it into OUT with
+//                              "Read/Write MP3_TAG" ticked; prints the rows, "*" before
+//                              each selected one, and any message box)
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "app/uMain.h"
 #include "media/ID3v2.h"
 #include "media/mp3_tag.h"
+#include "platform/dialogs.h"
 #include "platform/text.h"
+
+namespace {
+
+// Every box is printed and answered Yes (or OK), as a user who goes on would.
+class PrintedDialogs : public Dialogs {
+public:
+    int boxes = 0;
+    MsgResult Ask(MsgKind, const std::string& title, const std::string& text, MsgButtons buttons) override {
+        ++boxes;
+        std::printf("box: %s: %s\n", title.c_str(), text.c_str());
+        return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+    }
+    bool InputQuery(const std::string&, const std::string&, std::string&) override { return false; }
+};
+
+int Copy(const std::string& in, const std::string& out) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    PrintedDialogs dialogs;
+    SetDialogs(&dialogs);
+    int status = 0;
+    {
+        TfrMain form;
+        frMain = &form;
+        form.Show();
+        form.Edit1.SetText(in);
+        form.Edit2.SetText("*.*");
+        form.CheckBox1.SetChecked(true);
+        form.Button1Click();
+        form.Edit3.SetText(out);
+        form.CheckBox_tag.SetChecked(true);
+        form.Button2Click();
+        for (int i = 0; i < form.ListBox1.Count(); ++i)
+            std::printf("%s%s\n", form.ListBox1.Selected(i) ? "*" : "", form.ListBox1.Item(i).c_str());
+        status = dialogs.boxes == 0 ? 0 : 1;
+        frMain = nullptr;
+    }
+    SetDialogs(nullptr);
+    return status;
+}
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const std::string command = argc >= 2 ? Narrow(argv[1]) : "";
@@ -27,6 +77,7 @@ int wmain(int argc, wchar_t** argv) {
         std::string line;
         return FillMp3Tag(arg(2), arg(2), false, line) ? 0 : 1;
     }
+    if (argc == 4 && command == "copy") return Copy(arg(2), arg(3));
     if (argc == 10 && command == "write") {
         TID3v2 t;
         t.SetTitle(arg(3));
@@ -38,6 +89,7 @@ int wmain(int argc, wchar_t** argv) {
         t.Year = arg(9);
         return t.WriteTag(arg(2)) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: id3_tool read FILE | fill FILE | write FILE TITLE ARTIST ALBUM TRACK GENRE COMMENT YEAR\n");
+    std::fprintf(stderr, "usage: id3_tool read FILE | fill FILE | copy IN OUT | "
+                         "write FILE TITLE ARTIST ALBUM TRACK GENRE COMMENT YEAR\n");
     return 2;
 }

@@ -69,17 +69,33 @@ TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
     EXPECT_EQ(back.TagSize, 25);
 }
 
-TEST(ID3v2File, ReadOnlyFilesAreRewrittenAndLeftWritable) {
+// Read-only, hidden and system are cleared for the rewrite and put back
+// after it, whether it worked or not.
+TEST(ID3v2File, AttributesComeBack) {
     TempTree tree;
-    const std::string path = tree.Path("ro.mp3");
-    Put(path, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-    SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     TID3v2 t;
     t.SetTitle("Song");
-    EXPECT_TRUE(t.WriteTag(path));
-    const DWORD a = GetFileAttributesW(Widen(path).c_str());
-    EXPECT_EQ(a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
-    EXPECT_EQ(Get(path).size(), 25u + 11u);
+    const Bytes audio = {0xFF, 0xFB, 0x90, 0x44, 5, 6, 7, 8, 9, 10, 11};
+    struct Case { std::string name; DWORD attributes; bool blocked; };
+    const std::vector<Case> cases = {
+        {"ro.mp3", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, false},
+        {"system.mp3", FILE_ATTRIBUTE_SYSTEM, false},
+        {"plain.mp3", FILE_ATTRIBUTE_ARCHIVE, false},
+        {"failed.mp3", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, true},
+    };
+    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    for (const auto& c : cases) {
+        const std::string path = tree.Path(c.name);
+        Put(path, audio);
+        if (c.blocked) {
+            ASSERT_TRUE(CreateDirectoryW(Widen(path + "~").c_str(), nullptr));
+        }
+        SetFileAttributesW(Widen(path).c_str(), c.attributes);
+        EXPECT_EQ(t.WriteTag(path), !c.blocked) << c.name;
+        EXPECT_EQ(GetFileAttributesW(Widen(path).c_str()) & kept, c.attributes & kept) << c.name;
+        SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(Get(path), c.blocked ? audio : Concat(kSongTag, audio)) << c.name;
+    }
 }
 
 TEST(ID3v2File, FailuresLeaveTheFileAsItWas) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "media/mp3_tag_rules.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -127,6 +129,12 @@ TEST(ID3v2Read, CommentYearLinkAndRepeatedFrames) {
     EXPECT_EQ(t.Rights, "(c) me");
 }
 
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
 // UTF-16 little-endian bytes of ASCII text, or of code units given as such.
 std::string Le(const std::u16string& text) {
     std::string b;
@@ -170,6 +178,9 @@ TEST(ID3v2Read, TextEncodings) {
         {3, Frame("WXXX", u1 + "\xFF\xFE" + Le(u"\u0161") + std::string(2, '\0') + "http://x.cz/\xE9"),
          &TID3v2::Link, "http://x.cz/\xE9"},
         {3, Frame("COMM", u1 + "en"), &TID3v2::Comment, ""},
+        // A UTF-8 byte-order mark at the start of each string is skipped.
+        {4, Frame("TIT2", u3 + "\xEF\xBB\xBF" "Song"), &TID3v2::Title, "Song"},
+        {4, Frame("COMM", u3 + "eng" + "\xEF\xBB\xBF" "d" + E + "\xEF\xBB\xBF" "\xC4\x8D" "au"), &TID3v2::Comment, "\xE8" "au"},
     };
     for (const auto& c : cases) {
         TID3v2 t = Read(Tag(c.version, {c.frame}));
@@ -178,6 +189,8 @@ TEST(ID3v2Read, TextEncodings) {
     // Data past 250 bytes is cut in the middle of a character: what is whole is read.
     TID3v2 cut = Read(Tag(3, {Frame("TIT2", u1 + "\xFF\xFE" + Le(std::u16string(200, u'\u010D')))}));
     EXPECT_EQ(cut.Title, std::string(123, '\xE8'));
+    TID3v2 cut8 = Read(Tag(4, {Frame("TIT2", u3 + Repeat("\xC4\x8D", 125))}));
+    EXPECT_EQ(cut8.Title, std::string(124, '\xE8'));
 }
 
 TEST(ID3v2Parsers, Tables) {
@@ -295,6 +308,242 @@ TEST(ID3v2Read, BadInputEndsCleanly) {
     EXPECT_EQ(ff.Title, "");
     TID3v2 nul = Read(Tag(3, {Bytes(10, 0), Frame("TIT2", E + "Never")}));
     EXPECT_EQ(nul.Title, "");
+}
+
+}  // namespace
+
+namespace {
+
+std::string S(const Bytes& b) { return std::string(b.begin(), b.end()); }
+
+// A version 3 frame with status and format flags.
+Bytes FrameFlags(const std::string& id, std::uint16_t flags, const std::string& data) {
+    Bytes f = Frame(id, data);
+    f[8] = static_cast<std::uint8_t>(flags >> 8);
+    f[9] = static_cast<std::uint8_t>(flags & 0xFF);
+    return f;
+}
+
+// A version 4 frame: a syncsafe size.
+Bytes Frame4(const std::string& id, const std::string& data, std::uint16_t flags = 0) {
+    const auto s = static_cast<std::uint32_t>(data.size());
+    Bytes f = Str(id);
+    for (int shift = 21; shift >= 0; shift -= 7) f.push_back(static_cast<std::uint8_t>((s >> shift) & 0x7F));
+    f.push_back(static_cast<std::uint8_t>(flags >> 8));
+    f.push_back(static_cast<std::uint8_t>(flags & 0xFF));
+    f.insert(f.end(), data.begin(), data.end());
+    return f;
+}
+
+// A tag with header flags around a body given whole.
+Bytes TagWithFlags(std::uint8_t version, std::uint8_t flags, const Bytes& body) {
+    Bytes t = Tag(version, {body}, 0, "");
+    t[5] = flags;
+    return t;
+}
+
+Bytes Cat(const std::vector<Bytes>& parts) {
+    Bytes out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// Unsynchronisation: a zero after every FF that a sync byte or a zero follows.
+Bytes Unsynchronised(const Bytes& b) {
+    Bytes out;
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        out.push_back(b[i]);
+        if (b[i] == 0xFF && (i + 1 == b.size() || b[i + 1] >= 0xE0 || b[i + 1] == 0)) out.push_back(0);
+    }
+    return out;
+}
+
+// The tag that a fill of C:\Band\Live\Song.mp3 puts over the bytes given.
+Bytes Filled(const Bytes& file, std::string* whyNot = nullptr) {
+    MemorySource source(file);
+    TID3v2 tag;
+    tag.ReadTagFrom(source);
+    FillTagFromPath(tag, "C:\\Band\\Live\\Song.mp3");
+    std::int64_t skip = 0;
+    std::string why;
+    Bytes out = tag.TagBytesFor(source, skip, why);
+    if (whyNot) *whyNot = why;
+    return out;
+}
+
+// What the fill sets, first in every tag it writes.
+const std::vector<Bytes> kFilled = {Frame("TIT2", E + "Song"), Frame("TPE1", E + "Band"), Frame("TALB", E + "Live"),
+                                    Frame("COMM", E + "eng" + E + kAutomaticComment)};
+
+Bytes FilledTag(const std::vector<Bytes>& kept) {
+    std::vector<Bytes> frames = kFilled;
+    frames.insert(frames.end(), kept.begin(), kept.end());
+    return Tag(3, frames, 0, "");
+}
+
+const std::string u1 = "\x01", u3 = "\x03", BOM = "\xFF\xFE", Z2 = std::string(2, '\0');
+
+// A fill puts anew only what it sets; every other frame stays, version 3
+// frames byte for byte, version 2 and 4 frames as version 3 holds them.
+TEST(ID3v2Write, KeepsEveryFrameTheFillDoesNotSet) {
+    const std::string picture = E + "image/jpeg" + E + "\x03" + E + "\xFF\xD8\xFF\xE0 jpeg";
+    const std::string counter("\0\0\0\x2A", 4);
+    const std::vector<Bytes> keptV3 = {
+        Frame("COMM", E + "eng" + "iTunNORM" + E + " 000001"),  // a comment with a description
+        Frame("APIC", picture),
+        Frame("USLT", u1 + "eng" + BOM + Z2 + BOM + Le(u"Lyrics \u0161")),
+        Frame("TXXX", E + "MusicBrainz Id" + E + "abc"),
+        Frame("PCNT", counter),
+        Frame("PRIV", "owner" + E + "\x01\x02"),
+        Frame("XQZW", "unknown to everyone"),
+        Frame("TCOM", E + "Mu\xF1oz"),                      // Latin-1 stays Latin-1
+        Frame("WXXX", E + E + "http://x.cz/\x9A\xFF"),      // a link beyond U+00FF stays
+        Frame("TYER", E + "1999"),
+        Frame("TRCK", E + "7/12"),
+        Frame("TCON", E + "(17)"),
+        FrameFlags("TENC", 0x4000, E + "kept when the file changes"),
+        FrameFlags("GEOB", 0x00E0, std::string("\0\0\0\x10\x07\x01zlib", 10)),
+    };
+    const Bytes v3 = Tag(3, {Frame("TIT2", E + "Old"), Frame("TPE2", "", 0), Frame("COMM", E + "eng" + E + "old"),
+                             keptV3[0], keptV3[1], keptV3[2], keptV3[3], keptV3[4], keptV3[5], keptV3[6],
+                             FrameFlags("TSSE", 0x8000, E + "discard when the tag changes"), keptV3[7],
+                             keptV3[8], keptV3[9], keptV3[10], keptV3[11], keptV3[12], keptV3[13],
+                             Frame("TPE1", E + "Old artist"), Frame("TALB", E + "Old album")},
+                         64, "\xFF\xFB\x90\x44");
+
+    // Version 3, its whole body unsynchronised; an extended header; the
+    // extended-header flag without one; a track frame that holds no number.
+    const Bytes pictureFrame = Frame("APIC", E + "image/png" + E + "\x03" + E + "\xFF\xE0\xFF" + E + "\xFF");
+    const Bytes v3Unsynchronised =
+        TagWithFlags(3, 0x80, Unsynchronised(Cat({pictureFrame, Frame("TCOM", E + "x")})));
+    const Bytes v3Extended =
+        TagWithFlags(3, 0x40, Cat({Bytes{0, 0, 0, 6, 0, 0, 0, 0, 0, 0}, Frame("TRCK", E + "A1"), Bytes(8, 0)}));
+    const Bytes v3FlagOnly = TagWithFlags(3, 0x40, Frame("TCOM", E + "x"));
+
+    // Version 2: three-character frames become their twins.
+    const Bytes v2 = Tag(2, {Frame22("TT2", E + "Old"), Frame22("TCM", E + "Mu\xF1oz"),
+                             Frame22("PIC", E + "JPG" + "\x03" + E + "\xFF\xD8pic"),
+                             Frame22("PIC", E + "GIF" + E + E + "gif"), Frame22("ULT", E + "eng" + E + "words"),
+                             Frame22("TXX", E + "key" + E + "value"), Frame22("CNT", counter),
+                             Frame22("CRM", "owner" + E + "d" + E + "x"), Frame22("XYZ", "unknown"),
+                             Frame22("COM", E + "eng" + E + "old"), Frame22("LNK", "TT1http://l" + E),
+                             Frame22("LNK", "XYZu" + E)});
+
+    // Version 4: syncsafe sizes, UTF-8 texts, timestamps, involved people,
+    // frame flags and their extra bytes, a chapter with a frame of its own.
+    const std::string bigPicture = E + "image/png" + E + "\x03" + E + std::string(185, 'p');
+    const std::string chapterTimes("\0\0\0\0\0\0\x03\xE8\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 16);
+    const std::string chapterTitle = E + std::string(129, 'c');
+    const Bytes v4 = Tag(4, {
+        Frame4("APIC", bigPicture),
+        Frame4("TCOM", u3 + "Mu\xC3\xB1oz"),
+        Frame4("TPE2", u3 + "A" + E + "B"),
+        Frame4("TDRC", E + "2004-05-06T07:08:09"),
+        Frame4("TDOR", E + "1987-01-02"),
+        Frame4("TXXX", u3 + "d" + E + "\xC5\xBE"),
+        Frame4("COMM", u3 + "deu" + "x" + E + "t"),
+        Frame4("RVA2", "track" + E + "\x01\x02\x03\x04"),
+        Frame4("TSOP", E + "Band, The"),
+        Frame4("PRIV", "o" + E + "\xFF" + E + "\xE0", 0x0002),
+        Frame4("GEOB", "G" + std::string("\0\0\x01\0", 4) + "ZZZ", 0x0049),
+        Frame4("GEOB", "ZZZ", 0x0008),
+        Frame4("TENC", E + "status", 0x3000),
+        Frame4("TPUB", E + "discard", 0x4000),
+        Frame4("TIPL", E + "producer" + E + "X"),
+        Frame4("TMCL", E + "piano" + E + "Y"),
+        Frame4("CHAP", "ch1" + E + chapterTimes + S(Frame4("TIT2", chapterTitle))),
+    });
+    const std::vector<Bytes> keptV4 = {
+        Frame("APIC", bigPicture),
+        Frame("TCOM", u1 + BOM + Le(u"Mu\u00F1oz")),
+        Frame("TPE2", u1 + BOM + Le(u"A") + Z2 + BOM + Le(u"B")),
+        Frame("TYER", E + "2004"), Frame("TDAT", E + "0605"), Frame("TIME", E + "0708"),
+        Frame("TORY", E + "1987"),
+        Frame("TXXX", u1 + BOM + Le(u"d") + Z2 + BOM + Le(u"\u017E")),
+        Frame("COMM", u1 + "deu" + BOM + Le(u"x") + Z2 + BOM + Le(u"t")),
+        Frame("TSOP", E + "Band, The"),
+        Frame("PRIV", "o" + E + "\xFF\xE0"),
+        FrameFlags("GEOB", 0x00A0, std::string("\0\0\0\x80", 4) + "G" + "ZZZ"),
+        FrameFlags("TENC", 0x6000, E + "status"),
+        Frame("IPLS", E + "producer" + E + "X" + E + "piano" + E + "Y" + E),
+        Frame("CHAP", "ch1" + E + chapterTimes + S(Frame("TIT2", chapterTitle))),
+    };
+
+    struct Case { std::string name; Bytes file; std::vector<Bytes> kept; };
+    const std::vector<Case> cases = {
+        {"v3", v3, keptV3},
+        {"v3 unsynchronised", v3Unsynchronised, {pictureFrame, Frame("TCOM", E + "x")}},
+        {"v3 extended header", v3Extended, {Frame("TRCK", E + "A1")}},
+        {"v3 extended flag alone", v3FlagOnly, {Frame("TCOM", E + "x")}},
+        {"v2", v2, {Frame("TCOM", E + "Mu\xF1oz"), Frame("APIC", E + "image/jpeg" + E + "\x03" + E + "\xFF\xD8pic"),
+                    Frame("APIC", E + "image/gif" + E + E + E + "gif"), Frame("USLT", E + "eng" + E + "words"),
+                    Frame("TXXX", E + "key" + E + "value"), Frame("PCNT", counter), Frame("LINK", "TIT1http://l" + E)}},
+        {"v4", v4, keptV4},
+        {"v4 with a year", Tag(4, {Frame4("TYER", E + "1999"), Frame4("TDRC", E + "2004-05-06")}),
+         {Frame("TYER", E + "1999"), Frame("TDAT", E + "0605")}},
+        {"v4 year only", Tag(4, {Frame4("TDRC", E + "2004")}), {Frame("TYER", E + "2004")}},
+        {"v4 no timestamp", Tag(4, {Frame4("TDRC", E + "Summer 2004")}), {Frame("TDRC", E + "Summer 2004")}},
+        // A group byte before the chapter's own fields.
+        {"v4 grouped chapter",
+         Tag(4, {Frame4("CHAP", "Gch1" + E + chapterTimes + S(Frame4("TIT2", chapterTitle)), 0x0040)}),
+         {FrameFlags("CHAP", 0x0020, "Gch1" + E + chapterTimes + S(Frame("TIT2", chapterTitle)))}},
+        {"v4 with people", Tag(4, {Frame4("IPLS", E + "a" + E + "b"), Frame4("TIPL", u3 + "c" + E + "d")}),
+         {Frame("IPLS", E + "a" + E + "b"), Frame("TIPL", u1 + BOM + Le(u"c") + Z2 + BOM + Le(u"d"))}},
+        // A writer that put plain sizes into a version 4 tag: the syncsafe
+        // reading (128) lands inside the picture, the plain one (256) on a frame.
+        {"v4 plain sizes", Tag(4, {Frame("APIC", E + "image/png" + E + "\x03" + E + std::string(243, 'p')),
+                                   Frame4("TCOM", E + "x")}),
+         {Frame("APIC", E + "image/png" + E + "\x03" + E + std::string(243, 'p')), Frame("TCOM", E + "x")}},
+        {"no tag", Str("\xFF\xFB\x90\x44 audio"), {}},
+        {"tag beyond the file", Tag(3, {Frame("TCOM", E + "x")}, 0, "", 1000), {}},
+    };
+    for (const auto& c : cases) {
+        std::string whyNot;
+        EXPECT_EQ(Filled(c.file, &whyNot), FilledTag(c.kept)) << c.name;
+        EXPECT_EQ(whyNot, "") << c.name;
+    }
+}
+
+// A tag goes only where an old one can be told from the audio.
+TEST(ID3v2Write, RefusedWhereTheStartIsNotSound) {
+    struct Case { std::string name; Bytes file; std::string whyNot; };
+    auto header = [](std::uint8_t version, std::uint8_t flags, std::uint8_t sizeByte) {
+        Bytes h = Tag(version, {}, 0, "audio");
+        h[5] = flags;
+        h[9] = sizeByte;
+        return h;
+    };
+    const std::vector<Case> cases = {
+        {"version 5", header(5, 0, 0), "its ID3 header is not valid"},
+        {"version 1", header(1, 0, 0), "its ID3 header is not valid"},
+        {"size byte 0x80", header(3, 0, 0x80), "its ID3 header is not valid"},
+        {"footer flag in version 3", header(3, 0x10, 0), "its ID3 header is not valid"},
+        {"experimental flag in version 2", header(2, 0x20, 0), "its ID3 header is not valid"},
+        {"nine bytes", Str("ID3\x03\x00\x00\x00\x00\x00"), "the file is shorter than ten bytes"},
+        {"footer flag in version 4", header(4, 0x10, 0), ""},
+        {"every version 3 flag", header(3, 0xE0, 0), ""},
+    };
+    for (const auto& c : cases) {
+        std::string whyNot;
+        EXPECT_EQ(Filled(c.file, &whyNot).empty(), !c.whyNot.empty()) << c.name;
+        EXPECT_EQ(whyNot, c.whyNot) << c.name;
+    }
+}
+
+TEST(ID3v2Write, MpegFrameHeaders) {
+    struct Case { Bytes header; bool valid; };
+    const std::vector<Case> cases = {
+        {{0xFF, 0xFB, 0x90, 0x44}, true},   // MPEG-1 layer III, 128 kbit/s, 44.1 kHz
+        {{0xFF, 0xF3, 0x00, 0x00}, true},   // MPEG-2 layer III, free bit rate
+        {{0xFF, 0xE3, 0x18, 0x00}, true},   // MPEG-2.5
+        {{0xFF, 0xEB, 0x90, 0x44}, false},  // reserved version
+        {{0xFF, 0xF9, 0x90, 0x44}, false},  // reserved layer
+        {{0xFF, 0xFB, 0xF0, 0x44}, false},  // bad bit rate
+        {{0xFF, 0xFB, 0x9C, 0x44}, false},  // reserved sample rate
+        {{0xFF, 0xFE, 'N', 0x00}, false},   // a UTF-16 text's byte-order mark, then "N"
+        {{0xFF, 0xDB, 0x90, 0x44}, false},  // ten sync bits
+    };
+    for (const auto& c : cases) EXPECT_EQ(ValidMpegFrameHeader(c.header.data()), c.valid) << int(c.header[1]);
 }
 
 }  // namespace

@@ -76,21 +76,30 @@ TEST_F(FillMp3, Mp3TagTxtNearestFolderWins) {
 }
 
 TEST_F(FillMp3, OnlyMpegAudioIsTagged) {
-    // The report line's beginning: none for a file that is not handled.
-    struct Case { std::string name, content, report; };
-    const std::string notWritten = "Tag not written: ";
+    // The report line's beginning and its reason: none for a file that is not handled.
+    struct Case { std::string name, content, report, reason; };
+    const std::string notWritten = "Tag not written: ", written = "Written TAG: ";
+    const std::string notAudio = "it is not MPEG audio", badHeader = "its ID3 header is not valid";
     const std::vector<Case> cases = {
-        {"song.MP3", kAudio, ""},                                      // upper-case extension
-        {"voice.m4a", std::string("\0\0\0\x18" "ftypM4A ", 12), ""},    // no "mp" at all
-        {"film.mpg", kAudio, "Written TAG: "},
-        {"tagged.mp3", std::string("ID3\x03\0\0\0\0\0\0", 10) + kAudio, "Written TAG: "},
-        {"clip.mp4", std::string("\0\0\0\x18" "ftypmp42", 12) + kAudio, notWritten},  // ISO media
-        {"movie.mp4", std::string("\0\0\0\x08" "moov", 8) + kAudio, notWritten},
-        {"other.mp2", std::string("\0\0\0\x18" "ftyp", 8) + kAudio, notWritten},
-        {"pic.bmp", std::string("BM\x36\0\0\0\0\0", 8) + kAudio, notWritten},
-        {"pic.xmp", "<x:xmpmeta xmlns:x='adobe:ns:meta/'>", notWritten},
-        {"work.tmp", "\xFF\x1F half a sync", notWritten},
-        {"empty.mp3", "", notWritten},
+        {"song.MP3", kAudio, "", ""},                                      // upper-case extension
+        {"voice.m4a", std::string("\0\0\0\x18" "ftypM4A ", 12), "", ""},    // no "mp" at all
+        {"film.mpg", kAudio, written, ""},
+        {"mpeg2.mp2", "\xFF\xF5\x80\xC4 layer II frames", written, ""},
+        {"tagged.mp3", std::string("ID3\x03\0\0\0\0\0\0", 10) + kAudio, written, ""},
+        {"clip.mp4", std::string("\0\0\0\x18" "ftypmp42", 12) + kAudio, notWritten, notAudio},  // ISO media
+        {"movie.mp4", std::string("\0\0\0\x08" "moov", 8) + kAudio, notWritten, notAudio},
+        {"other.mp2", std::string("\0\0\0\x18" "ftyp", 8) + kAudio, notWritten, notAudio},
+        {"pic.bmp", std::string("BM\x36\0\0\0\0\0", 8) + kAudio, notWritten, notAudio},
+        {"pic.xmp", "<x:xmpmeta xmlns:x='adobe:ns:meta/'>", notWritten, notAudio},
+        {"work.tmp", "\xFF\x1F half a sync", notWritten, notAudio},
+        {"empty.mp3", "", notWritten, notAudio},
+        // A UTF-16 text: its byte-order mark FF FE has the sync bits, "N" a reserved sample rate.
+        {"notes.tmp", std::string("\xFF\xFEN\0o\0t\0e\0s\0", 12), notWritten, notAudio},
+        {"reserved.mp3", "\xFF\xFB\xF0\x44 bad bit rate", notWritten, notAudio},
+        {"v5.mp3", std::string("ID3\x05\0\0\0\0\0\0", 10) + kAudio, notWritten, badHeader},
+        {"size.mp3", std::string("ID3\x03\0\0\0\0\0\x80", 10) + kAudio, notWritten, badHeader},
+        {"flags.mp3", std::string("ID3\x03\0\x10\0\0\0\0", 10) + kAudio, notWritten, badHeader},
+        {"short.mp3", "ID3\x03", notWritten, badHeader},
     };
     for (const auto& c : cases) {
         const std::string path = tree.Path("Music\\" + c.name);
@@ -99,8 +108,11 @@ TEST_F(FillMp3, OnlyMpegAudioIsTagged) {
         const bool ok = FillMp3Tag(path, path, false, line);
         EXPECT_EQ(line.substr(0, c.report.size()), c.report) << c.name;
         EXPECT_EQ(line.empty(), c.report.empty()) << c.name;
+        const std::string reason = ", Reason: " + c.reason;
+        const bool endsWithReason = line.size() >= reason.size() && line.substr(line.size() - reason.size()) == reason;
+        EXPECT_EQ(endsWithReason, !c.reason.empty()) << c.name << ": " << line;
         EXPECT_EQ(ok, c.report != notWritten) << c.name;
-        EXPECT_EQ(GetFile(path) == c.content, c.report != "Written TAG: ") << c.name;
+        EXPECT_EQ(GetFile(path) == c.content, c.report != written) << c.name;
     }
     // Read mode still reads an ISO media file with "mp" in its extension.
     std::string line;
@@ -113,7 +125,8 @@ TEST_F(FillMp3, MissingFilesAndALockedMp3TagTxt) {
     FillMp3Tag(tree.Path("Music\\absent.mp3"), song, true, line);
     EXPECT_EQ(line, "Read TAG: Track: 0, Title: , Artist: , Album: , Genre: ");
     EXPECT_FALSE(FillMp3Tag(tree.Path("Music\\absent.mp3"), song, false, line));
-    EXPECT_EQ(line, "Tag not written: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
+    EXPECT_EQ(line, "Tag not written: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: , "
+                    "Reason: the file is not there");
     EXPECT_EQ(GetFileAttributesW(Widen(tree.Path("Music\\absent.mp3")).c_str()), INVALID_FILE_ATTRIBUTES);
 
     // A TagFile that another program holds: the line as documented, the file intact.
@@ -121,7 +134,8 @@ TEST_F(FillMp3, MissingFilesAndALockedMp3TagTxt) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(FillMp3Tag(song, song, false, line));
     CloseHandle(held);
-    EXPECT_EQ(line, "Tag not written: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
+    EXPECT_EQ(line, "Tag not written: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: , "
+                    "Reason: the file cannot be rewritten");
     EXPECT_EQ(GetFile(song), kAudio);
 
     const std::string txt = tree.Path("Music\\Band\\Live\\mp3_tag.txt");
@@ -139,6 +153,37 @@ TEST_F(FillMp3, MissingFilesAndALockedMp3TagTxt) {
     CloseHandle(h);
     EXPECT_EQ(GetFile(song), kAudio);  // nothing written
     EXPECT_TRUE(line.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The rewrite of a large file keeps the window answering: an Escape pressed
+// meanwhile asks its question and marks the run to stop, and the file is
+// still rewritten whole.
+class FillMp3InARun : public MainWindowTest {};
+
+TEST_F(FillMp3InARun, EscapeDuringALargeRewrite) {
+    tree->Dir("Band");
+    tree->Dir("Band\\Live");
+    const std::string song = tree->Path("Band\\Live\\Track 07.mp3");
+    std::string audio = "\xFF\xFB\x90\x44";
+    audio.reserve(6u << 20);
+    for (std::uint32_t i = 0; audio.size() < (6u << 20); ++i) audio += static_cast<char>((i * 2654435761u) >> 24);
+    PutFile(song, audio);
+    form->Tag = 999;  // a run is going on
+    dialogs.answers = {MsgResult::Yes};
+    PostMessageW(form->Edit1.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    std::string line;
+    EXPECT_TRUE(FillMp3Tag(song, song, false, line));
+    EXPECT_EQ(form->Tag, 555);
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].text.rfind("Terminate the process?", 0), 0u);
+    TID3v2 t;
+    ASSERT_TRUE(t.ReadTag(song));
+    EXPECT_EQ(t.Track, 7);
+    EXPECT_TRUE(GetFile(song).substr(static_cast<std::size_t>(t.TagSize)) == audio);
 }
 
 }  // namespace

@@ -110,6 +110,12 @@ void AppendUtf16Le(std::vector<std::uint8_t>& out, const std::string& text) {
 
 }  // namespace
 
+std::string Utf8As1250(const std::string& bytes) {
+    std::string out;
+    AppendUtf8(out, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    return out;
+}
+
 std::string DecodeFrameData(const std::string& identifier, const char* buffer, std::size_t got,
                             std::size_t bufferSize) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(buffer);

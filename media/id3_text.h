@@ -19,6 +19,10 @@
 std::string DecodeFrameData(const std::string& identifier, const char* buffer, std::size_t got,
                             std::size_t bufferSize);
 
+// UTF-8 bytes as Windows-1250 text, read as a UTF-8 frame is: the
+// byte-order mark skipped, '?' for a character the code page lacks.
+std::string Utf8As1250(const std::string& bytes);
+
 // The data of a version 3 frame for a slot text in that layout: plain ASCII
 // as encoding 0 and the text's bytes; any other text as encoding 1, each
 // text with the byte-order mark FF FE in UTF-16 little-endian, a description

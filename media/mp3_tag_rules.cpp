@@ -1,5 +1,6 @@
 #include "media/mp3_tag_rules.h"
 
+#include "media/id3_text.h"
 #include "transfer/text_ops.h"
 
 const char* const kAutomaticComment = "Tag put automatically by Kolvar_files of Tamrelovinska";
@@ -74,7 +75,9 @@ std::vector<std::string> SplitRows(const std::string& text) {
 }
 
 void ApplyMp3TagRows(TID3v2& tag, const std::string& fileText) {
-    const std::vector<std::string> rows = SplitRows(fileText);
+    // Windows-1250, unless a UTF-8 byte-order mark says otherwise.
+    const bool utf8 = fileText.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    const std::vector<std::string> rows = SplitRows(utf8 ? Utf8As1250(fileText) : fileText);
     auto row = [&](std::size_t i) { return i < rows.size() ? Trim(rows[i]) : std::string(); };
     if (!row(0).empty()) tag.SetGenre(row(0));
     if (!row(1).empty()) tag.SetArtist(row(1));

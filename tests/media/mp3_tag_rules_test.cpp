@@ -70,6 +70,9 @@ TEST(Mp3TagRules, RowsOfMp3TagTxt) {
         {"\r\nBand\r\n", "Old", "Band", "FolderAlbum", "auto"},       // empty first row
         {"  \r\n\t\r\n" + longRow + "\r\n", "Old", "FolderArtist", longRow, "auto"},
         {"", "Old", "FolderArtist", "FolderAlbum", "auto"},
+        // Windows-1250 bytes, unless a UTF-8 byte-order mark leads.
+        {"\xC8" "ech\r\nP\xEDse\xF2\r\n", "\xC8" "ech", "P\xEDse\xF2", "FolderAlbum", "auto"},
+        {"\xEF\xBB\xBF" "\xC4\x8C" "ech\r\nP\xC3\xADse\xC5\x88\r\n\xD0\x96\r\n", "\xC8" "ech", "P\xEDse\xF2", "?", "auto"},
     };
     for (const auto& c : cases) {
         TID3v2 tag;

@@ -157,6 +157,18 @@ TEST_F(FileSearch, EditRuleInFullMode) {
     }
 }
 
+// Leaves the menu mode, should a test have entered it: Escape, once a
+// second, closes a menu and then leaves the menu bar.
+void CALLBACK LeaveMenuMode(HWND, UINT, UINT_PTR, DWORD) { PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); }
+
+// A key as the keyboard sends it, scan code and the Alt bit included.
+void PostKey(HWND target, UINT message, WPARAM key, bool alt) {
+    LPARAM data = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16 | 1;
+    if (alt) data |= 1 << 29;
+    if (message == WM_KEYUP || message == WM_SYSKEYUP) data |= 3u << 30;
+    PostMessageW(target, message, key, data);
+}
+
 TEST_F(FileSearch, EnterInTheMaskBoxStartsTheListing) {
     tree->File("one.txt");
     HWND edit = FindWindowExW(form->Edit2.hwnd, nullptr, L"Edit", nullptr);
@@ -169,6 +181,24 @@ TEST_F(FileSearch, EnterInTheMaskBoxStartsTheListing) {
         Pump();
         EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("one.txt")}) << message;
     }
+    // Alt held, Enter pressed, Alt released before Enter, then a letter: Alt
+    // was not pressed alone, so no menu mode takes the letter; it is typed
+    // into the mask box.
+    form->ListBox1.Clear();
+    form->Edit2.SetText("*.txt");
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 5, 5);
+    PostKey(edit, WM_SYSKEYDOWN, VK_MENU, true);
+    PostKey(edit, WM_SYSKEYDOWN, VK_RETURN, true);
+    PostKey(edit, WM_SYSKEYUP, VK_MENU, false);
+    PostKey(edit, WM_KEYUP, VK_RETURN, false);
+    PostKey(edit, WM_KEYDOWN, 'Q', false);
+    PostKey(edit, WM_KEYUP, 'Q', false);
+    const UINT_PTR dog = SetTimer(nullptr, 0, 1000, LeaveMenuMode);
+    Pump();
+    KillTimer(nullptr, dog);
+    EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("one.txt")});
+    EXPECT_EQ(form->Edit2.Text(), "*.txtq");
 }
 
 TEST_F(FileSearch, CountsLineAndMarkAll) {

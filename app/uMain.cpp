@@ -225,6 +225,19 @@ void TfrMain::FormResize() {
     ListBox1.SetBounds(list.left, list.top, std::max(width, 0), std::max(height, 0));
 }
 
+TfrMain::Operation::Operation(TfrMain& form, bool stoppable)
+    : form_(form), taken_(!form.runInProgress_), tag_(form.Tag) {
+    if (!taken_) return;
+    form_.runInProgress_ = true;
+    if (stoppable) form_.Tag = 999;
+}
+
+TfrMain::Operation::~Operation() {
+    if (!taken_) return;
+    form_.runInProgress_ = false;
+    form_.Tag = tag_;
+}
+
 void TfrMain::BitBtn1Click() { Close(); }
 
 void TfrMain::Button4Click() {

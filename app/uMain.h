@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "media/mp3_tag.h"  // FillMp3Tag, a free function of this unit
+#include "platform/errors.h"
 #include "platform/forms.h"
 #include "platform/message_loop.h"
 #include "transfer/destination.h"
@@ -87,9 +88,32 @@ public:
     void Button5Click();
     void Button7Click();
     TransferOptions ReadTransferOptions() const;
+    // Throws CopyStopped when Escape answered Yes stops it between two blocks.
     void CopyFileContents(const std::string& source, const std::string& destination);
     void CreateTargetFolders();
     bool RunInProgress() const { return runInProgress_; }
+
+    // Held for the length of an operation of the window's own that is not a
+    // run (a listing, a counts line, an invert, an open chooser): it takes
+    // the run's guard, so that no run, listing or other operation starts from
+    // its pump, and when stoppable Escape asks to stop it (Tag 999, 555 once
+    // answered Yes). Both are given back as they were when it ends. Inside a
+    // run or another operation Taken() is false and nothing is changed: the
+    // work is part of that one.
+    class Operation {
+    public:
+        Operation(TfrMain& form, bool stoppable);
+        ~Operation();
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+        bool Taken() const { return taken_; }
+
+    private:
+        TfrMain& form_;
+        bool taken_;
+        int tag_;
+        BusyScope busy_;  // a close request waits for the end of the operation
+    };
 
     // Folder buttons (chooser/)
     void BitBtn2Click();
@@ -122,9 +146,17 @@ private:
     void UpdateRow(int i, RowOutcome outcome, const TransferOptions& o);
     void RunWithFlag(bool& flag);
     std::unordered_set<std::string> runDestinations_;  // upper-cased names this run has written
-    bool runInProgress_ = false;  // a run or a listing: its pump lets no second one start
-    bool listing_ = false;        // List Files, its Mark All and counts line included
+    bool runInProgress_ = false;  // a run or an Operation: its pump lets no second one start
     TimedPump listingPump_;
+    std::uint64_t countsStarted_ = 0;  // counts lines begun; a newer one wins
+};
+
+// What CopyFileContents throws when Escape answered Yes has stopped it; what
+// it had written is gone by then.
+class CopyStopped : public Exception {
+public:
+    CopyStopped() : Exception("The copy was stopped") {}
+    const char* ClassName() const override { return "CopyStopped"; }
 };
 
 // Unticks a check box when the scope ends, however it ends.

@@ -50,6 +50,12 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     handle_ = h;
 }
 
+OutputFile::OutputFile(const std::string& path, New) : path_(path) {
+    HANDLE h = CreateForWriting(path, CREATE_NEW);
+    if (h == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file " + path);
+    handle_ = h;
+}
+
 OutputFile::OutputFile(const std::string& path, Beside) {
     RefuseReadOnly(path);
     for (int n = 1; n <= 1000; ++n) {

@@ -117,8 +117,10 @@ void TfrMain::Button3Click() {
 
 void TfrMain::Button5Click() {
     if (runInProgress_) return;
+    BusyScope busy;  // a close request waits for the listing too
     RunWithFlag(DeleteMode);
-    Button1Click();
+    // A close request has stopped the run: the window closes without a new listing.
+    if (!CloseRequested()) Button1Click();
 }
 
 void TfrMain::Button7Click() {
@@ -234,7 +236,11 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
         // names the moved file itself (a change of letter case only).
         if (!RenameFile(SourcePath, TargetPath)) return RowOutcome::NotTransferred;
     } else {
-        CopyFileContents(SourcePath, TargetPath);
+        try {
+            CopyFileContents(SourcePath, TargetPath);
+        } catch (const CopyStopped&) {
+            return RowOutcome::NotTransferred;  // stopped part-way: nothing of it is left
+        }
     }
     runDestinations_.insert(std::move(destination));
     // A copy without the tag the user asked for stays selected.

@@ -24,29 +24,19 @@ bool IsSearchedSubdir(const DirEntry& e) {
 // stops it with the same question: the rows found so far stay and are
 // marked and counted as after a complete listing.
 void TfrMain::Button1Click() {
-    if (runInProgress_) return;  // no listing inside a run's or a listing's pump
     // A letter without a Windows-1250 form would reach the search as '?', a
     // wildcard that lists files the user never named.
-    if (!Edit1.TextFits() || !Edit2.TextFits()) {
+    if (!runInProgress_ && (!Edit1.TextFits() || !Edit2.TextFits())) {
         ShowWarning("The directory or the file mask holds letters that cannot be searched for:\r" +
                     Edit1.Text() + "\r" + Edit2.Text());
         return;
     }
-    runInProgress_ = true;
-    // The Tag is given back as it was: a Delete answered No leaves its 999.
-    struct EndOfListing {
-        TfrMain& form;
-        int tag;
-        ~EndOfListing() {
-            form.runInProgress_ = form.listing_ = false;
-            form.Tag = tag;
-        }
-    } end{*this, Tag};
-    listing_ = true;
-    BusyScope busy;
+    // No listing inside a run's or another operation's pump. The Tag is given
+    // back as it was: a Delete answered No leaves its 999.
+    Operation listing(*this, AllowAbort);
+    if (!listing.Taken()) return;
     ListBox1.Clear();
     SetBusyCursor(true);
-    if (AllowAbort) Tag = 999;
     listingPump_ = TimedPump();
     try {
         CurrentPath = Edit1.Text();
@@ -54,6 +44,9 @@ void TfrMain::Button1Click() {
         ListBox1.BeginUpdate();
         SearchFiles(CurrentPath, Edit2.Text(), CheckBox1.Checked());
         ListBox1.EndUpdate();
+        // A stopped listing still counts the rows it found, and Escape may
+        // stop that count in turn; a close request stops it as well.
+        if (Tag == 555 && !CloseRequested()) Tag = 999;
         BitBtn4Click();
     } catch (const Exception& e) {
         // Rows found before the failure stay; Mark All does not run.
@@ -103,8 +96,11 @@ void TfrMain::SearchFiles(const std::string& directory, const std::string& mask,
     if (!oneEnumeration) {
         DirEnumerator dirs(dir + "*.*");
         DirEntry entry;
-        while (dirs.Next(entry))
+        while (dirs.Next(entry)) {
+            if (AllowAbort) listingPump_.WhenDue();
+            if (Tag == 555) return;
             if (IsSearchedSubdir(entry)) subdirs.push_back(entry.name);
+        }
     }
     for (const std::string& name : subdirs) {
         if (Tag == 555) return;
@@ -147,19 +143,32 @@ void TfrMain::PathModeChanged() {
 void TfrMain::CheckBox5_caseClick() { CaseInsensitive = CheckBox5_case.Checked(); }
 
 // The counts line. Sizes come from the directory entry, so a file that
-// another program holds open is counted too, and nothing is opened.
+// another program holds open is counted too, and nothing is opened. It pumps
+// like a run (after a listing every row is selected, and 100,000 lookups
+// take a second), as an operation of its own or as part of the listing or
+// run it is called from. A click meanwhile begins a newer count, which shows
+// its line: this one then drops its own. Escape answered Yes stops it, and
+// the line ends after the counts.
 void TfrMain::ListBox1Click() {
+    const std::uint64_t count = ++countsStarted_;
+    Operation counting(*this, AllowAbort);
     const int rows = ListBox1.Count();
     const int selected = ListBox1.SelCount();
     std::uint64_t total = 0;
+    bool whole = true;
+    TimedPump pump;
     for (int i : ListBox1.SelectedIndices()) {
-        // After a listing every row is selected: 100,000 lookups take a second.
-        if (listing_ && AllowAbort) listingPump_.WhenDue();
-        SourcePath = ListBox1.Item(i);
+        if (AllowAbort) pump.WhenDue();
+        if (countsStarted_ != count) return;
+        if (Tag == 555) {
+            whole = false;
+            break;
+        }
+        // A count may run from the pump of a run's copy: the run's fields stay its own.
         std::uint64_t size = 0;
-        if (FileSizeOf(RowPath(SourcePath), size)) total += size;
+        if (FileSizeOf(RowPath(ListBox1.Item(i)), size)) total += size;
     }
-    lblNumberFound.SetText(CountsLine(rows, selected, total, true));
+    lblNumberFound.SetText(CountsLine(rows, selected, total, whole));
 }
 
 // Mark All: every row takes the opposite of the last row's selection.

@@ -29,12 +29,35 @@ std::vector<std::string> TfrMain::AllRows() const {
 }
 
 // Invert: neither this nor Ctrl+A raises the list's click, so the counts
-// line keeps its numbers.
+// line keeps its numbers. Each run of rows alike flips in one message. It
+// pumps like a run, behind the same guard (the selection of a run or a
+// listing is theirs); Escape answered Yes stops it, the rows before that
+// inverted.
 void TfrMain::BitBtn4MouseDown(MouseButton button) {
     if (button != MouseButton::Right) return;
+    Operation inverting(*this, AllowAbort);
+    if (!inverting.Taken()) return;
     ListCount = ListBox1.Count();
+    const std::vector<int> selected = ListBox1.SelectedIndices();  // ascending
+    std::size_t next = 0;  // the first selected row not passed yet
+    TimedPump pump;
     ListBox1.BeginUpdate();
-    for (int i = 0; i < ListCount; ++i) ListBox1.SetSelected(i, !ListBox1.Selected(i));
+    for (int first = 0; first < ListCount;) {
+        if (AllowAbort) pump.WhenDue();
+        if (Tag == 555) break;
+        const bool wasSelected = next < selected.size() && selected[next] == first;
+        int end = first;
+        if (wasSelected) {
+            while (next < selected.size() && selected[next] == end) {
+                ++next;
+                ++end;
+            }
+        } else {
+            end = next < selected.size() ? selected[next] : ListCount;
+        }
+        ListBox1.SetRangeSelected(first, end - 1, !wasSelected);
+        first = end;
+    }
     ListBox1.EndUpdate();
 }
 

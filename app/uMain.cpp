@@ -230,6 +230,19 @@ void TfrMain::FormResize() {
 
 std::string TfrMain::RowPath(const std::string& row) const { return ResolvedAgainst(BaseDir, row); }
 
+TfrMain::Operation::Operation(TfrMain& form, bool stoppable)
+    : form_(form), taken_(!form.runInProgress_), tag_(form.Tag) {
+    if (!taken_) return;
+    form_.runInProgress_ = true;
+    if (stoppable) form_.Tag = 999;
+}
+
+TfrMain::Operation::~Operation() {
+    if (!taken_) return;
+    form_.runInProgress_ = false;
+    form_.Tag = tag_;
+}
+
 void TfrMain::BitBtn1Click() { Close(); }
 
 void TfrMain::Button4Click() {

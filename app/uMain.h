@@ -9,6 +9,7 @@
 
 #include "commands/batch_text.h"
 #include "media/mp3_tag.h"  // FillMp3Tag, a free function of this unit
+#include "platform/errors.h"
 #include "platform/forms.h"
 #include "platform/message_loop.h"
 #include "transfer/destination.h"
@@ -88,6 +89,7 @@ public:
     void Button5Click();
     void Button7Click();
     TransferOptions ReadTransferOptions() const;
+    // Throws CopyStopped when Escape answered Yes stops it between two blocks.
     void CopyFileContents(const std::string& source, const std::string& destination);
     // false when the destination is taken or the source cannot go; a copy
     // between volumes that fails part-way throws as a copy does.
@@ -97,7 +99,29 @@ public:
     void CreateTargetFolders();
     bool RunInProgress() const { return runInProgress_; }
     // A run (not a listing) is going: its selection is not to be changed.
-    bool RunningRows() const { return runInProgress_ && !listing_; }
+    bool RunningRows() const { return rowsRunning_; }
+
+    // Held for the length of an operation of the window's own that is not a
+    // run (a listing, a counts line, an invert, an open chooser): it takes
+    // the run's guard, so that no run, listing or other operation starts from
+    // its pump, and when stoppable Escape asks to stop it (Tag 999, 555 once
+    // answered Yes). Both are given back as they were when it ends. Inside a
+    // run or another operation Taken() is false and nothing is changed: the
+    // work is part of that one.
+    class Operation {
+    public:
+        Operation(TfrMain& form, bool stoppable);
+        ~Operation();
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+        bool Taken() const { return taken_; }
+
+    private:
+        TfrMain& form_;
+        bool taken_;
+        int tag_;
+        BusyScope busy_;  // a close request waits for the end of the operation
+    };
 
     // Folder buttons (chooser/)
     void BitBtn2Click();
@@ -132,9 +156,18 @@ private:
     void RunWithFlag(bool& flag);
     std::unordered_set<std::string> runDestinations_;  // NameKey of each destination this run has tried
     std::unordered_set<std::string> runSources_;       // NameKey of each row selected at the start
-    bool runInProgress_ = false;  // a run or a listing: its pump lets no second one start
-    bool listing_ = false;        // List Files, its Mark All and counts line included
+    bool runInProgress_ = false;  // a run or an Operation: its pump lets no second one start
+    bool rowsRunning_ = false;    // a run over the rows (Copy, Try, Delete, CZ, Go)
     TimedPump listingPump_;
+    std::uint64_t countsStarted_ = 0;  // counts lines begun; a newer one wins
+};
+
+// What CopyFileContents throws when Escape answered Yes has stopped it; what
+// it had written is gone by then.
+class CopyStopped : public Exception {
+public:
+    CopyStopped() : Exception("The copy was stopped") {}
+    const char* ClassName() const override { return "CopyStopped"; }
 };
 
 // Unticks a check box when the scope ends, however it ends.

@@ -6,9 +6,11 @@ namespace {
 // The chosen directory goes into the edit (its edit rule runs), the filter
 // of the chooser into the mask, for either edit.
 void ChooseInto(TfrMain& form, TControl& edit) {
-    // A chooser moves the current directory, which a run resolves its rows against.
-    if (form.RunInProgress()) return;
-    TForm::BusyScope busy;  // a close request cancels the chooser and waits for it
+    // A chooser moves the current directory, which a run resolves its rows
+    // against: none opens during a run, and none starts from the chooser's
+    // pump. A close request cancels the chooser and waits for it.
+    TfrMain::Operation choosing(form, false);
+    if (!choosing.Taken()) return;
     std::string mask = form.Edit2.Text();
     std::string directory;
     ChooseDirectory(mask, directory);

@@ -67,6 +67,11 @@ void Tvybersoubform::FormCreate() {
     KeyPreview = true;
     DriveComboBox1.DirList = &DirectoryOutline1;
     DirectoryOutline1.OnChange = [this] { DirectoryOutline1Change(); };
+    // A fill of either list ends when the chooser closes (a modal result,
+    // the main window's close request) or its opening is stopped.
+    const auto closing = [this] { return Tag == 555 || ModalResult() != mrNone || CloseRequested(); };
+    DirectoryOutline1.Stop = closing;
+    FileListBox1.Stop = closing;
     DriveComboBox1.Fill();
     FileListBox1.SetMask("*.txt; *.prn");
     SetActiveControl(DirectoryOutline1);
@@ -92,10 +97,12 @@ void Tvybersoubform::FormKeyDown(WORD& key, bool shift, bool ctrl, bool alt) {
 }
 
 // Every file takes the opposite of the last file's selection as it is at
-// that moment, the last file last.
+// that moment, the last file last: that selection changes only at the last
+// file's turn, so every file takes the opposite of where it starts, in one
+// message for all.
 void Tvybersoubform::BitBtn3Click() {
     const int n = FileListBox1.Count();
-    for (int i = 0; i < n; ++i) FileListBox1.SetSelected(i, !FileListBox1.Selected(n - 1));
+    if (n > 0) FileListBox1.SetAllSelected(!FileListBox1.Selected(n - 1));
 }
 
 namespace {
@@ -169,8 +176,14 @@ void ChooseDirectory(std::string& mask, std::string& directory) {
         Choosers().push_back(std::make_unique<Tvybersoubform>());
         Tvybersoubform& f = *Choosers().back();
         vybersoubform = &f;
+        // Filling the lists of a large directory takes a while before the
+        // chooser shows: Escape asks to stop it meanwhile, and a stopped
+        // opening, or one that a close request has met, is a Cancel.
+        f.Tag = 999;
         f.OpenAtCurrentDir(mask);
-        if (f.ShowModal() == mrOk) {
+        const bool stopped = f.Tag == 555 || TForm::CloseRequested();
+        f.Tag = 0;
+        if (!stopped && f.ShowModal() == mrOk) {
             directory = f.DirectoryOutline1.Directory();
             SetCurrentDir(directory);
             directory = GetCurrentDir();

@@ -16,10 +16,11 @@ bool g_yesNoBox = false;  // the innermost open box asks Yes or No
 // A message box runs Windows' own loop; this hook hands its messages to the
 // application hook as well, so Escape is treated alike everywhere. In a
 // Yes/No box, which has no Cancel for Windows to map Escape to, Escape
-// answers No and goes no further.
+// answers No and goes no further. A repeated Enter goes no further either.
 LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
     if (code >= 0 && lParam) {
         MSG& msg = *reinterpret_cast<MSG*>(lParam);
+        if (IsRepeatedEnter(msg)) return TRUE;
         if (g_yesNoBox && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && msg.hwnd) {
             PostMessageW(GetAncestor(msg.hwnd, GA_ROOT), WM_COMMAND, IDNO, 0);
             return TRUE;

@@ -25,14 +25,18 @@ private:
 class OutputFile {
 public:
     explicit OutputFile(const std::string& path);  // EFCreateError
+    // A file that no entry names yet, created for writing; EFCreateError
+    // when one does, so that no other file is emptied. A file emptied and
+    // written anew is written out to disk at its close by Linux file systems
+    // (ext4), which holds a large copy's close for a while; a file created
+    // so leaves its close nothing to wait for.
+    struct New {};
+    OutputFile(const std::string& path, New);
     // A new file beside path, that is to replace it: created under a name
     // that no entry has yet (never following or emptying another entry);
     // Path() tells the name. EFCreateError also when path is read-only.
     struct Beside {};
     OutputFile(const std::string& path, Beside);
-    // A file that must not exist yet: no entry of that name is followed or emptied.
-    struct New {};
-    OutputFile(const std::string& path, New);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;

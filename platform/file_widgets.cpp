@@ -6,14 +6,16 @@
 
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/message_loop.h"
 #include "platform/text.h"
 
 namespace {
 
 // Sorts names as the user's locale orders them, case ignored, ties in byte
 // order. One sort key per name: comparing keys is far cheaper than asking the
-// locale for every comparison.
-void SortIgnoringCase(std::vector<std::string>& names) {
+// locale for every comparison. between, when given, is called between two
+// names; once it returns false the names are left as they are.
+void SortIgnoringCase(std::vector<std::string>& names, const std::function<bool()>& between = nullptr) {
     struct Keyed {
         std::string key;
         std::string* name;
@@ -22,6 +24,7 @@ void SortIgnoringCase(std::vector<std::string>& names) {
     keyed.reserve(names.size());
     std::vector<char> buffer;
     for (std::string& name : names) {
+        if (between && !between()) return;
         const std::wstring wide = Widen(name);
         const int len = static_cast<int>(wide.size());
         const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide.c_str(), len,
@@ -49,6 +52,37 @@ std::string TrimBlanks(const std::string& s) {
     const auto first = s.find_first_not_of(" \t");
     if (first == std::string::npos) return "";
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+// Runs a fill of a list whose state is state (see ListFill). fill(between)
+// does the work, calling between() between two entries or rows: it pumps by
+// time and tells whether to go on; once it has said no, it says no until the
+// fill starts again.
+template <class Fill>
+void RunFill(ListFill& state, const std::function<bool()>& stop, Fill&& fill) {
+    if (state.running) {
+        state.again = true;
+        return;
+    }
+    state.running = true;
+    struct End {
+        ListFill& state;
+        ~End() { state.running = false; }
+    } end{state};
+    const auto stopped = [&] { return stop && stop(); };
+    TimedPump pump;
+    bool ended = false;
+    const std::function<bool()> between = [&] {
+        if (ended) return false;
+        pump.WhenDue();
+        ended = state.again || stopped();
+        return !ended;
+    };
+    do {
+        state.again = false;
+        ended = false;
+        fill(between);
+    } while (state.again && !stopped());
 }
 
 }  // namespace
@@ -81,7 +115,8 @@ char DriveOf(const std::string& path) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::vector<std::string> MatchingFiles(const std::string& directory, const std::string& masks) {
+std::vector<std::string> MatchingFiles(const std::string& directory, const std::string& masks,
+                                       const std::function<bool()>& between) {
     std::vector<std::string> names;
     std::size_t start = 0;
     while (start <= masks.size()) {
@@ -92,10 +127,13 @@ std::vector<std::string> MatchingFiles(const std::string& directory, const std::
         if (mask.empty()) continue;
         DirEnumerator found(Join(directory, mask));
         DirEntry e;
-        while (found.Next(e))
+        while (found.Next(e)) {
+            if (between && !between()) return names;
             if (!e.IsDirectory()) names.push_back(e.name);
+        }
     }
-    SortIgnoringCase(names);
+    SortIgnoringCase(names, between);
+    if (between && !between()) return names;
     names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
@@ -123,19 +161,34 @@ void DirectoryList::OpenRow(int row) {
 }
 
 void DirectoryList::Update() {
-    levels_ = PathLevels(directory_);
-    std::vector<std::string> subdirs;
-    DirEnumerator found(Join(directory_, "*"));
-    DirEntry e;
-    while (found.Next(e))
-        if (e.IsDirectory() && e.name != "." && e.name != "..") subdirs.push_back(e.name);
-    SortIgnoringCase(subdirs);
-    BeginUpdate();
-    Clear();
-    for (std::size_t i = 0; i < levels_.size(); ++i) AddIndented(levels_[i], static_cast<int>(i));
-    for (const std::string& name : subdirs) AddIndented(name, static_cast<int>(levels_.size()));
-    if (!levels_.empty()) SetItemIndex(static_cast<int>(levels_.size()) - 1);
-    EndUpdate();
+    // A re-reading asked for from the pump of the one under way is left to it.
+    if (fill_.running) {
+        fill_.again = true;
+        return;
+    }
+    RunFill(fill_, Stop, [&](const std::function<bool()>& between) {
+        levels_ = PathLevels(directory_);
+        std::vector<std::string> subdirs;
+        DirEnumerator found(Join(directory_, "*"));
+        DirEntry e;
+        while (found.Next(e)) {
+            if (!between()) return;
+            if (e.IsDirectory() && e.name != "." && e.name != "..") subdirs.push_back(e.name);
+        }
+        SortIgnoringCase(subdirs, between);
+        if (!between()) return;
+        BeginUpdate();
+        Clear();
+        for (std::size_t i = 0; i < levels_.size(); ++i) AddIndented(levels_[i], static_cast<int>(i));
+        for (const std::string& name : subdirs) {
+            if (!between()) break;
+            AddIndented(name, static_cast<int>(levels_.size()));
+        }
+        if (!levels_.empty()) SetItemIndex(static_cast<int>(levels_.size()) - 1);
+        EndUpdate();
+    });
+    // Outside the fill: the file list filled from here pumps in turn, and a
+    // move meanwhile reads this list again at once.
     if (OnChange) OnChange();
 }
 
@@ -199,9 +252,18 @@ void FileList::SetDirectory(const std::string& dir) {
 }
 
 void FileList::Update() {
-    BeginUpdate();
-    Clear();
-    if (!directory_.empty())
-        for (const std::string& name : MatchingFiles(directory_, mask_)) Add(name);
-    EndUpdate();
+    RunFill(fill_, Stop, [&](const std::function<bool()>& between) {
+        std::vector<std::string> names;
+        if (!directory_.empty()) {
+            names = MatchingFiles(directory_, mask_, between);
+            if (!between()) return;
+        }
+        BeginUpdate();
+        Clear();
+        for (const std::string& name : names) {
+            if (!between()) break;
+            Add(name);
+        }
+        EndUpdate();
+    });
 }

@@ -15,13 +15,27 @@ char DriveOf(const std::string& path);
 // The names of the files (not directories) in directory that match at least
 // one of the masks separated by ";" (blanks around each ignored), under the
 // platform's wildcard rules; sorted without regard to case, each once.
-std::vector<std::string> MatchingFiles(const std::string& directory, const std::string& masks);
+// between, when given, is called between two entries and two names; once it
+// returns false the work ends there and what it has is returned as it is.
+std::vector<std::string> MatchingFiles(const std::string& directory, const std::string& masks,
+                                       const std::function<bool()>& between = nullptr);
+
+// The state of a list's fill. A fill pumps messages by time between two
+// entries or rows, like a run, so that a large directory leaves the windows
+// answering. A fill asked for meanwhile does not start inside it: the fill
+// under way drops what it has and starts again with the newest request. It
+// ends where its list's Stop, when set, says true (its form is closing).
+struct ListFill {
+    bool running = false;
+    bool again = false;  // asked for again while running
+};
 
 // Over a directory-list control: the levels of the path, then the
 // subdirectories of the directory, indented one level more.
 class DirectoryList : public TControl {
 public:
     std::function<void()> OnChange;  // after every move and every re-reading
+    std::function<bool()> Stop;      // a re-reading ends where this says true
 
     const std::string& Directory() const { return directory_; }
     char Drive() const { return DriveOf(directory_); }
@@ -38,6 +52,7 @@ public:
 private:
     std::string directory_;
     std::vector<std::string> levels_;
+    ListFill fill_;
 };
 
 // Over a drop-down list: the drives, each with its volume name.
@@ -59,6 +74,8 @@ private:
 // Over a list box: the files of a directory that match a mask.
 class FileList : public TControl {
 public:
+    std::function<bool()> Stop;  // a fill ends where this says true
+
     const std::string& Mask() const { return mask_; }
     void SetMask(const std::string& mask);
     const std::string& Directory() const { return directory_; }
@@ -68,4 +85,5 @@ public:
 private:
     std::string mask_ = "*.*";
     std::string directory_;
+    ListFill fill_;
 };

@@ -601,6 +601,17 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
         case WM_SYSKEYDOWN:
             // Alt+Enter is Enter with a modifier; other Alt keys are the menu's.
             if (wParam != VK_RETURN) break;
+            {
+                // Both before any handler runs, as one that pumps (a listing)
+                // would meet the key's followers first: its WM_SYSCHAR goes,
+                // which would only beep, and the default handling sees the
+                // key-down, which tells it that Alt was not pressed alone.
+                // Otherwise releasing Alt enters the menu mode, whose loop
+                // holds everything until it is left.
+                MSG typed;
+                PeekMessageW(&typed, h, WM_SYSCHAR, WM_SYSCHAR, PM_REMOVE);
+                CallWindowProcW(old, h, msg, wParam, lParam);
+            }
             [[fallthrough]];
         case WM_KEYDOWN: {
             WORD key = static_cast<WORD>(wParam);
@@ -624,11 +635,7 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
                 SendMessageW(h, BM_CLICK, 0, 0);
                 return 0;
             }
-            if (msg == WM_SYSKEYDOWN) {
-                MSG typed;  // its WM_SYSCHAR would only beep
-                PeekMessageW(&typed, h, WM_SYSCHAR, WM_SYSCHAR, PM_REMOVE);
-                return 0;
-            }
+            if (msg == WM_SYSKEYDOWN) return 0;  // its default handling is done
             wParam = key;
             break;
         }

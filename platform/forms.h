@@ -103,6 +103,7 @@ public:
     bool Selected(int index) const;
     void SetSelected(int index, bool selected);
     void SetAllSelected(bool selected);
+    void SetRangeSelected(int first, int last, bool selected);  // rows first to last; caret and view stay
     int SelCount() const;
     std::vector<int> SelectedIndices() const;
     int ItemIndex() const;

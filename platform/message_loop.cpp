@@ -8,6 +8,7 @@ ApplicationHook& Hook() {
 }
 
 void HandleMessage(MSG& msg) {
+    if (IsRepeatedEnter(msg)) return;
     CallApplicationHook(msg);
     // Tab, arrow and access keys of the top-level window the message is for.
     // Enter and Escape go to the focused control, as in a window that is not
@@ -23,6 +24,11 @@ void HandleMessage(MSG& msg) {
 }
 
 }  // namespace
+
+bool IsRepeatedEnter(const MSG& msg) {
+    return (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam == VK_RETURN &&
+           (msg.lParam & (1 << 30)) != 0;
+}
 
 void SetApplicationHook(ApplicationHook hook) { Hook() = std::move(hook); }
 

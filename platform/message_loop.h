@@ -13,6 +13,12 @@ using ApplicationHook = std::function<void(MSG&)>;
 void SetApplicationHook(ApplicationHook hook);
 void CallApplicationHook(MSG& msg);
 
+// An Enter key-down that the keyboard repeats while the key is held (bit 30:
+// the key was down already). Every loop drops it, message boxes' included:
+// a held Enter clicks once, and cannot go on to answer the question that
+// its click has opened.
+bool IsRepeatedEnter(const MSG& msg);
+
 // Runs until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 // Handles every message waiting in the queue, then returns. A WM_QUIT found

@@ -170,6 +170,12 @@ void TControl::SetSelected(int index, bool selected) {
     else SendMessageW(hwnd, LB_SETSEL, FALSE, index);
 }
 void TControl::SetAllSelected(bool selected) { SendMessageW(hwnd, LB_SETSEL, selected, -1); }
+void TControl::SetRangeSelected(int first, int last, bool selected) {
+    // A range given backwards is deselected; a single row so would be selected.
+    if (selected) SendMessageW(hwnd, LB_SELITEMRANGEEX, first, last);
+    else if (first == last) SendMessageW(hwnd, LB_SETSEL, FALSE, first);
+    else SendMessageW(hwnd, LB_SELITEMRANGEEX, last, first);
+}
 int TControl::SelCount() const {
     LRESULT n = SendMessageW(hwnd, LB_GETSELCOUNT, 0, 0);
     return n == LB_ERR ? 0 : static_cast<int>(n);

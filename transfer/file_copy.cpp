@@ -10,10 +10,13 @@ namespace {
 constexpr std::size_t kCopyBuffer = 1 << 20;
 
 // Everything of in into out; EReadError when the source ends before its size.
-void Pour(InputFile& in, OutputFile& out) {
+// Between two blocks goOn() is asked; CopyStopped when it says no.
+template <class GoOn>
+void Pour(InputFile& in, OutputFile& out, GoOn&& goOn) {
     static const std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
     std::uint64_t left = in.Size();
-    while (left > 0) {
+    for (bool first = true; left > 0; first = false) {
+        if (!first && !goOn()) throw CopyStopped();
         const std::size_t want = left < kCopyBuffer ? static_cast<std::size_t>(left) : kCopyBuffer;
         const std::size_t got = in.Read(buffer.get(), want);
         if (got == 0) throw EReadError("Stream read error");
@@ -29,13 +32,21 @@ void Pour(InputFile& in, OutputFile& out) {
 // A destination that exists is replaced only by a complete copy: the copy
 // goes into a new file beside it, which then takes its place in one step, so
 // a failure (a full disk, a read error) leaves the old file as it was.
+// Between two blocks input is handled as between two rows of the run, so
+// that a large file leaves the window answering; Escape answered Yes stops
+// the copy there, as a failure would, with CopyStopped.
 void TfrMain::CopyFileContents(const std::string& source, const std::string& destination) {
     if (source == destination) return;
     InputFile in(source);
+    TimedPump pump;
+    const auto goOn = [&] {
+        if (AllowAbort) pump.WhenDue();
+        return Tag != 555;
+    };
     if (!FileExists(destination)) {
-        OutputFile out(destination);
+        OutputFile out(destination, OutputFile::New{});
         try {
-            Pour(in, out);
+            Pour(in, out, goOn);
             out.Close();
         } catch (const Exception&) {
             out.Abandon();
@@ -46,7 +57,7 @@ void TfrMain::CopyFileContents(const std::string& source, const std::string& des
     }
     OutputFile out(destination, OutputFile::Beside{});
     try {
-        Pour(in, out);
+        Pour(in, out, goOn);
         out.Flush();
         out.Close();
         if (!ReplaceFileWith(out.Path(), destination)) throw EFCreateError("Cannot create file " + destination);
@@ -72,8 +83,13 @@ bool TfrMain::MoveFileContents(const std::string& source, const std::string& des
     {
         InputFile in(source);
         OutputFile out(destination, OutputFile::New{});
+        TimedPump pump;
+        const auto goOn = [&] {
+            if (AllowAbort) pump.WhenDue();
+            return Tag != 555;
+        };
         try {
-            Pour(in, out);
+            Pour(in, out, goOn);
             out.Flush();
             out.Close();
         } catch (const Exception&) {

@@ -83,8 +83,8 @@ TransferOptions TfrMain::ReadTransferOptions() const {
 void TfrMain::Button2Click() {
     // A run's pump lets other handlers in; a second run is not one of them.
     if (runInProgress_) return;
-    runInProgress_ = true;
-    ClearOnExit running{runInProgress_};
+    runInProgress_ = rowsRunning_ = true;
+    ClearOnExit running{runInProgress_}, rows{rowsRunning_};
     BusyScope busy;  // a close request waits for the end of the run
     try {
         TransferRun();
@@ -113,8 +113,10 @@ void TfrMain::Button3Click() {
 
 void TfrMain::Button5Click() {
     if (runInProgress_) return;
+    BusyScope busy;  // a close request waits for the listing too
     RunWithFlag(DeleteMode);
-    Button1Click();
+    // A close request has stopped the run: the window closes without a new listing.
+    if (!CloseRequested()) Button1Click();
 }
 
 void TfrMain::Button7Click() {
@@ -243,14 +245,21 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
     if (o.RunCommands) {
         // The batch uses the sources later, so a Move deletes none of them here.
         ExpandCommands(CommandsToProcessPath, SourcePath, TargetPath);
-    } else if (o.CzRename || o.MoveFiles) {
+    } else {
         // A failed move leaves the source as the only copy: nothing is
         // deleted and the row stays selected. A move that worked leaves
         // nothing to delete either; a source name that still resolves then
-        // names the moved file itself (a change of letter case only).
-        if (!MoveFileContents(source, target)) return RowOutcome::NotTransferred;
-    } else {
-        CopyFileContents(source, target);
+        // names the moved file itself (a change of letter case only). A copy
+        // that Escape stopped part-way has left nothing of itself.
+        try {
+            if (o.CzRename || o.MoveFiles) {
+                if (!MoveFileContents(source, target)) return RowOutcome::NotTransferred;
+            } else {
+                CopyFileContents(source, target);
+            }
+        } catch (const CopyStopped&) {
+            return RowOutcome::NotTransferred;
+        }
     }
     // A copy without the tag the user asked for stays selected.
     if (o.Mp3Tag && !FillMp3Tag(target, SourcePath, false, line)) return RowOutcome::TransferredUntagged;

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/fs.h"
 #include "platform/message_loop.h"
 #include "tests/app/gui_fixture.h"
 
@@ -162,6 +163,55 @@ TEST_F(EscapeHook, EscapeInARealYesNoBoxAnswersNo) {
     ASSERT_NE(g_box, nullptr);
     EXPECT_FALSE(yes);
     EXPECT_FALSE(IsWindow(g_box));
+}
+
+// An Enter key-down as the keyboard repeats it while the key is held: bit 30
+// tells that the key was down already.
+constexpr LPARAM kEnterRepeated = (28 << 16) | 1 | (1 << 30);
+
+void CALLBACK HoldEnterOnYes(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND box = GetActiveWindow();
+    wchar_t kind[16] = L"";
+    GetClassNameW(box, kind, 16);
+    if (lstrcmpW(kind, L"#32770") != 0) {  // not open yet
+        SetTimer(nullptr, 0, 50, HoldEnterOnYes);
+        return;
+    }
+    g_box = box;
+    HWND yes = GetDlgItem(box, IDYES);  // the default button, which has the focus
+    for (int i = 0; i < 3; ++i) PostMessageW(yes, WM_KEYDOWN, VK_RETURN, kEnterRepeated);
+    PostMessageW(yes, WM_KEYUP, VK_RETURN, (28 << 16) | 1 | (3u << 30));
+    PostMessageW(yes, WM_KEYDOWN, VK_ESCAPE, 0);  // then the answer No
+}
+
+using Keys = MainWindowTest;
+
+// A held Enter clicks a push button once: the repeats are dropped, also by
+// the question the click opens, whose default button they would press.
+TEST_F(Keys, AHeldEnterClicksOnceAndAnswersNoQuestion) {
+    // Save: one box for one press, however long.
+    PostMessageW(form->BitBtn5.hwnd, WM_KEYDOWN, VK_RETURN, (28 << 16) | 1);
+    for (int i = 0; i < 3; ++i) PostMessageW(form->BitBtn5.hwnd, WM_KEYDOWN, VK_RETURN, kEnterRepeated);
+    Pump();
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].text.rfind("Saved to:", 0), 0u);
+
+    // Delete, with the real question: Enter held on the button.
+    tree->Dir("in");
+    for (const char* name : {"in\\a.txt", "in\\b.txt"}) tree->File(name);
+    List(tree->Path("in"), "*.*");
+    ASSERT_EQ(form->ListBox1.SelCount(), 2);
+    SetDialogs(nullptr);
+    g_box = nullptr;
+    SetTimer(nullptr, 0, 50, HoldEnterOnYes);
+    PostMessageW(form->Button5.hwnd, WM_KEYDOWN, VK_RETURN, (28 << 16) | 1);
+    Pump();
+    SetDialogs(&dialogs);
+    ASSERT_NE(g_box, nullptr);
+    EXPECT_FALSE(IsWindow(g_box));
+    EXPECT_TRUE(FileExists(tree->Path("in\\a.txt")));
+    EXPECT_TRUE(FileExists(tree->Path("in\\b.txt")));
 }
 
 }  // namespace

@@ -157,6 +157,18 @@ TEST_F(FileSearch, EditRuleInFullMode) {
     }
 }
 
+// Leaves the menu mode, should a test have entered it: Escape, once a
+// second, closes a menu and then leaves the menu bar.
+void CALLBACK LeaveMenuMode(HWND, UINT, UINT_PTR, DWORD) { PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); }
+
+// A key as the keyboard sends it, scan code and the Alt bit included.
+void PostKey(HWND target, UINT message, WPARAM key, bool alt) {
+    LPARAM data = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16 | 1;
+    if (alt) data |= 1 << 29;
+    if (message == WM_KEYUP || message == WM_SYSKEYUP) data |= 3u << 30;
+    PostMessageW(target, message, key, data);
+}
+
 TEST_F(FileSearch, EnterInTheMaskBoxStartsTheListing) {
     tree->File("one.txt");
     HWND edit = FindWindowExW(form->Edit2.hwnd, nullptr, L"Edit", nullptr);
@@ -169,6 +181,24 @@ TEST_F(FileSearch, EnterInTheMaskBoxStartsTheListing) {
         Pump();
         EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("one.txt")}) << message;
     }
+    // Alt held, Enter pressed, Alt released before Enter, then a letter: Alt
+    // was not pressed alone, so no menu mode takes the letter; it is typed
+    // into the mask box.
+    form->ListBox1.Clear();
+    form->Edit2.SetText("*.txt");
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 5, 5);
+    PostKey(edit, WM_SYSKEYDOWN, VK_MENU, true);
+    PostKey(edit, WM_SYSKEYDOWN, VK_RETURN, true);
+    PostKey(edit, WM_SYSKEYUP, VK_MENU, false);
+    PostKey(edit, WM_KEYUP, VK_RETURN, false);
+    PostKey(edit, WM_KEYDOWN, 'Q', false);
+    PostKey(edit, WM_KEYUP, 'Q', false);
+    const UINT_PTR dog = SetTimer(nullptr, 0, 1000, LeaveMenuMode);
+    Pump();
+    KillTimer(nullptr, dog);
+    EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("one.txt")});
+    EXPECT_EQ(form->Edit2.Text(), "*.txtq");
 }
 
 TEST_F(FileSearch, CountsLineAndMarkAll) {
@@ -202,6 +232,68 @@ TEST_F(FileSearch, CountsLineAndMarkAll) {
     CloseHandle(held);
     EXPECT_EQ(form->lblNumberFound.Text(), "12 files found (3 selected), 2 051 bytes in selected files");
     EXPECT_TRUE(dialogs.calls.empty());
+}
+
+// The long loops of the list outside a run pump like a run, behind its
+// guard: an Escape waiting when one starts is met at once (Yes stops it
+// there), and a click on Copy meanwhile starts nothing.
+TEST_F(FileSearch, LongLoopsOfTheListAnswerEscapeAndStartNoRun) {
+    for (const char* dir : {"a", "b"}) {
+        tree->Dir(dir);
+        for (int i = 0; i < 3; ++i) tree->File(std::string(dir) + "\\f" + std::to_string(i) + ".dat", 100);
+    }
+    List(tree->Root(), "*.dat");
+    ASSERT_EQ(form->ListBox1.Count(), 6);
+    const auto listed = Rows();
+    form->Edit3.SetText(tree->Path("out"));
+    const std::string all = "6 files found , 600 bytes in selected files";
+    struct Case {
+        const char* name;
+        std::function<void()> operation;
+        bool answer;
+        std::function<void()> check;
+    };
+    const auto selected = [&] { return form->ListBox1.SelCount(); };
+    const std::vector<Case> cases = {
+        // The counts line of Mark All: stopped, it ends after the counts.
+        {"counts line, No", [&] { form->ListBox1.SetAllSelected(false); form->BitBtn4Click(); }, false,
+         [&] { EXPECT_EQ(form->lblNumberFound.Text(), all); }},
+        {"counts line, Yes", [&] { form->ListBox1.SetAllSelected(false); form->BitBtn4Click(); }, true,
+         [&] {
+             EXPECT_EQ(selected(), 6);
+             EXPECT_EQ(form->lblNumberFound.Text(), "6 files found ");
+         }},
+        // The invert: stopped before its first row, nothing is inverted.
+        {"invert, No", [&] { form->ListBox1.SetAllSelected(true); form->BitBtn4MouseDown(MouseButton::Right); }, false,
+         [&] { EXPECT_EQ(selected(), 0); }},
+        {"invert, Yes", [&] { form->ListBox1.SetAllSelected(true); form->BitBtn4MouseDown(MouseButton::Right); }, true,
+         [&] { EXPECT_EQ(selected(), 6); }},
+        // A mask other than *.* finds the subfolders by a second enumeration;
+        // no .txt file is there, so that enumeration is all the listing reads.
+        {"second pass of a listing, Yes", [&] { List(tree->Root(), "*.txt"); }, true,
+         [&] { EXPECT_EQ(form->ListBox1.Count(), 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (form->ListBox1.Count() == 0) List(tree->Root(), "*.dat");
+        dialogs.calls.clear();
+        dialogs.answers = {c.answer ? MsgResult::Yes : MsgResult::No};
+        // To the window itself: the Space it becomes would select a row in the list.
+        PostMessageW(form->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageW(form->Button2.hwnd, BM_CLICK, 0, 0);
+        c.operation();
+        ASSERT_EQ(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + form->Caption());
+        c.check();
+        EXPECT_EQ(form->Tag, 0);
+        EXPECT_FALSE(form->RunInProgress());
+        Pump();
+        EXPECT_FALSE(DirectoryExists(tree->Path("out")));
+        EXPECT_EQ(dialogs.calls.size(), 1u);
+        if (form->ListBox1.Count() != 0) {
+            EXPECT_EQ(Sorted(Rows()), Sorted(listed));
+        }
+    }
 }
 
 TEST_F(FileSearch, ByteTotalBeyond4GiB) {
@@ -343,6 +435,34 @@ TEST_F(ListingInProgress, EscapeStopsItAndCopyWaits) {
         ExpectSoundRows();
         EXPECT_FALSE(DirectoryExists(tree->Path("out")));
     }
+}
+
+// A click on the first row, posted as Mark All at the end of the listing
+// selects every row: it arrives while the count of all rows pumps.
+WNDPROC g_countedListProc = nullptr;
+LRESULT CALLBACK ClickWhenAllAreSelected(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == LB_SETSEL && wp == TRUE && lp == -1) {
+        RECT r;
+        SendMessageW(h, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+        const LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2);
+        PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(h, WM_LBUTTONUP, 0, at);
+    }
+    return CallWindowProcW(g_countedListProc, h, msg, wp, lp);
+}
+
+// The count begun by that click wins: the listing's own count, begun first
+// and ending last, drops its line of every row.
+TEST_F(ListingInProgress, ACountBegunDuringTheCountWins) {
+    g_countedListProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        form->ListBox1.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ClickWhenAllAreSelected)));
+    List(tree->Root(), "*.*");
+    SetWindowLongPtrW(form->ListBox1.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_countedListProc));
+    EXPECT_EQ(Sorted(Rows()), all);
+    EXPECT_EQ(form->ListBox1.SelCount(), 1);
+    EXPECT_EQ(form->lblNumberFound.Text(), std::to_string(all.size()) + " files found (1 selected), 0 bytes in selected files");
+    Pump();
+    EXPECT_EQ(form->ListBox1.SelCount(), 1);
 }
 
 // A folder removed while the listing runs: the rows found, no error, no hang.

@@ -17,7 +17,12 @@ bool g_opened = false;
 
 void CALLBACK InsideChooser(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    if (!vybersoubform || !IsWindowVisible(vybersoubform->hwnd)) return;
+    // The chooser's opening pumps messages before it shows: this comes again
+    // while the test waits for it.
+    if (!vybersoubform || !IsWindowVisible(vybersoubform->hwnd)) {
+        if (g_inside) SetTimer(nullptr, 0, 10, InsideChooser);
+        return;
+    }
     g_opened = true;
     auto inside = std::move(g_inside);
     g_inside = nullptr;
@@ -44,6 +49,7 @@ protected:
         const UINT_PTR dog = SetTimer(nullptr, 0, 20000, Watchdog);
         SendMessageW(button, BM_CLICK, 0, 0);
         KillTimer(nullptr, dog);
+        g_inside = nullptr;
         EXPECT_TRUE(g_opened);
     }
     void OpenForInput(std::function<void(Tvybersoubform&)> inside) { Open(form->BitBtn2.hwnd, std::move(inside)); }
@@ -219,6 +225,7 @@ TEST_F(Chooser, OkWithoutMovingReturnsTheOpeningDirectory) {
         const UINT_PTR dog = SetTimer(nullptr, 0, 20000, Watchdog);
         SendMessageW(edit->hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
         KillTimer(nullptr, dog);
+        g_inside = nullptr;
         EXPECT_TRUE(g_opened) << edit->Name();
         EXPECT_EQ(edit->Text(), "\\in") << edit->Name();
         EXPECT_EQ(GetCapture(), nullptr) << edit->Name();  // the next click goes where it is aimed
@@ -428,6 +435,42 @@ TEST_F(Chooser, ClosingTheMainWindowCancelsTheChooserFirst) {
     EXPECT_EQ(form->Edit1.Text(), before);
     Pump();
     EXPECT_EQ(form->hwnd, nullptr);
+}
+
+// A large directory takes the chooser a while to read, before it shows and
+// after: its fills pump. An Escape waiting when it opens asks to stop the
+// opening, which Yes makes a Cancel. A filter typed while a fill is under
+// way is not filled inside it: the fill starts again with the newest filter.
+TEST_F(Chooser, FillsAnswerEscapeAndTheNewestFilterWins) {
+    for (const char* name : {"a.mp3", "b.mp3", "c.txt"}) tree->File(name);
+    const std::string before = form->Edit1.Text();
+    dialogs.answers = {MsgResult::Yes};
+    PostMessageW(form->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    g_inside = [](Tvybersoubform& f) { Click(f.BitBtn1); };  // should it show after all
+    g_opened = false;
+    SetTimer(nullptr, 0, 10, InsideChooser);
+    const UINT_PTR dog = SetTimer(nullptr, 0, 20000, Watchdog);
+    SendMessageW(form->BitBtn2.hwnd, BM_CLICK, 0, 0);
+    KillTimer(nullptr, dog);
+    g_inside = nullptr;
+    EXPECT_FALSE(g_opened);
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \rOpen Files");
+    EXPECT_EQ(form->Edit1.Text(), before);
+    EXPECT_EQ(GetCurrentDir(), tree->Root());
+
+    form->Edit2.SetText("*.*");
+    OpenForInput([&](Tvybersoubform& f) {
+        // Typed while the fill of "*.mp" reads the directory.
+        PostMessageW(f.Edit1.hwnd, EM_SETSEL, 4, 4);
+        Key(f.Edit1.hwnd, '3');
+        SetWindowTextW(f.Edit1.hwnd, L"*.mp");
+        EXPECT_EQ(f.Edit1.Text(), "*.mp3");
+        EXPECT_EQ(f.FileListBox1.Mask(), "*.mp3");
+        EXPECT_EQ(Items(f.FileListBox1), (std::vector<std::string>{"a.mp3", "b.mp3"}));
+        Click(f.BitBtn1);
+    });
+    EXPECT_EQ(dialogs.calls.size(), 1u);
 }
 
 TEST_F(Chooser, PathLevelsAndMatchingFiles) {

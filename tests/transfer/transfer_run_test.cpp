@@ -430,7 +430,8 @@ TEST_F(TransferRun, EscapeThroughTheQueue) {
 }
 
 // A close request while a run pumps stops the run before its next row, as a
-// confirmed Escape does, asks nothing, and closes the window afterwards.
+// confirmed Escape does, asks nothing, and closes the window afterwards; a
+// Delete does not list again first.
 TEST_F(TransferRun, ClosingTheWindowStopsTheRunThenCloses) {
     tree->Dir("in");
     tree->Dir("out");
@@ -461,6 +462,7 @@ TEST_F(TransferRun, ClosingTheWindowStopsTheRunThenCloses) {
         ASSERT_EQ(Texts().size(), 2u);
         EXPECT_EQ(Texts()[1], "Cannot delete \r" + rows[2]);
         for (int i = 0; i < 8; ++i) EXPECT_EQ(FileExists(rows[i]), i >= 2) << rows[i];
+        EXPECT_EQ(Rows(), rows);
         EXPECT_EQ(form->Tag, 0);
         EXPECT_FALSE(form->ProgressBar1.Visible());
         Pump();
@@ -999,6 +1001,59 @@ TEST_F(TransferRun, LongPathsAreFilesLikeAnyOther) {
     const std::string dotted = P(deep) + "\\..\\" + level + "\\.\\a.txt";
     EXPECT_EQ(Narrow(SystemPath(dotted)), "\\\\?\\" + P(deep) + "\\a.txt");
     EXPECT_EQ(Narrow(SystemPath("C:\\short.txt")), "C:\\short.txt");
+}
+
+// Runs until it returns true, every 10 ms, while it is set.
+std::function<bool()> g_duringCopy;
+void CALLBACK DuringCopy(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (g_duringCopy && !g_duringCopy()) SetTimer(nullptr, 0, 10, DuringCopy);
+}
+
+// The copy of one large file pumps between its blocks: Escape answered Yes
+// stops it there. What it has written goes (a file it was to replace keeps
+// its old content), its row stays selected, and the run ends before the
+// next row.
+TEST_F(TransferRun, EscapeStopsTheCopyOfALargeFile) {
+    tree->Dir("in");
+    tree->Dir("out");
+    tree->File("in\\big.bin", 256u << 20);
+    Put("in\\small.txt", "s");
+    SetMode(TransferMode::IntoRoot);
+    for (bool over : {false, true}) {
+        SCOPED_TRACE(over ? "over an existing file" : "a new file");
+        if (over) Put("out\\big.bin", "old");
+        form->Edit1.SetText(P("in"));
+        form->Edit3.SetText(P("out"));
+        form->ListBox1.Clear();
+        form->ListBox1.Add(P("in\\big.bin"));
+        form->ListBox1.Add(P("in\\small.txt"));
+        form->ListBox1.SetAllSelected(true);
+        const auto before = Entries(P("out"));
+        // Escape is pressed once the part being written is there.
+        std::vector<std::string> during;
+        g_duringCopy = [&] {
+            const auto now = Entries(P("out"));
+            if (now.size() == before.size()) return false;
+            during = now;
+            PostMessageW(form->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+            return true;
+        };
+        SetTimer(nullptr, 0, 10, DuringCopy);
+        dialogs.calls.clear();
+        dialogs.answers = {MsgResult::Yes};
+        form->Button2Click();
+        g_duringCopy = nullptr;
+        EXPECT_EQ(Texts(), std::vector<std::string>{"Terminate the process? \r" + form->Caption()});
+        EXPECT_EQ(during.size(), before.size() + 1);  // the part being written
+        EXPECT_EQ(Entries(P("out")), before);
+        if (over) {
+            EXPECT_EQ(Get("out\\big.bin"), "old");
+        }
+        EXPECT_EQ(Rows(), (std::vector<std::string>{P("in\\big.bin"), P("in\\small.txt")}));
+        EXPECT_EQ(form->ListBox1.SelCount(), 2);
+        ExpectEnded();
+    }
 }
 
 TEST_F(TransferRun, CommandModeExpandsInsteadOfCopyingAndMovesNothing) {

@@ -8,22 +8,8 @@ cd "$(dirname "$0")/.."
 source bench/lib.sh
 bench_build chooser_bench
 
-dir="$BUILD/bench-flat"
-if [ ! -f "$dir/.done" ]; then
-  rm -rf "$dir"
-  /usr/bin/python3 - "$dir" <<'PY'
-import os, sys
-root = sys.argv[1]
-os.makedirs(root)
-ext = ["jpg", "txt", "dat"]
-for f in range(100000):
-    name = f"{'Img' if f % 2 else 'img'}_{(f * 7919) % 100000:05d}.{ext[f % 3]}"
-    open(os.path.join(root, name), "wb").close()
-for d in range(500):
-    os.makedirs(os.path.join(root, f"Folder{d:03d}"))
-open(os.path.join(root, ".done"), "w").close()
-PY
-fi
+bench_flat
+dir="$BENCH_FLAT"
 
 bench_wine_session
 winpath="Z:${dir//\//\\}"

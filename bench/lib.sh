@@ -34,5 +34,25 @@ open(os.path.join(root, ".done"), "w").close()
 PY
 }
 
+# One folder of 100,000 files (a third each *.jpg, *.txt, *.dat, names in
+# mixed case) and 500 subfolders, made once and kept: BENCH_FLAT.
+BENCH_FLAT="$BUILD/bench-flat"
+bench_flat() {
+  [ -f "$BENCH_FLAT/.done" ] && return
+  rm -rf "$BENCH_FLAT"
+  /usr/bin/python3 - "$BENCH_FLAT" <<'PY'
+import os, sys
+root = sys.argv[1]
+os.makedirs(root)
+ext = ["jpg", "txt", "dat"]
+for f in range(100000):
+    name = f"{'Img' if f % 2 else 'img'}_{(f * 7919) % 100000:05d}.{ext[f % 3]}"
+    open(os.path.join(root, name), "wb").close()
+for d in range(500):
+    os.makedirs(os.path.join(root, f"Folder{d:03d}"))
+open(os.path.join(root, ".done"), "w").close()
+PY
+}
+
 # The smallest figure KEY of the "KEY seconds" lines in FILE.
 best() { awk -v k="$1" '$1 == k && (m == "" || $2 < m) { m = $2 } END { print m }' "$2"; }

@@ -1,23 +1,60 @@
 #!/usr/bin/env bash
-# How long the main window leaves a message unanswered during List Files of
-# 100,000 files in 1,000 folders and during a Try run over them, next to the
-# listing and Try times (bench/responsiveness_bench.cpp). Best time and worst
-# waits of three rounds.
-# Usage: bench/responsiveness.sh   (the tree is that of bench/list-files.sh, kept in build/)
+# How long the main window leaves a message unanswered during each long
+# operation, next to the operation's time (bench/responsiveness_bench.cpp):
+# List Files of 100,000 files in 1,000 folders, the counts line and the
+# invert over them, a Try run over them, List Files with the mask *.jpg of one
+# folder of 100,000 files and 500 subfolders, the directory chooser opened on
+# that folder, and Copy of one file of 4 GiB, into an empty folder and then
+# over its own copy. Best time and worst waits of three rounds; and the
+# floor: the first FindFirstFileExW call on the folder of 100,000 files,
+# during which nothing can answer.
+# Usage: bench/responsiveness.sh   (the trees and the 4 GiB file are kept in build/;
+# the copy is removed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source bench/lib.sh
 bench_build responsiveness_bench
 bench_tree
+bench_flat
+big="$BUILD/bench-big"
+if [ ! -f "$big.done" ]; then
+  rm -rf "$big"
+  mkdir -p "$big"
+  /usr/bin/python3 - "$big/big.bin" <<'PY'
+import os, sys
+block = os.urandom(1 << 20)
+with open(sys.argv[1], "wb") as fh:
+    for _ in range(4096):
+        fh.write(block)
+PY
+  touch "$big.done"
+fi
+out_dir="$BUILD/bench-big-out"
+rm -rf "$out_dir"
+mkdir -p "$out_dir"
 bench_wine_session
+win() { echo "Z:${1//\//\\}"; }
 out="$BUILD/responsiveness.out"
 for round in 1 2 3; do
-  "$WINE" "build/win-$KOLVAR_TEST_ARCH/responsiveness_bench.exe" "Z:${BENCH_TREE//\//\\}" | tr -d '\r'
+  "$WINE" "build/win-$KOLVAR_TEST_ARCH/responsiveness_bench.exe" "$(win "$BENCH_TREE")" "$(win "$BENCH_FLAT")" \
+    "$(win "$big")" "$(win "$out_dir")" | tr -d '\r'
 done >"$out"
+rm -rf "$out_dir"
+grep -m2 -E '^(rows|counts:)' "$out"
 worst() { awk -v k="$1" '$1 == k && $2 > m { m = $2 } END { print m + 0 }' "$2"; }
-awk -v l="$(best listing "$out")" -v r="$(best run "$out")" \
-    -v lm="$(worst listing_max_ms "$out")" -v lp="$(worst listing_p99_ms "$out")" \
-    -v rm="$(worst run_max_ms "$out")" -v rp="$(worst run_p99_ms "$out")" 'BEGIN {
-  printf "List Files %6.3f s   longest unanswered %6.1f ms, 99th percentile %6.1f ms\n", l, lm, lp
-  printf "Try run    %6.3f s   longest unanswered %6.1f ms, 99th percentile %6.1f ms\n", r, rm, rp
-  printf "Try / listing = %.2f   (target 1.3 or less; unanswered target 100 ms or less)\n", r / l }'
+printf '%-44s %9s %18s %12s\n' operation "time (s)" "longest wait (ms)" "99th (ms)"
+row() {  # key, label
+  printf '%-44s %9.3f %18.1f %12.1f\n' "$2" "$(best "$1" "$out")" "$(worst "$1_max_ms" "$out")" "$(worst "$1_p99_ms" "$out")"
+}
+row listing "List Files, 100,000 files in 1,000 folders"
+row counts "counts line (Mark All), 100,000 rows"
+row invert "invert (right click on Mark All), 100,000 *"
+row try "Try, 100,000 rows"
+row mask_listing "List Files *.jpg, 1 folder of 100,000 files"
+row chooser "chooser opened on that folder"
+row big_copy "Copy of one file of 4 GiB"
+row big_copy_over "the same Copy over its own copy (flushed)"
+echo "* every other row selected: 100,000 runs of rows alike"
+printf 'floor: first FindFirstFileExW call on the folder of 100,000 files %.1f ms\n' "$(best flat_first_call_ms "$out")"
+awk -v l="$(best listing "$out")" -v r="$(best try "$out")" 'BEGIN {
+  printf "Try / listing = %.2f   (target 1.3 or less; longest wait target 100 ms or less)\n", r / l }'

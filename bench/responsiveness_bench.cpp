@@ -1,14 +1,29 @@
-// How long the main window leaves a message unanswered while it works: List
-// Files of DIR, then a Try run over the rows. A second thread sends the window
-// a harmless message (WM_NULL) every 20 ms and records how long each takes to
-// be answered.   responsiveness_bench DIR
-// Prints the listing and Try times and, for each, the number of messages and
-// the maximum and 99th percentile of their answer times.
+// How long the main window leaves a message unanswered while it works. A
+// second thread sends the window a harmless message (WM_NULL) every 20 ms and
+// records how long each takes to be answered, for each of these operations:
+//   listing       List Files of TREE (mask *.*)
+//   counts        the counts line over every row: Mark All selecting them all
+//   invert        a right click on Mark All (every row inverted) with every
+//                 other row selected, the most runs of rows alike
+//   try           a Try run over the rows
+//   mask_listing  List Files of FLAT with the mask *.jpg (the subfolders are
+//                 found by a second enumeration of the folder)
+//   chooser       the directory chooser opened on FLAT (both of its lists filled)
+//   big_copy      Copy of the one file of BIGDIR into OUT
+//   big_copy_over the same Copy again, over the file it made (written beside
+//                 it, flushed to disk, then put in its place)
+//      responsiveness_bench TREE FLAT BIGDIR OUT
+// Prints each operation's time in seconds, the number of messages sent
+// during it and the maximum and 99th percentile of their answer times; and
+// the platform's floor for FLAT: how long the first FindFirstFileExW call on
+// it takes (the system reads the whole folder then, and nothing can answer
+// a message meanwhile).
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,62 +31,130 @@
 
 #include "bench/bench_window.h"
 #include "bench/clock.h"
+#include "chooser/fvybersoub_2.h"
+#include "platform/fs.h"
 #include "platform/text.h"
 
 namespace {
 
-void Report(const char* name, std::vector<double> waits) {
+const char* const kOperations[] = {"listing",      "counts",  "invert",   "try",
+                                   "mask_listing", "chooser", "big_copy", "big_copy_over"};
+constexpr int kCount = static_cast<int>(sizeof kOperations / sizeof kOperations[0]);
+
+int Index(const char* name) {
+    for (int i = 0; i < kCount; ++i)
+        if (std::string(kOperations[i]) == name) return i;
+    return -1;
+}
+
+void Report(const char* name, double seconds, std::vector<double> waits) {
     std::sort(waits.begin(), waits.end());
     const double worst = waits.empty() ? 0 : waits.back();
     const double p99 = waits.empty() ? 0 : waits[static_cast<std::size_t>(0.99 * static_cast<double>(waits.size() - 1))];
-    std::printf("%s_messages %zu\n%s_max_ms %.1f\n%s_p99_ms %.1f\n", name, waits.size(), name, worst * 1000,
-                name, p99 * 1000);
+    std::printf("%s %.3f\n%s_messages %zu\n%s_max_ms %.1f\n%s_p99_ms %.1f\n", name, seconds, name, waits.size(), name,
+                worst * 1000, name, p99 * 1000);
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: responsiveness_bench DIR\n");
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: responsiveness_bench TREE FLAT BIGDIR OUT\n");
         return 2;
     }
     InitBenchControls();
-    const std::string input = Narrow(argv[1]);
+    const std::string tree = Narrow(argv[1]), flat = Narrow(argv[2]), bigDir = Narrow(argv[3]),
+                      out = Narrow(argv[4]);
 
     TfrMain form;
-    ShowBenchWindow(form, input, input + "_out");
+    ShowBenchWindow(form, tree, tree + "_out");
     const HWND window = form.hwnd;
 
-    enum Phase { kIdle, kListing, kTry, kDone };
-    std::atomic<int> phase{kIdle};
-    std::atomic<bool> proberDone{false};
+    std::atomic<int> phase{-1};
+    std::atomic<bool> done{false}, proberDone{false};
     std::mutex lock;
-    std::vector<double> waits[2];
+    std::vector<double> waits[kCount];
     std::thread prober([&] {
-        while (phase != kDone) {
+        while (!done) {
             Sleep(20);
             const int during = phase;
-            if (during != kListing && during != kTry) continue;
+            if (during < 0) continue;
             const double t = Now();
             DWORD_PTR result = 0;
             SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result);
             const double waited = Now() - t;
             std::lock_guard<std::mutex> hold(lock);
-            waits[during == kListing ? 0 : 1].push_back(waited);
+            waits[during].push_back(waited);
         }
         proberDone = true;
     });
 
-    phase = kListing;
-    double t = Now();
+    double seconds[kCount] = {};
+    auto measure = [&](const char* name, const std::function<void()>& operation) {
+        const int i = Index(name);
+        ProcessMessages();  // what the set-up left (a repaint) is not the operation's
+        phase = i;
+        const double t = Now();
+        operation();
+        seconds[i] = Now() - t;
+        phase = -1;
+        // A message sent just before the end is answered here, not left for later.
+        ProcessMessages();
+    };
+
+    measure("listing", [&] { form.Button1Click(); });
+    const int rows = form.ListBox1.Count();
+    form.BitBtn4Click();  // every row was selected: none is now
+    measure("counts", [&] { form.BitBtn4Click(); });
+    const std::string counts = form.lblNumberFound.Text();
+    for (int i = 0; i < rows; ++i) form.ListBox1.SetSelected(i, i % 2 == 0);
+    measure("invert", [&] { form.BitBtn4MouseDown(MouseButton::Right); });
+    bool inverted = true;
+    for (int i = 0; i < rows; ++i) inverted = inverted && form.ListBox1.Selected(i) == (i % 2 != 0);
+    form.ListBox1.SetAllSelected(true);  // for Try
+    measure("try", [&] { form.Button3Click(); });
+
+    form.Edit1.SetText(flat);
+    form.Edit2.SetText("*.jpg");
+    measure("mask_listing", [&] { form.Button1Click(); });
+    const int jpgRows = form.ListBox1.Count();
+
+    int chooserFiles = 0, chooserDirs = 0;
+    {
+        const std::string current = GetCurrentDir();
+        Tvybersoubform chooser;
+        SetCurrentDir(flat);
+        measure("chooser", [&] { chooser.OpenAtCurrentDir("*.*"); });
+        chooserFiles = chooser.FileListBox1.Count();
+        chooserDirs = chooser.DirectoryOutline1.Count();
+        SetCurrentDir(current);
+    }
+
+    form.Edit1.SetText(bigDir);
+    form.Edit2.SetText("*.*");
+    form.Edit3.SetText(out);
+    form.RadioButton2.SetChecked(false);
+    form.RadioButton3.SetChecked(true);  // into the output folder itself
     form.Button1Click();
-    const double listing = Now() - t;
-    phase = kTry;
-    t = Now();
-    form.Button3Click();
-    const double run = Now() - t;
-    phase = kDone;
-    // A message sent just before the end is answered here, not left to time out.
+    const std::string source = form.ListBox1.Item(0);
+    const std::string copy = out + source.substr(source.rfind('\\'));
+    std::uint64_t sourceSize = 0, copySize = 0;
+    FileSizeOf(source, sourceSize);
+    measure("big_copy", [&] { form.Button2Click(); });
+    bool copied = FileSizeOf(copy, copySize) && copySize == sourceSize;
+    form.Button1Click();
+    measure("big_copy_over", [&] { form.Button2Click(); });
+    copied = copied && FileSizeOf(copy, copySize) && copySize == sourceSize && form.ListBox1.SelCount() == 0;
+    DeleteFileAt(copy);
+
+    WIN32_FIND_DATAW found;
+    double t = Now();
+    const HANDLE h = FindFirstFileExW((std::wstring(argv[2]) + L"\\*.*").c_str(), FindExInfoBasic, &found,
+                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    const double firstCall = Now() - t;
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+
+    done = true;
     while (!proberDone) {
         MSG m;
         PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
@@ -79,8 +162,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     prober.join();
 
-    std::printf("rows %d\nlisting %.3f\nrun %.3f\n", form.ListBox1.Count(), listing, run);
-    Report("listing", waits[0]);
-    Report("run", waits[1]);
-    return 0;
+    std::printf("rows %d inverted %d jpg_rows %d chooser_files %d chooser_dirs %d copied %d\n", rows,
+                inverted ? 1 : 0, jpgRows, chooserFiles, chooserDirs, copied ? 1 : 0);
+    std::printf("counts: %s\n", counts.c_str());
+    std::printf("flat_first_call_ms %.1f\n", firstCall * 1000);
+    for (int i = 0; i < kCount; ++i) Report(kOperations[i], seconds[i], waits[i]);
+    return copied && inverted ? 0 : 1;
 }

@@ -25,6 +25,22 @@ void Pour(InputFile& in, OutputFile& out, GoOn&& goOn) {
     }
 }
 
+// Between two blocks of a copy input is handled as between two rows of the
+// run, so that a large file leaves the window answering; false once Escape
+// answered Yes.
+class BetweenBlocks {
+public:
+    explicit BetweenBlocks(TfrMain& form) : form_(form) {}
+    bool operator()() {
+        if (form_.AllowAbort) pump_.WhenDue();
+        return form_.Tag != 555;
+    }
+
+private:
+    TfrMain& form_;
+    TimedPump pump_;
+};
+
 }  // namespace
 
 // One pass from the source's stream into the destination's. A copy that
@@ -38,11 +54,7 @@ void Pour(InputFile& in, OutputFile& out, GoOn&& goOn) {
 void TfrMain::CopyFileContents(const std::string& source, const std::string& destination) {
     if (source == destination) return;
     InputFile in(source);
-    TimedPump pump;
-    const auto goOn = [&] {
-        if (AllowAbort) pump.WhenDue();
-        return Tag != 555;
-    };
+    BetweenBlocks goOn(*this);
     if (!FileExists(destination)) {
         OutputFile out(destination, OutputFile::New{});
         try {
@@ -83,11 +95,7 @@ bool TfrMain::MoveFileContents(const std::string& source, const std::string& des
     {
         InputFile in(source);
         OutputFile out(destination, OutputFile::New{});
-        TimedPump pump;
-        const auto goOn = [&] {
-            if (AllowAbort) pump.WhenDue();
-            return Tag != 555;
-        };
+        BetweenBlocks goOn(*this);
         try {
             Pour(in, out, goOn);
             out.Flush();

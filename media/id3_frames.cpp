@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "media/id3_text.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -104,16 +106,7 @@ bool Wide(std::uint8_t encoding) { return encoding == 1 || encoding == 2; }
 
 // The length of the string at p before its terminator, and the terminator's length (0: none).
 std::size_t StringLength(const std::uint8_t* p, std::size_t n, std::uint8_t encoding, std::size_t& terminator) {
-    terminator = Wide(encoding) ? 2 : 1;
-    if (Wide(encoding)) {
-        for (std::size_t i = 0; i + 1 < n; i += 2)
-            if (p[i] == 0 && p[i + 1] == 0) return i;
-    } else {
-        for (std::size_t i = 0; i < n; ++i)
-            if (p[i] == 0) return i;
-    }
-    terminator = 0;
-    return n;
+    return TerminatedLength(p, n, Wide(encoding), terminator);
 }
 
 constexpr char32_t kReplacement = 0xFFFD;

@@ -77,21 +77,6 @@ void AppendDecoded(std::string& out, std::uint8_t encoding, const std::uint8_t* 
     else AppendUtf16(out, p, n, encoding == 2);
 }
 
-// The length of the string at p before its terminator (one zero byte, or two
-// at an even offset in UTF-16), and the terminator's length (0: none).
-std::size_t TerminatedLength(const std::uint8_t* p, std::size_t n, bool wide, std::size_t& terminator) {
-    terminator = wide ? 2 : 1;
-    if (wide) {
-        for (std::size_t i = 0; i + 1 < n; i += 2)
-            if (p[i] == 0 && p[i + 1] == 0) return i;
-    } else {
-        for (std::size_t i = 0; i < n; ++i)
-            if (p[i] == 0) return i;
-    }
-    terminator = 0;
-    return n;
-}
-
 bool IsAscii(const std::string& text) {
     for (unsigned char c : text)
         if (c >= 0x80) return false;
@@ -109,6 +94,21 @@ void AppendUtf16Le(std::vector<std::uint8_t>& out, const std::string& text) {
 }
 
 }  // namespace
+
+// The length of the string at p before its terminator (one zero byte, or two
+// at an even offset in UTF-16), and the terminator's length (0: none).
+std::size_t TerminatedLength(const std::uint8_t* p, std::size_t n, bool wide, std::size_t& terminator) {
+    terminator = wide ? 2 : 1;
+    if (wide) {
+        for (std::size_t i = 0; i + 1 < n; i += 2)
+            if (p[i] == 0 && p[i + 1] == 0) return i;
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            if (p[i] == 0) return i;
+    }
+    terminator = 0;
+    return n;
+}
 
 std::string Utf8As1250(const std::string& bytes) {
     std::string out;

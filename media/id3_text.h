@@ -19,6 +19,10 @@
 std::string DecodeFrameData(const std::string& identifier, const char* buffer, std::size_t got,
                             std::size_t bufferSize);
 
+// The length of the string at p before its terminator (one zero byte, or two
+// at an even offset in UTF-16), and the terminator's length (0: none).
+std::size_t TerminatedLength(const std::uint8_t* p, std::size_t n, bool wide, std::size_t& terminator);
+
 // UTF-8 bytes as Windows-1250 text, read as a UTF-8 frame is: the
 // byte-order mark skipped, '?' for a character the code page lacks.
 std::string Utf8As1250(const std::string& bytes);

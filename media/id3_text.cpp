@@ -1,6 +1,6 @@
 #include "media/id3_text.h"
 
-#include "media/cp1250.h"
+#include "text/cp1250.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "media/cp1250.h"
+#include "text/cp1250.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "media/cp1250.h"
+#include "text/cp1250.h"
 #include "platform/text.h"
 #include "transfer/text_ops.h"
 

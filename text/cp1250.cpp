@@ -1,4 +1,4 @@
-#include "media/cp1250.h"
+#include "text/cp1250.h"
 
 namespace {
 

@@ -3,30 +3,29 @@
 #include "transfer/name_transforms.h"
 #include "transfer/text_ops.h"
 
-SearchPattern PatternForMask(const std::string& mask) {
-    if (mask.find_first_of("*?") == std::string::npos) return {"*.*", mask};
-    return {mask, ""};
+TextSearchPattern PatternForMask(const Text& mask) {
+    if (mask.find_first_of(u"*?") == Text::npos) return {u"*.*", mask};
+    return {mask, Text()};
 }
 
-std::string WithTrailingBackslash(const std::string& dir) {
-    if (!dir.empty() && dir.back() == '\\') return dir;
-    return dir + "\\";
+Text WithTrailingBackslash(const Text& dir) {
+    if (!dir.empty() && dir.back() == u'\\') return dir;
+    return dir + u"\\";
 }
 
-std::string PatternDirPart(const std::string& pattern) {
-    if (pattern.find('\\') == std::string::npos) return "";
-    std::size_t p = pattern.find_last_of("\\:");
+Text PatternDirPart(const Text& pattern) {
+    if (pattern.find(u'\\') == Text::npos) return Text();
+    std::size_t p = pattern.find_last_of(u"\\:");
     return pattern.substr(0, p + 1);
 }
 
-bool RowMatches(const std::string& comparisonText, const std::string& substring) {
+bool RowMatches(const Text& comparisonText, const Text& substring) {
     return Trim(substring).empty() || Occurs(substring, comparisonText);
 }
 
-std::string DirectoryEditText(const std::string& text, const std::string& baseDir,
-                              bool fullPaths, bool bareDriveAllowed) {
+Text DirectoryEditText(const Text& text, const Text& baseDir, bool fullPaths, bool bareDriveAllowed) {
     if (!fullPaths) return WithoutLeadingDir(text, baseDir);
-    if (Occurs(":\\", text)) return text;
-    if (bareDriveAllowed && text.size() >= 2 && text[1] == ':') return text;
+    if (Occurs(u":\\", text)) return text;
+    if (bareDriveAllowed && text.size() >= 2 && text[1] == u':') return text;
     return baseDir + text;
 }

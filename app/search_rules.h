@@ -1,27 +1,31 @@
 #pragma once
 // The text rules of the file search: mask kinds, row building, the edit rule.
-#include <string>
+// A mask is kept as typed: a letter of any script stays itself (never a '?',
+// which would make it a wildcard mask).
+#include "text/text.h"
 
-struct SearchPattern {
-    std::string pattern;    // what is enumerated in each directory
-    std::string substring;  // a substring mask, empty for a wildcard mask
+struct TextSearchPattern {
+    Text pattern;    // what is enumerated in each directory
+    Text substring;  // a substring mask, empty for a wildcard mask
 };
 
 // A mask with "*" or "?" is enumerated as it stands; any other mask lists
 // "*.*" and filters the rows by the mask text.
-SearchPattern PatternForMask(const std::string& mask);
+TextSearchPattern PatternForMask(const Text& mask);
 
 // The directory with a backslash appended unless it already ends in one.
-std::string WithTrailingBackslash(const std::string& dir);
+Text WithTrailingBackslash(const Text& dir);
 
 // The part of a pattern up to and including its last backslash or colon,
 // empty when the pattern holds no backslash.
-std::string PatternDirPart(const std::string& pattern);
+Text PatternDirPart(const Text& pattern);
 
 // Whether a row passes the substring filter (already upper-cased if asked).
-bool RowMatches(const std::string& comparisonText, const std::string& substring);
+bool RowMatches(const Text& comparisonText, const Text& substring);
 
 // The edit rule: the text a directory edit shows in the current path mode.
 // bareDriveAllowed is the output edit's exception for a text such as "D:".
-std::string DirectoryEditText(const std::string& text, const std::string& baseDir,
-                              bool fullPaths, bool bareDriveAllowed);
+Text DirectoryEditText(const Text& text, const Text& baseDir, bool fullPaths, bool bareDriveAllowed);
+
+// The Windows-1250 forms, for the callers that still hold bytes.
+#include "app/search_rules_1250.h"

@@ -7,44 +7,43 @@
 
 namespace {
 
-std::size_t AfterLastSeparator(const std::string& path) {
-    const std::size_t p = path.find_last_of("\\:");
-    return p == std::string::npos ? 0 : p + 1;
+std::size_t AfterLastSeparator(const Text& path) {
+    const std::size_t p = path.find_last_of(u"\\:");
+    return p == Text::npos ? 0 : p + 1;
 }
 
 // The untrimmed output directory and a backslash, or nothing when it is blank.
-std::string Prefix(const TransferOptions& o) {
-    return Trim(o.OutputDir).empty() ? std::string() : o.OutputDir + "\\";
+Text Prefix(const TextTransferOptions& o) {
+    return Trim(o.OutputDir).empty() ? Text() : o.OutputDir + u"\\";
 }
 
 // The rest of the path after the first InputDir + "\\", empty when there is none.
 // A folder further down that bears the input directory's name stays in it.
-std::string BelowInputDir(const TransferOptions& o, const std::string& sourcePath) {
-    const std::size_t p = sourcePath.find(o.InputDir + "\\");
-    return p == std::string::npos ? std::string() : sourcePath.substr(p + o.InputDir.size() + 1);
+Text BelowInputDir(const TextTransferOptions& o, const Text& sourcePath) {
+    const std::size_t p = sourcePath.find(o.InputDir + u"\\");
+    return p == Text::npos ? Text() : sourcePath.substr(p + o.InputDir.size() + 1);
 }
 
 }  // namespace
 
-std::string FileNameOf(const std::string& path) { return path.substr(AfterLastSeparator(path)); }
-std::string FolderOf(const std::string& path) { return path.substr(0, AfterLastSeparator(path)); }
+Text FileNameOf(const Text& path) { return path.substr(AfterLastSeparator(path)); }
+Text FolderOf(const Text& path) { return path.substr(0, AfterLastSeparator(path)); }
 
-bool StartsWith(const std::string& text, const std::string& prefix) {
+bool StartsWith(const Text& text, const Text& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::string DestinationByMode(const TransferOptions& o, const std::string& sourcePath,
-                              const std::string& baseDir) {
+Text DestinationByMode(const TextTransferOptions& o, const Text& sourcePath, const Text& baseDir) {
     const bool haveInputDir = !Trim(o.InputDir).empty();
-    std::string n;
+    Text n;
     switch (o.Mode) {
     case TransferMode::AddSubdirNames:
         n = haveInputDir ? BelowInputDir(o, sourcePath) : sourcePath;
         if (o.AddFolderNames) n = FlattenFolderNames(sourcePath, baseDir, o.Delimiter);
         if (n.empty()) n = sourcePath;
-        n = Str_replace_all(n, "\\", o.Delimiter, 0);
-        n = Str_replace_all(n, ":", "_", 0);
-        n = Str_replace_all(n, "/", o.Delimiter, 0);
+        n = Str_replace_all(n, u"\\", o.Delimiter, 0);
+        n = Str_replace_all(n, u":", u"_", 0);
+        n = Str_replace_all(n, u"/", o.Delimiter, 0);
         return Prefix(o) + n;
     case TransferMode::UsualCopy:
         n = haveInputDir && !o.AddFolderNames ? BelowInputDir(o, sourcePath) : sourcePath;
@@ -57,44 +56,42 @@ std::string DestinationByMode(const TransferOptions& o, const std::string& sourc
     return Prefix(o) + FileNameOf(sourcePath);
 }
 
-std::string WithoutLeadingBackslash(const std::string& path) {
-    return !path.empty() && path[0] == '\\' ? Str_cut_at_char(path, '\\', true) : path;
+Text WithoutLeadingBackslash(const Text& path) {
+    return !path.empty() && path[0] == u'\\' ? Str_cut_at_char(path, u'\\', true) : path;
 }
 
-std::string CzRule(const TransferOptions& o, const std::string& targetPath,
-                   const std::string& sourcePath) {
-    std::string target = targetPath;
-    std::string m = o.OutputDir + "\\" + FileNameOf(sourcePath);
+Text CzRule(const TextTransferOptions& o, const Text& targetPath, const Text& sourcePath) {
+    Text target = targetPath;
+    Text m = o.OutputDir + u"\\" + FileNameOf(sourcePath);
     if (o.ReplaceInNames) m = ReplaceText(m, o.CharsToReplace, o.NewChars, false);
     // A file that would land straight in the output directory stays where it is.
     // Only the leading output directory is swapped: a file name that holds
     // the same letters keeps them.
     if (target == m)
-        target = StartsWith(target, o.OutputDir + "\\")
+        target = StartsWith(target, o.OutputDir + u"\\")
                      ? o.InputDir + target.substr(o.OutputDir.size())
                      : ReplaceText(target, o.OutputDir, o.InputDir, true);
-    const std::string inputPrefix = o.InputDir + "\\";
+    const Text inputPrefix = o.InputDir + u"\\";
     const bool belowInput = StartsWith(target, inputPrefix);
-    const std::string r = CzechToAscii(belowInput ? target.substr(inputPrefix.size()) : target);
+    const Text r = CzechToAscii(belowInput ? target.substr(inputPrefix.size()) : target);
     return belowInput ? target.substr(0, inputPrefix.size()) + r : r;
 }
 
-std::string TransformedTarget(const TransferOptions& o, const std::string& targetPath,
-                              const std::string& sourcePath) {
-    std::string target = targetPath;
+Text TransformedTarget(const TextTransferOptions& o, const Text& targetPath, const Text& sourcePath) {
+    Text target = targetPath;
     if ((!o.CharsToReplace.empty() || !o.NewChars.empty()) && o.ReplaceInNames)
         target = ReplaceCharsInTarget(target, o.OutputDir, o.CharsToReplace, o.NewChars);
     if (o.CzRename) target = CzRule(o, target, sourcePath);
     return target;
 }
 
-bool HasExtension(const std::string& destination) {
-    return FileNameOf(destination).find('.') != std::string::npos;
+bool HasExtension(const Text& destination) {
+    return FileNameOf(destination).find(u'.') != Text::npos;
 }
 
-std::string PrefixWithDate(const std::string& destination, const std::string& dateTime) {
-    std::string name = Str_field(dateTime, " ", 1) + "_" + FileNameOf(destination);
-    name = ReplaceText(name, ":", "", true);
+Text PrefixWithDate(const Text& destination, const Text& dateTime) {
+    Text name = Str_field(dateTime, u" ", 1) + u"_" + FileNameOf(destination);
+    name = ReplaceText(name, u":", u"", true);
     return FolderOf(destination) + name;
 }
 

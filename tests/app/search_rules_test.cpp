@@ -48,4 +48,18 @@ TEST(SearchRules, DirectoryEditRule) {
         EXPECT_EQ(DirectoryEditText(c.text, base, c.full, c.bareDrive), c.shown) << c.text;
 }
 
+// A mask, a row and a folder in another script are kept as typed: a mask
+// never turns into '?', which would make it a wildcard.
+TEST(SearchRules, OtherLettersStayAsTyped) {
+    EXPECT_EQ(PatternForMask(u"жук").pattern, u"*.*");
+    EXPECT_EQ(PatternForMask(u"жук").substring, u"жук");
+    EXPECT_EQ(PatternForMask(u"*\u03B1.jpg").pattern, u"*\u03B1.jpg");
+    EXPECT_TRUE(RowMatches(u"C:\\жук\\x.txt", u"жук"));
+    EXPECT_FALSE(RowMatches(u"C:\\лук\\x.txt", u"жук"));
+    EXPECT_EQ(PatternDirPart(u"фото\\*.txt"), u"фото\\");
+    EXPECT_EQ(DirectoryEditText(u"C:\\работа\\фото", u"C:\\работа", false, false), u"\\фото");
+    EXPECT_EQ(DirectoryEditText(u"\\фото", u"C:\\работа", true, false), u"C:\\работа\\фото");
+}
+
 }  // namespace
+

@@ -1,5 +1,6 @@
 #include "transfer/destination.h"
 #include "transfer/path_names.h"
+#include "transfer/text_ops.h"
 
 #include <gtest/gtest.h>
 
@@ -201,4 +202,73 @@ TEST(PathNames, BuiltPartsAndNameKeys) {
     EXPECT_EQ(FolderLevels("\\\\srv\\share\\x\\y.txt"), Levels{"\\\\srv\\share\\x"});
 }
 
+// A small upper case beyond Windows-1250, as the platform's would be: Cyrillic
+// and Greek, and the Windows-1250 pairs. A surrogate half given to it comes
+// back garbled, so a key that keeps its pair shows the half was never given.
+char16_t TestUpperCase(char16_t c) {
+    if (IsHighSurrogate(c) || IsLowSurrogate(c)) return u'?';
+    if (c >= u'\u0430' && c <= u'\u044F') return static_cast<char16_t>(c - 0x20);
+    if (c >= u'\u0450' && c <= u'\u045F') return static_cast<char16_t>(c - 0x50);
+    if (c >= u'\u03B1' && c <= u'\u03C9' && c != u'\u03C2') return static_cast<char16_t>(c - 0x20);
+    return Upper1250(c);
+}
+
+// Names in every script: one key for the spellings the file system takes
+// for one name, two for two names; the parts Windows would not write as shown.
+TEST(PathNames, KeysAndBuiltPartsBeyondWindows1250) {
+    const Text smile = u"\U0001F600";
+    struct Key { Text a, b; bool same, sameByDefault; };
+    const std::vector<Key> keys = {
+        {u"c:\\Ж.txt", u"C:\\ж.TXT", true, false},
+        {u"c:\\x\u03B1", u"c:\\x\u03B2", false, false},           // α and β: two names
+        {u"c:\\\u0416\u0443\u043A", u"c:\\\u0416\u0443\u043B", false, false},
+        {u"c:\\\u010Cech\\" + smile + u".txt", u"c:\\\u010Dech\\" + smile + u".TXT", true, true},
+        {u"c:\\" + smile + u"\\..\\a", u"c:\\A", true, true},
+        {u"c:\\\U00010428", u"c:\\\U00010400", false, false},   // the file system folds no pair
+    };
+    for (bool installed : {false, true}) {
+        SetNameUpperCase(installed ? TestUpperCase : nullptr);
+        for (const Key& k : keys) {
+            SCOPED_TRACE(ToUtf8(k.a) + " / " + ToUtf8(k.b) + (installed ? " installed" : " default"));
+            EXPECT_EQ(NameKey(k.a) == NameKey(k.b), installed ? k.same : k.sameByDefault);
+        }
+        EXPECT_EQ(NameKey(u"c:\\ж" + smile + u"\u03B1"), installed ? u"C:\\Ж" + smile + u"\u0391" : u"C:\\ж" + smile + u"\u03B1");
+    }
+    SetNameUpperCase(nullptr);
+
+    struct Built { Text destination, output, part; bool safe; };
+    for (const Built& b : std::vector<Built>{
+             {u"d:\\выход\\жук\\" + smile + u".txt", u"d:\\выход", u"жук\\" + smile + u".txt", true},
+             {u"d:\\выход\\жук.\\a.txt", u"d:\\выход", u"жук.\\a.txt", false},
+             {u"d:\\o\\COM\u00B9.txt", u"d:\\o", u"COM\u00B9.txt", false},  // COM¹ is COM1 to Windows
+             {u"d:\\o\\lpt\u00B3", u"d:\\o", u"lpt\u00B3", false},
+             {u"d:\\o\\COM\u2074.txt", u"d:\\o", u"COM\u2074.txt", true}}) {
+        SCOPED_TRACE(ToUtf8(b.destination));
+        EXPECT_EQ(BuiltPart(b.destination, b.output, u""), b.part);
+        EXPECT_EQ(IsSafeBuiltPart(b.part), b.safe);
+    }
+    EXPECT_EQ(ResolvedAgainst(u"c:\\работа", u"фото\\a.jpg"), u"c:\\работа\\фото\\a.jpg");
+    EXPECT_EQ(FolderLevels(u"d:\\выход\\" + smile + u"\\b.txt"), (std::vector<Text>{u"d:\\выход", u"d:\\выход\\" + smile}));
+}
+
+// The destination by mode and the transforms keep every script and pair.
+TEST(DestinationByMode, OtherLettersAndSurrogatePairs) {
+    const Text smile = u"\U0001F600";
+    TextTransferOptions o;
+    o.InputDir = u"c:\\фото";
+    o.OutputDir = u"d:\\выход";
+    o.Delimiter = smile;
+    o.Mode = TransferMode::AddSubdirNames;
+    const Text source = u"c:\\фото\\2010\\Жук\\α 1.jpg";
+    EXPECT_EQ(DestinationByMode(o, source, u"c:\\"), u"d:\\выход\\2010" + smile + u"Жук" + smile + u"α 1.jpg");
+    o.Mode = TransferMode::UsualCopy;
+    o.DirsDelimiter = smile;
+    EXPECT_EQ(DestinationByMode(o, u"c:\\фото\\a" + smile + u"b.jpg", u"c:\\"), u"d:\\выход\\a\\b.jpg");
+    o.ReplaceInNames = true;
+    o.CzRename = true;
+    EXPECT_EQ(TransformedTarget(o, u"d:\\выход\\Жук\\\u010Cech α.jpg", source), u"d:\\выход\\Жук\\cech_α.jpg");
+    EXPECT_EQ(PrefixWithDate(u"d:\\выход\\α.jpg", u"2011:04:15 10:20:30"), u"d:\\выход\\20110415_α.jpg");
+}
+
 }  // namespace
+

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 namespace {
@@ -53,4 +54,36 @@ TEST(CzechToAscii, TableInOrderIgnoringCase) {
     EXPECT_EQ(CzechToAscii("\xF3\xD3QZ"), "\xF3\xD3QZ");  // ó, Ó and other capitals stay
 }
 
+// The Czech table is kept by character; for every Windows-1250 byte it gives
+// what the byte table gave, ignoring case under the byte pairs.
+TEST(CzechToAscii, CharacterTableAgreesWithTheByteTableForAll256Bytes) {
+    std::array<char, 256> expected{};
+    for (int b = 0; b < 256; ++b) expected[b] = static_cast<char>(b);
+    const char* const small = "\xEC\x9A\xE8\xF8\x9E\xFD\xE1\xED\xE9\xF9\xFA\xF2\xEF\x9D";
+    const char* const capital = "\xCC\x8A\xC8\xD8\x8E\xDD\xC1\xCD\xC9\xD9\xDA\xD2\xCF\x8D";
+    const char* const plain = "escrzyaieuundt";
+    for (int i = 0; plain[i] != 0; ++i)
+        expected[static_cast<unsigned char>(small[i])] = expected[static_cast<unsigned char>(capital[i])] = plain[i];
+    for (const char c : {'\xB4', '&', ' ', '-'}) expected[static_cast<unsigned char>(c)] = '_';
+    for (int b = 0; b < 256; ++b)
+        EXPECT_EQ(CzechToAscii(From1250(std::string(1, static_cast<char>(b)))), From1250(std::string(1, expected[b])))
+            << "byte " << b;
+}
+
+// Letters beyond Windows-1250 and surrogate pairs pass the Czech rule and
+// the replacement untouched; a replaced character written as a pair is one.
+TEST(NameTransforms, OtherLettersAndSurrogatePairs) {
+    const Text smile = u"\U0001F600";
+    EXPECT_EQ(CzechToAscii(u"\u010Cech - жук \u03B1" + smile + u" c\u030C.mp3"), u"cech___жук_\u03B1" + smile + u"_c\u030C.mp3");
+    EXPECT_EQ(ReplaceCharsInTarget(u"d:\\жук\\a" + smile + u"b" + smile + u".jpg", u"d:\\жук", smile, u"_"),
+              u"d:\\жук\\a_b_.jpg");
+    EXPECT_EQ(ReplaceCharsInTarget(u"d:\\o\\Жук жук.jpg", u"d:\\o", u"ж", u"z"), u"d:\\o\\Жук zук.jpg");
+    // A lone half typed into the box replaces no half of a pair.
+    EXPECT_EQ(ReplaceCharsInTarget(u"d:\\o\\a" + smile, u"d:\\o", Text(1, smile[1]), u"_"), u"d:\\o\\a" + smile);
+    EXPECT_EQ(FlattenFolderNames(u"c:\\данные\\фото\\1.jpg", u"c:\\данные", smile), u"фото" + smile + u"1.jpg");
+    EXPECT_EQ(DecodeFolderNames(u"a" + smile + u"b", smile), u"a\\b");
+    EXPECT_EQ(StripBaseDir(u"c:\\работа\\a.txt", u"c:\\работа"), u"a.txt");
+}
+
 }  // namespace
+

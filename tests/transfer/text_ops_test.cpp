@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 namespace {
@@ -121,4 +122,50 @@ TEST(Trim, RemovesControlCharactersAndBlanks) {
     EXPECT_EQ(Trim("\xA0x"), "\xA0x");  // a no-break space is above 32
 }
 
+// The upper-case tables are kept by character; for every Windows-1250 byte
+// they give the capital the byte tables gave.
+TEST(UpperCase, CharacterTablesAgreeWithTheByteRulesForAll256Bytes) {
+    std::array<unsigned char, 256> upper1250{}, upperAscii{};
+    for (int b = 0; b < 256; ++b) upper1250[b] = upperAscii[b] = static_cast<unsigned char>(b);
+    for (int b = 'a'; b <= 'z'; ++b) upper1250[b] = upperAscii[b] = static_cast<unsigned char>(b - 32);
+    for (const auto& p : {std::array<int, 2>{0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D}, {0x9E, 0x8E}, {0x9F, 0x8F},
+                          {0xB3, 0xA3}, {0xB9, 0xA5}, {0xBA, 0xAA}, {0xBE, 0xBC}, {0xBF, 0xAF}})
+        upper1250[p[0]] = static_cast<unsigned char>(p[1]);
+    for (int b = 0xE0; b <= 0xFE; ++b)
+        if (b != 0xF7) upper1250[b] = static_cast<unsigned char>(b - 32);
+    for (int b = 0; b < 256; ++b) {
+        const Text c = From1250(std::string(1, static_cast<char>(b)));
+        EXPECT_EQ(Text(1, Upper1250(c[0])), From1250(std::string(1, static_cast<char>(upper1250[b])))) << "byte " << b;
+        EXPECT_EQ(Upper1250(c), From1250(std::string(1, static_cast<char>(upper1250[b])))) << "byte " << b;
+        EXPECT_EQ(UpperAscii(c), From1250(std::string(1, static_cast<char>(upperAscii[b])))) << "byte " << b;
+    }
+}
+
+// Letters beyond Windows-1250 pass through untouched, and no search, cut
+// or replacement lands between the halves of a surrogate pair.
+TEST(TextOps, OtherLettersAndSurrogatePairs) {
+    const Text smile = u"\U0001F600";  // one character, two units
+    const Text high(1, smile[0]), low(1, smile[1]);
+    EXPECT_EQ(Upper1250(u"ж\u03B1a\u0161" + smile), u"ж\u03B1A\u0160" + smile);  // other letters keep their case
+    EXPECT_EQ(UpperAscii(u"жa\u0161"), u"жA\u0161");
+    EXPECT_EQ(Trim(u" жук\u3000 "), u"жук\u3000");
+    EXPECT_EQ(ReplaceText(u"Жук жук", u"ж", u"z", true), u"Жук zук");
+    EXPECT_EQ(ReplaceText(u"a" + smile + u"b", smile, u"_", false), u"a_b");
+    EXPECT_EQ(Str_replace_all(u"a" + smile + u"b" + smile, smile, u"-", 0), u"a-b-");
+    EXPECT_EQ(Str_field(u"a" + smile + u"b" + smile + u"c", smile, 2), u"b");
+    EXPECT_EQ(Str_nth_position(u"жук" + smile + u"жук", u"жук", 2), 6);
+    // A lone half (pasted text) never matches one half of a pair.
+    EXPECT_EQ(Pos(low, u"a" + smile), 0u);
+    EXPECT_EQ(Pos(high, u"a" + smile), 0u);
+    EXPECT_EQ(Pos(high, u"a" + high + u"b"), 2u);  // a lone half in the text is found
+    EXPECT_EQ(Str_poc_vyskytu(smile + smile, low), 0);
+    EXPECT_EQ(Str_replace_all(u"x" + smile, high, u"_", 0), u"x" + smile);
+    EXPECT_EQ(ReplaceText(u"x" + smile, low, u"_", true), u"x" + smile);
+    EXPECT_EQ(Str_cut_at_char(u"a" + smile + u"b", smile[0], false), u"a" + smile + u"b");
+    // The dot and three units, or the whole pair where the third ends inside one.
+    EXPECT_EQ(Str_drop_extension(u"a.bc" + smile + u"d"), u"ad");
+    EXPECT_EQ(Str_drop_extension(u"a.b" + smile + u"d"), u"ad");
+}
+
 }  // namespace
+

@@ -14,13 +14,16 @@ std::size_t AfterLastSeparator(const Text& path) {
 
 // The untrimmed output directory and a backslash, or nothing when it is blank.
 Text Prefix(const TextTransferOptions& o) {
-    return Trim(o.OutputDir).empty() ? Text() : o.OutputDir + u"\\";
+    return IsBlankText(o.OutputDir) ? Text() : o.OutputDir + u"\\";
 }
 
 // The rest of the path after the first InputDir + "\\", empty when there is none.
 // A folder further down that bears the input directory's name stays in it.
 Text BelowInputDir(const TextTransferOptions& o, const Text& sourcePath) {
-    const std::size_t p = sourcePath.find(o.InputDir + u"\\");
+    const std::size_t n = o.InputDir.size();
+    std::size_t p = sourcePath.find(o.InputDir);
+    while (p != Text::npos && (p + n >= sourcePath.size() || sourcePath[p + n] != u'\\'))
+        p = sourcePath.find(o.InputDir, p + 1);
     return p == Text::npos ? Text() : sourcePath.substr(p + o.InputDir.size() + 1);
 }
 
@@ -34,7 +37,7 @@ bool StartsWith(const Text& text, const Text& prefix) {
 }
 
 Text DestinationByMode(const TextTransferOptions& o, const Text& sourcePath, const Text& baseDir) {
-    const bool haveInputDir = !Trim(o.InputDir).empty();
+    const bool haveInputDir = !IsBlankText(o.InputDir);
     Text n;
     switch (o.Mode) {
     case TransferMode::AddSubdirNames:

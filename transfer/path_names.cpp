@@ -8,7 +8,22 @@ namespace {
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
-char16_t (*nameUpperCase)(char16_t) = nullptr;
+// The name upper case of every UTF-16 unit, asked of the installed function
+// once, so that a key costs a table read per unit.
+std::vector<char16_t> MakeNameUpperTable(char16_t (*upper)(char16_t)) {
+    std::vector<char16_t> table(0x10000);
+    for (std::size_t c = 0; c < table.size(); ++c) {
+        const auto unit = static_cast<char16_t>(c);
+        // The halves of a pair are left as they are, as the file system's table does.
+        table[c] = IsHighSurrogate(unit) || IsLowSurrogate(unit) ? unit : upper ? upper(unit) : Upper1250(unit);
+    }
+    return table;
+}
+
+std::vector<char16_t>& NameUpperTable() {
+    static std::vector<char16_t> table = MakeNameUpperTable(nullptr);
+    return table;
+}
 
 // The length of the root of a full path: "X:" or "\\server\share".
 std::size_t RootLength(const Text& path) {
@@ -24,26 +39,24 @@ std::size_t RootLength(const Text& path) {
     return 0;
 }
 
-std::vector<Text> Parts(const Text& text) {
-    std::vector<Text> parts(1);
-    for (char16_t c : text) {
-        if (IsSeparator(c)) parts.emplace_back();
-        else parts.back() += c;
-    }
-    return parts;
-}
 
 // CON, PRN, AUX, NUL, COM0-9 and LPT0-9, with any extension: Windows opens
 // the device instead of a file (a copy to "nul.txt" writes nothing). Windows
 // takes the superscript digits ¹ ² ³ for 1 2 3 there as well.
-bool IsDeviceName(const Text& part) {
-    Text base = UpperAscii(part.substr(0, part.find(u'.')));
-    while (!base.empty() && base.back() == u' ') base.pop_back();
-    if (base == u"CON" || base == u"PRN" || base == u"AUX" || base == u"NUL" || base == u"CONIN$" ||
-        base == u"CONOUT$")
+bool IsDeviceName(TextView part) {
+    TextView base = part.substr(0, part.find(u'.'));
+    while (!base.empty() && base.back() == u' ') base.remove_suffix(1);
+    // The name in capitals, when it is short enough to be a device's.
+    char16_t up[8] = {};
+    if (base.size() > 7) return false;
+    for (std::size_t i = 0; i < base.size(); ++i)
+        up[i] = base[i] >= u'a' && base[i] <= u'z' ? static_cast<char16_t>(base[i] - 32) : base[i];
+    const TextView name(up, base.size());
+    if (name == u"CON" || name == u"PRN" || name == u"AUX" || name == u"NUL" || name == u"CONIN$" ||
+        name == u"CONOUT$")
         return true;
-    return base.size() == 4 && (base.compare(0, 3, u"COM") == 0 || base.compare(0, 3, u"LPT") == 0) &&
-           ((base[3] >= u'0' && base[3] <= u'9') || base[3] == u'¹' || base[3] == u'²' || base[3] == u'³');
+    return name.size() == 4 && (name.substr(0, 3) == u"COM" || name.substr(0, 3) == u"LPT") &&
+           ((name[3] >= u'0' && name[3] <= u'9') || name[3] == u'¹' || name[3] == u'²' || name[3] == u'³');
 }
 
 }  // namespace
@@ -60,9 +73,11 @@ Text ResolvedAgainst(const Text& base, const Text& path) {
 Text BuiltPart(const Text& destination, const Text& outputDir, const Text& inputDir) {
     std::size_t below = 0;
     for (const Text* dir : {&outputDir, &inputDir}) {
-        if (Trim(*dir).empty()) continue;
-        const Text prefix = *dir + u"\\";
-        if (destination.compare(0, prefix.size(), prefix) == 0 && prefix.size() > below) below = prefix.size();
+        if (IsBlankText(*dir)) continue;
+        // dir and a backslash lead the destination.
+        if (destination.size() > dir->size() && destination[dir->size()] == u'\\' &&
+            destination.compare(0, dir->size(), *dir) == 0 && dir->size() + 1 > below)
+            below = dir->size() + 1;
     }
     if (below == 0 && IsAbsolutePath(destination)) {
         below = RootLength(destination);
@@ -72,11 +87,15 @@ Text BuiltPart(const Text& destination, const Text& outputDir, const Text& input
 }
 
 bool IsSafeBuiltPart(const Text& part) {
-    for (const Text& p : Parts(part)) {
+    for (std::size_t i = 0; i <= part.size();) {
+        std::size_t j = i;
+        while (j < part.size() && !IsSeparator(part[j])) ++j;
+        const TextView p = TextView(part).substr(i, j - i);
         if (p.empty() || p == u"." || p == u".." || p.back() == u'.' || p.back() == u' ') return false;
         if (IsDeviceName(p)) return false;
         for (char16_t c : p)
             if (c < 32 || TextView(u":*?\"<>|").find(c) != TextView::npos) return false;
+        i = j + 1;
     }
     return true;
 }
@@ -88,7 +107,7 @@ std::vector<Text> FolderLevels(const Text& fullPath) {
     return levels;
 }
 
-void SetNameUpperCase(char16_t (*upper)(char16_t)) { nameUpperCase = upper; }
+void SetNameUpperCase(char16_t (*upper)(char16_t)) { NameUpperTable() = MakeNameUpperTable(upper); }
 
 Text NameKey(const Text& fullPath) {
     // One pass: each part is appended, "." skipped, ".." takes the last part
@@ -112,13 +131,8 @@ Text NameKey(const Text& fullPath) {
         }
         i = j + 1;
     }
-    // Unit by unit, as the file system's own upper-case table works; the two
-    // halves of a pair are left as they are.
-    if (nameUpperCase) {
-        for (char16_t& c : key)
-            if (!IsHighSurrogate(c) && !IsLowSurrogate(c)) c = nameUpperCase(c);
-    } else {
-        for (char16_t& c : key) c = Upper1250(c);
-    }
+    // Unit by unit, as the file system's own upper-case table works.
+    const std::vector<char16_t>& upper = NameUpperTable();
+    for (char16_t& c : key) c = upper[c];
     return key;
 }

@@ -32,7 +32,8 @@ std::vector<Text> FolderLevels(const Text& fullPath);
 Text NameKey(const Text& fullPath);
 // The upper case of one UTF-16 unit that NameKey uses. The program installs
 // the platform's at start; unset (or reset with nullptr), it is Upper1250,
-// which knows a-z and the Windows-1250 pairs only.
+// which knows a-z and the Windows-1250 pairs only. upper is asked once for
+// every unit but the surrogates when installed, and not kept.
 void SetNameUpperCase(char16_t (*upper)(char16_t));
 
 // The Windows-1250 forms, for the callers that still hold bytes.

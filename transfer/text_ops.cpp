@@ -114,6 +114,12 @@ Text Trim(const Text& s) {
     return s.substr(b, e - b);
 }
 
+bool IsBlankText(const Text& s) {
+    for (char16_t c : s)
+        if (!IsBlank(c)) return false;
+    return true;
+}
+
 std::size_t Pos(const Text& what, const Text& s) {
     if (what.empty()) return 0;
     std::size_t p = FindWhole(s, what, 0);

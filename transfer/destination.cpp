@@ -14,7 +14,7 @@ std::size_t AfterLastSeparator(const Text& path) {
 
 // The untrimmed output directory and a backslash, or nothing when it is blank.
 Text Prefix(const TextTransferOptions& o) {
-    return IsBlankText(o.OutputDir) ? Text() : o.OutputDir + u"\\";
+    return IsBlank(o.OutputDir) ? Text() : o.OutputDir + u"\\";
 }
 
 // The rest of the path after the first InputDir + "\\", empty when there is none.
@@ -37,7 +37,7 @@ bool StartsWith(const Text& text, const Text& prefix) {
 }
 
 Text DestinationByMode(const TextTransferOptions& o, const Text& sourcePath, const Text& baseDir) {
-    const bool haveInputDir = !IsBlankText(o.InputDir);
+    const bool haveInputDir = !IsBlank(o.InputDir);
     Text n;
     switch (o.Mode) {
     case TransferMode::AddSubdirNames:

@@ -73,7 +73,7 @@ Text ResolvedAgainst(const Text& base, const Text& path) {
 Text BuiltPart(const Text& destination, const Text& outputDir, const Text& inputDir) {
     std::size_t below = 0;
     for (const Text* dir : {&outputDir, &inputDir}) {
-        if (IsBlankText(*dir)) continue;
+        if (IsBlank(*dir)) continue;
         // dir and a backslash lead the destination.
         if (destination.size() > dir->size() && destination[dir->size()] == u'\\' &&
             destination.compare(0, dir->size(), *dir) == 0 && dir->size() + 1 > below)

@@ -59,7 +59,7 @@ std::size_t FindWhole(const Text& text, const Text& what, std::size_t from) {
     return Text::npos;
 }
 
-bool IsBlank(char16_t c) { return c <= 32; }
+bool IsBlankUnit(char16_t c) { return c <= 32; }
 
 // Count or locate occurrences the way the blotting algorithm does: the first
 // character of each leftmost occurrence is overwritten by the marker, so
@@ -109,15 +109,9 @@ Text Upper1250(const Text& s) {
 
 Text Trim(const Text& s) {
     std::size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b])) ++b;
-    while (e > b && IsBlank(s[e - 1])) --e;
+    while (b < e && IsBlankUnit(s[b])) ++b;
+    while (e > b && IsBlankUnit(s[e - 1])) --e;
     return s.substr(b, e - b);
-}
-
-bool IsBlankText(const Text& s) {
-    for (char16_t c : s)
-        if (!IsBlank(c)) return false;
-    return true;
 }
 
 std::size_t Pos(const Text& what, const Text& s) {

@@ -18,8 +18,6 @@ Text Upper1250(const Text& s);
 
 // Leading and trailing characters of code 0 to 32 removed.
 Text Trim(const Text& s);
-// Trim(s).empty(), without the copy.
-bool IsBlankText(const Text& s);
 // Position (from 1) of the first occurrence of what in s, 0 for none.
 std::size_t Pos(const Text& what, const Text& s);
 inline bool Occurs(const Text& what, const Text& s) { return Pos(what, s) != 0; }

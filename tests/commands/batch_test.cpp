@@ -91,8 +91,8 @@ TEST_F(Batches, WorkedExampleBothFilesEqualCommentGone) {
     dialogs.answers = {MsgResult::Ok, MsgResult::Yes, MsgResult::Ok};
     form->Button6Click();
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Couldn't execute the application", kProceed,
-                                                 "Couldn't execute the application\r" + form->ExpandedCommands}));
-    EXPECT_EQ(form->ExpandedCommands.substr(0, 19), "lame --resample 22 ");
+                                                 "Couldn't execute the application\r" + To1250(form->ExpandedCommands)}));
+    EXPECT_EQ(To1250(form->ExpandedCommands).substr(0, 19), "lame --resample 22 ");
 }
 
 TEST_F(Batches, TemplatesMissingEmptyOrUnreadable) {

@@ -38,7 +38,7 @@ public:
     std::string CommandsToProcessPath;
     std::string CommandsToRunPath;
     std::string TempBatPath;
-    std::string ExpandedCommands;
+    Text ExpandedCommands;
 
     // Directory and mask area
     TControl Label4, LabelHomeDir, Label1, Edit1, BitBtn2, Label2, Edit2, CheckBox5_case,
@@ -128,15 +128,19 @@ public:
     void BitBtn3Click();
 
     // Command batches (commands/)
+    // Empty when the batch can carry both paths, else why it cannot (and
+    // nothing is expanded); CommandsRefusal tells it beforehand.
+    Text ExpandCommands(const std::string& templatePath, const Text& file1, const Text& file2);
+    Text CommandsRefusal(const Text& file1, const Text& file2);
     void ExpandCommands(const std::string& templatePath, const std::string& file1,
-                        const std::string& file2);
+                        const std::string& file2);  // Windows-1250 paths
     void Button6Click();
     void BitBtn7Click();
     void BitBtn6Click();
     void StartNotepad(const std::string& path);
     // The batch buffer, one entry a line: filled by the expansions of a Go
     // run and written out by Go (the hidden memo MojeMemo stays empty).
-    std::vector<std::string> Batch;
+    std::vector<Text> Batch;
     BatchContext BatchState;  // where the expansions so far leave cmd
 
 protected:

@@ -29,7 +29,7 @@ void TfrMain::Button6Click() {
     StartNotepad(TempBatPath);
     if (!Confirm("Batch file created, do you want to proceed?")) return;
     if (TheShell().Execute("", CommandsToRunPath, "") <= 32)
-        ShowWarning("Couldn't execute the application\r" + ExpandedCommands);
+        ShowWarning("Couldn't execute the application\r" + To1250(ExpandedCommands));
 }
 
 void TfrMain::BitBtn7Click() { StartNotepad(CommandsIniPath); }

@@ -91,8 +91,8 @@ TEST_F(Batches, WorkedExampleBothFilesEqualCommentGone) {
     dialogs.answers = {MsgResult::Ok, MsgResult::Yes, MsgResult::Ok};
     form->Button6Click();
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Couldn't execute the application", kProceed,
-                                                 "Couldn't execute the application\r" + form->ExpandedCommands}));
-    EXPECT_EQ(form->ExpandedCommands.substr(0, 19), "lame --resample 22 ");
+                                                 "Couldn't execute the application\r" + To1250(form->ExpandedCommands)}));
+    EXPECT_EQ(To1250(form->ExpandedCommands).substr(0, 19), "lame --resample 22 ");
 }
 
 TEST_F(Batches, TemplatesMissingEmptyOrUnreadable) {
@@ -256,6 +256,80 @@ TEST_F(Batches, RealBatchTakesEveryNameAsItIs) {
         for (const std::string& name : written) DeleteFileW(Widen(P("out\\" + name)).c_str());
         DeleteFileW(Widen(P("echoed.txt")).c_str());
     }
+}
+
+// Names beyond Windows-1250 (Cyrillic, CJK, an emoji, a combining mark): a
+// cmd that reads a batch in UTF-8 after chcp 65001 (Windows') gets every one
+// as it is named; Wine 8's reads every line in its OEM code page, and there a
+// source reaches it by its short name while a destination it cannot be given
+// is refused with the reason and expands nothing, so that nothing of it is
+// written under a misread name.
+TEST_F(Batches, RealBatchCarriesNamesBeyondWindows1250) {
+    const auto W = [&](const std::string& rel, const std::wstring& name) { return Widen(P(rel)) + L"\\" + name; };
+    const auto PutW = [](const std::wstring& path, const std::string& bytes) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    };
+    const auto Entries = [](const std::wstring& dir) {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do
+            if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..")
+                names.push_back(found.cFileName);
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto T = [](const std::wstring& w) { return Text(w.begin(), w.end()); };
+    // The test's own probe: a UTF-8 line after chcp 65001 names its file.
+    tree->Dir("probe");
+    Put("probe\\probe.bat", "@chcp 65001 >nul 2>&1\r\n@echo x>\"%~dp0\xD0\x96.txt\"\r\n");
+    RunBatch(P("probe\\probe.bat"));
+    const bool utf8 = Entries(Widen(P("probe"))) == std::vector<std::wstring>{L"probe.bat", L"\x0416.txt"};
+    std::printf("cmd reads UTF-8 lines after chcp 65001: %s\n", utf8 ? "yes" : "no");
+
+    const std::vector<std::wstring> names = {L"\x041F\x0435\x0441\x043D\x044F & (1).mp3", L"\x6B4C 100%.mp3",
+                                             L"\xD83D\xDE00!.mp3", L"c\x030C.mp3"};
+    tree->Dir("in");
+    tree->Dir("out");
+    for (const std::wstring& name : names) PutW(W("in", name), "n");
+    // An ASCII name in a folder named beyond Windows-1250, into an ASCII destination.
+    CreateDirectoryW(W("in", L"\x0416\x0438\x0437\x043D\x044C").c_str(), nullptr);
+    PutW(W("in", L"\x0416\x0438\x0437\x043D\x044C\\plain.mp3"), "p");
+    Put("commands_ini.txt", "@echo off");
+    Put("commands_to_process.txt", "copy \"%file1%\" \"%file2%\" >nul\r\ncopy %file1% %file2%.2 >nul");
+    form->Batch.clear();
+    EXPECT_EQ(form->ExpandCommands(form->CommandsIniPath, Text(), Text()), Text());
+    for (const std::wstring& name : names) {
+        const Text refusal = form->ExpandCommands(form->CommandsToProcessPath, T(W("in", name)), T(W("out", name)));
+        EXPECT_EQ(refusal.empty(), utf8) << ToUtf8(T(name));
+        EXPECT_EQ(form->CommandsRefusal(T(W("in", name)), T(W("out", name))), refusal);
+    }
+    EXPECT_EQ(form->ExpandCommands(form->CommandsToProcessPath, T(W("in", L"\x0416\x0438\x0437\x043D\x044C\\plain.mp3")),
+                                   T(W("out", L"plain.mp3"))),
+              Text());
+    PutFile(P("commands_to_run.bat"), BatchFileText(form->Batch));
+    RunBatch(P("commands_to_run.bat"));
+
+    std::vector<std::wstring> expected = {L"plain.mp3", L"plain.mp3.2"};
+    if (utf8)
+        for (const std::wstring& name : names) {
+            expected.push_back(name);
+            expected.push_back(name + L".2");
+        }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Entries(Widen(P("out"))), expected);
+    EXPECT_EQ(GetFile(P("out\\plain.mp3")), "p");
+    EXPECT_EQ(Entries(Widen(P("in"))).size(), names.size() + 1);  // the sources stay
+    EXPECT_EQ(Entries(Widen(tree->Root())),
+              (std::vector<std::wstring>{L"commands_ini.txt", L"commands_to_process.txt", L"commands_to_run.bat", L"in",
+                                         L"out", L"probe", L"temp.bat"}));
 }
 
 // A generated batch run for real: Wine's shell opens it and its cmd runs it.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -80,6 +82,43 @@ TEST(BatchText, PathsReachTheCommandAsNamed) {
     for (int block = 0; block < 2; ++block)
         EXPECT_EQ(ExpandTemplate("echo %file1%", "x!", "", context), "echo x!kolvar_excl!\r\n") << block;
     EXPECT_EQ(ExpandTemplate("endlocal\r\necho %file1%", "x!", "", context), "endlocal\r\necho x!\r\n");
+
+    // Letters beyond Windows-1250 (Cyrillic, CJK, an emoji's surrogate pair, a
+    // combining mark) stay as they are, whole; the escapes around them are as
+    // for any other letter.
+    struct TextCase { Text templ, file1, file2, expanded; };
+    for (const TextCase& c : {
+             TextCase{u"copy %file1% \"%file2%\"", u"c:\\\u041F\u0435\u0441\u043D\u044F & \u043C\u044B.mp3",
+                      u"d:\\\u6B4C (1)%.mp3",
+                      u"copy c:\\\u041F\u0435\u0441\u043D\u044F ^& \u043C\u044B.mp3 \"d:\\\u6B4C (1)%%.mp3\"\r\n"},
+             TextCase{u"echo %FILE1%^%file2%", u"\U0001F600(x)", u"(c\u030C)", u"echo \U0001F600^(x^)^(c\u030C^)\r\n"},
+             TextCase{u"setlocal EnableDelayedExpansion\r\necho \u4E2D %file1%", u"\u4E2D!^\U0001F600", u"",
+                      u"setlocal EnableDelayedExpansion\r\necho \u4E2D \u4E2D!kolvar_excl!!kolvar_caret!\U0001F600\r\n"}})
+        EXPECT_EQ(ExpandTemplate(c.templ, c.file1, c.file2), c.expanded) << ToUtf8(c.file1);
+}
+
+// The batch file's bytes: Windows-1250 behind "chcp 1250" while every line
+// fits it, else UTF-8 (every line, the Windows-1250 letters too, no
+// byte-order mark) behind "chcp 65001", which comes before the first byte
+// beyond ASCII; a combining mark stays apart from its letter.
+TEST(BatchText, BatchFileInTheCodePageOfItsLines) {
+    const std::string head = "@for /f \"tokens=2 delims=:\" %%a in ('chcp 2^>nul') do @for /f \"delims=. \" %%b in "
+                             "(\"%%a\") do @set \"kolvar_codepage=%%b\"\r\n";
+    const std::string tail = "@set \"kolvar_excl=!\" & set \"kolvar_caret=^\"\r\n@call :kolvar_commands %*\r\n"
+                             "@chcp %kolvar_codepage% >nul 2>&1 & set \"kolvar_codepage=\" & set \"kolvar_excl=\" & "
+                             "set \"kolvar_caret=\" & exit /b %errorlevel%\r\n:kolvar_commands\r\n";
+    struct Case { std::vector<Text> lines; std::string bytes; };
+    for (const Case& c : {
+             Case{{u"echo P\u00EDse\u0148", u""}, head + "@chcp 1250 >nul 2>&1\r\n" + tail + "echo P\xEDse\xF2\r\n\r\n"},
+             Case{{u"@echo off", u"copy \"c:\\\u041F\u0435\u0441\u043D\u044F \u0159.mp3\" \"d:\\\u6B4C\U0001F600c\u030C.mp3\""},
+                  head + "@chcp 65001 >nul 2>&1\r\n" + tail +
+                      "@echo off\r\ncopy \"c:\\\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F \xC5\x99.mp3\" "
+                      "\"d:\\\xE6\xAD\x8C\xF0\x9F\x98\x80" "c\xCC\x8C.mp3\"\r\n"}}) {
+        const std::string bytes = BatchFileText(c.lines);
+        EXPECT_EQ(bytes, c.bytes);
+        const std::size_t firstHigh = std::find_if(bytes.begin(), bytes.end(), [](char b) { return b & 0x80; }) - bytes.begin();
+        EXPECT_LT(bytes.find("@chcp "), firstHigh);
+    }
 }
 
 TEST(BatchText, BufferEntriesAndTheCommentFilter) {

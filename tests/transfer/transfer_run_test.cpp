@@ -1067,7 +1067,7 @@ TEST_F(TransferRun, CommandModeExpandsInsteadOfCopyingAndMovesNothing) {
     form->CheckBox_Command.SetChecked(true);
     form->Button2Click();
     form->CheckBox_Command.SetChecked(false);
-    EXPECT_EQ(form->Batch, (std::vector<std::string>{
+    EXPECT_EQ(Lines1250(form->Batch), (std::vector<std::string>{
                                "HEAD", "", "cmd " + P("in\\sub\\a.wav") + " " + P("out\\sub\\a.wav"), ""}));
     EXPECT_TRUE(DirectoryExists(P("out\\sub")));  // folders made for the batch
     EXPECT_FALSE(Exists("out\\sub\\a.wav"));

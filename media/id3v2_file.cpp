@@ -5,9 +5,11 @@
 #include "platform/file_source.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
-#include "platform/text.h"
 
 namespace {
+
+// The platform's file calls take Windows-1250 paths until they take Text.
+std::string PlatformPath(const Text& path) { return To1250(path); }
 
 class Handle {
 public:
@@ -105,10 +107,10 @@ bool WriteTemporary(const std::wstring& file, const std::wstring& temp, std::int
 
 }  // namespace
 
-bool TID3v2::ReadTag(const std::string& fileName) {
+bool TID3v2::ReadTag(const Text& fileName) {
     Clear();
     try {
-        FileSource file(fileName);
+        FileSource file(PlatformPath(fileName));
         if (ReadTagFrom(file)) return true;
     } catch (const Exception&) {
     }
@@ -116,14 +118,14 @@ bool TID3v2::ReadTag(const std::string& fileName) {
     return false;
 }
 
-bool TID3v2::WriteTag(const std::string& fileName, std::string* whyNot) const {
+bool TID3v2::WriteTag(const Text& fileName, std::string* whyNot) const {
     std::string reason;
     auto fail = [&](const std::string& why) {
         if (whyNot) *whyNot = why;
         return false;
     };
-    if (!FileExists(fileName)) return fail("the file is not there");
-    const std::wstring file = Widen(fileName);
+    if (!FileExists(PlatformPath(fileName))) return fail("the file is not there");
+    const std::wstring file = SystemPath(PlatformPath(fileName));
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return fail("the file is not there");
     // Read-only, hidden and system go first: a replace refuses such a file.
@@ -132,7 +134,7 @@ bool TID3v2::WriteTag(const std::string& fileName, std::string* whyNot) const {
     std::vector<std::uint8_t> newTag;
     std::int64_t skip = 0;
     try {
-        FileSource source(fileName);
+        FileSource source(PlatformPath(fileName));
         newTag = TagBytesFor(source, skip, reason);
     } catch (const Exception&) {
         return fail("the file cannot be read");
@@ -142,9 +144,10 @@ bool TID3v2::WriteTag(const std::string& fileName, std::string* whyNot) const {
     return true;
 }
 
-bool ReplaceTagInFile(const std::string& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip) {
-    const std::wstring file = Widen(fileName);
-    const std::wstring temp = Widen(fileName + "~");
+bool ReplaceTagInFile(const Text& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip) {
+    // Long paths too: from 248 characters on, the calls need the "\\?\" form.
+    const std::wstring file = SystemPath(PlatformPath(fileName));
+    const std::wstring temp = SystemPath(PlatformPath(fileName + u"~"));
     // The original is replaced in one step, so there is never a moment
     // without the file; on any failure it stays as it was.
     bool created = false;

@@ -44,7 +44,7 @@ Bytes Concat(Bytes a, const Bytes& b) {
 TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
     TempTree tree;
     TID3v2 song;
-    song.SetTitle("Song");
+    song.SetTitle(u"Song");
     const Bytes audio = {0xFF, 0xFB, 0x90, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 'T', 'A', 'G'};
     struct Case { std::string name; Bytes before, after; };
     Bytes oldTag = {'I', 'D', '3', 4, 0, 0, 0, 0, 0, 20};
@@ -65,7 +65,7 @@ TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
     }
     TID3v2 back;
     EXPECT_TRUE(back.ReadTag(tree.Path("plain.mp3")));
-    EXPECT_EQ(back.Title, "Song");
+    EXPECT_EQ(back.Title, u"Song");
     EXPECT_EQ(back.TagSize, 25);
 }
 
@@ -74,7 +74,7 @@ TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
 TEST(ID3v2File, AttributesComeBack) {
     TempTree tree;
     TID3v2 t;
-    t.SetTitle("Song");
+    t.SetTitle(u"Song");
     const Bytes audio = {0xFF, 0xFB, 0x90, 0x44, 5, 6, 7, 8, 9, 10, 11};
     struct Case { std::string name; DWORD attributes; bool blocked; };
     const std::vector<Case> cases = {
@@ -101,7 +101,7 @@ TEST(ID3v2File, AttributesComeBack) {
 TEST(ID3v2File, FailuresLeaveTheFileAsItWas) {
     TempTree tree;
     TID3v2 t;
-    t.SetTitle("Song");
+    t.SetTitle(u"Song");
 
     EXPECT_FALSE(t.WriteTag(tree.Path("missing.mp3")));
     TID3v2 r;
@@ -160,7 +160,7 @@ TEST(ID3v2File, FilesOf2GiBAndMore) {
     TID3v2 t;
     EXPECT_TRUE(t.ReadTag(path));
     EXPECT_EQ(t.TagSize, 25);
-    EXPECT_EQ(t.Title, "Song");
+    EXPECT_EQ(t.Title, u"Song");
 }
 
 }  // namespace

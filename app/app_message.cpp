@@ -49,7 +49,7 @@ void TfrMain::AppMessage(MSG& msg) {
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
         TForm* form = *it;
         if (form->Tag != 999) continue;
-        if (Confirm("Terminate the process? \r" + form->Caption())) form->Tag = 555;
+        if (Confirm(u"Terminate the process? \r" + form->Caption())) form->Tag = 555;
         break;
     }
 }

@@ -13,8 +13,8 @@ namespace {
 
 // Hidden and system directories are never descended into.
 bool IsSearchedSubdir(const DirEntry& e) {
-    return e.IsDirectory() && !(e.attributes & (kAttrHidden | kAttrSystem)) && e.name != "." &&
-           e.name != "..";
+    return e.IsDirectory() && !(e.attributes & (kAttrHidden | kAttrSystem)) && e.name != u"." &&
+           e.name != u"..";
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ void TfrMain::Button1Click() {
     // wildcard that lists files the user never named.
     if (!runInProgress_ && (!Edit1.TextFits() || !Edit2.TextFits())) {
         ShowWarning("The directory or the file mask holds letters that cannot be searched for:\r" +
-                    Edit1.Text() + "\r" + Edit2.Text());
+                    Edit1.Text1250() + "\r" + Edit2.Text1250());
         return;
     }
     // No listing inside a run's or another operation's pump. The Tag is given
@@ -39,10 +39,10 @@ void TfrMain::Button1Click() {
     SetBusyCursor(true);
     listingPump_ = TimedPump();
     try {
-        CurrentPath = Edit1.Text();
-        if (!Occurs(":\\", CurrentPath)) CurrentPath = BaseDir + Edit1.Text();
+        CurrentPath = Edit1.Text1250();
+        if (!Occurs(":\\", CurrentPath)) CurrentPath = BaseDir + Edit1.Text1250();
         ListBox1.BeginUpdate();
-        SearchFiles(CurrentPath, Edit2.Text(), CheckBox1.Checked());
+        SearchFiles(CurrentPath, Edit2.Text1250(), CheckBox1.Checked());
         ListBox1.EndUpdate();
         // A stopped listing still counts the rows it found, and Escape may
         // stop that count in turn; a close request stops it as well.
@@ -76,10 +76,10 @@ void TfrMain::SearchFiles(const std::string& directory, const std::string& mask,
             if (AllowAbort) listingPump_.WhenDue();
             if (Tag == 555) return;
             if (entry.IsDirectory()) {
-                if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(entry.name);
+                if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(To1250(entry.name));
                 continue;
             }
-            std::string row = dir + namePrefix + entry.name;
+            std::string row = dir + namePrefix + To1250(entry.name);
             if (!FullPaths) row = StripBaseDir(row, BaseDir);
             CurrentPath = row;
             std::string comparison = row;
@@ -99,7 +99,7 @@ void TfrMain::SearchFiles(const std::string& directory, const std::string& mask,
         while (dirs.Next(entry)) {
             if (AllowAbort) listingPump_.WhenDue();
             if (Tag == 555) return;
-            if (IsSearchedSubdir(entry)) subdirs.push_back(entry.name);
+            if (IsSearchedSubdir(entry)) subdirs.push_back(To1250(entry.name));
         }
     }
     for (const std::string& name : subdirs) {
@@ -113,7 +113,7 @@ void TfrMain::ApplyEditRule(TControl& edit, bool bareDriveAllowed) {
     // The rule's own change would find nothing more to do; skipping it also
     // keeps a base directory without ":\" from being prefixed for ever.
     if (applyingEditRule_) return;
-    const std::string text = edit.Text();
+    const std::string text = edit.Text1250();
     if (FullPaths) CurrentPath = text;
     const std::string shown = DirectoryEditText(text, BaseDir, FullPaths, bareDriveAllowed);
     if (shown == text) return;
@@ -166,7 +166,7 @@ void TfrMain::ListBox1Click() {
         }
         // A count may run from the pump of a run's copy: the run's fields stay its own.
         std::uint64_t size = 0;
-        if (FileSizeOf(RowPath(ListBox1.Item(i)), size)) total += size;
+        if (FileSizeOf(RowPath(ListBox1.Item1250(i)), size)) total += size;
     }
     lblNumberFound.SetText(CountsLine(rows, selected, total, whole));
 }

@@ -24,7 +24,7 @@ std::vector<std::string> TfrMain::AllRows() const {
     std::vector<std::string> rows;
     const int n = ListBox1.Count();
     rows.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) rows.push_back(ListBox1.Item(i));
+    for (int i = 0; i < n; ++i) rows.push_back(ListBox1.Item1250(i));
     return rows;
 }
 
@@ -89,7 +89,7 @@ void TfrMain::BitBtn5MouseDown(MouseButton button) {
         ~Release() { field = nullptr; }
     } release{WorkList};
     for (int i : ListBox1.SelectedIndices()) {
-        CurrentPath = ListBox1.Item(i);
+        CurrentPath = ListBox1.Item1250(i);
         WorkList->push_back(CurrentPath);
     }
     WriteRows(BaseDir + "\\sel_content.txt", *WorkList);
@@ -101,7 +101,7 @@ void TfrMain::BitBtn5MouseDown(MouseButton button) {
 void TfrMain::ListBox1DblClick() {
     const int current = ListBox1.ItemIndex();
     if (current < 0 || current >= ListBox1.Count()) return;
-    const std::string row = ListBox1.Item(current);
+    const std::string row = ListBox1.Item1250(current);
     // The row is looked up as a name, never as a pattern: '?' stands in a row
     // for a letter Windows-1250 cannot hold, and would match another file.
     if (row.find_first_of("?*<>\"") != std::string::npos) return;
@@ -115,9 +115,9 @@ void TfrMain::ListBox1DblClick() {
         ~Release() { frFileInfo = nullptr; }
     } release;
     dialog.lblFile.SetText(row);
-    dialog.lblName.SetText(entry.name);
+    dialog.lblName.SetText(To1250(entry.name));
     dialog.lblSize.SetText(std::to_string(entry.size) + " bytes");
     dialog.lblModified.SetText(ShortLocalDate(entry.lastWrite));
-    dialog.lblShortName.SetText(entry.shortName.substr(0, 14));
+    dialog.lblShortName.SetText(To1250(entry.shortName.substr(0, 14)));
     dialog.ShowModal();
 }

@@ -20,7 +20,7 @@ int wmain(int argc, wchar_t** argv) {
     DirEnumerator files(dir + "\\*.jpg");
     DirEntry e;
     while (files.Next(e))
-        if (!e.IsDirectory()) paths.push_back(dir + "\\" + e.name);
+        if (!e.IsDirectory()) paths.push_back(dir + "\\" + To1250(e.name));
 
     LARGE_INTEGER f, t0, t1;
     QueryPerformanceFrequency(&f);

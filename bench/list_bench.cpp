@@ -64,6 +64,6 @@ int wmain(int argc, wchar_t** argv) {
 
     std::printf("files %lld rows %d\n", walked, form.ListBox1.Count());
     std::printf("bare_walk %.3f\nlisting %.3f\ncounts_line %.3f\n", bare, listing, counts);
-    std::printf("counts: %s\n", form.lblNumberFound.Text().c_str());
+    std::printf("counts: %s\n", form.lblNumberFound.Text1250().c_str());
     return 0;
 }

@@ -106,7 +106,7 @@ int wmain(int argc, wchar_t** argv) {
     const int rows = form.ListBox1.Count();
     form.BitBtn4Click();  // every row was selected: none is now
     measure("counts", [&] { form.BitBtn4Click(); });
-    const std::string counts = form.lblNumberFound.Text();
+    const std::string counts = form.lblNumberFound.Text1250();
     for (int i = 0; i < rows; ++i) form.ListBox1.SetSelected(i, i % 2 == 0);
     measure("invert", [&] { form.BitBtn4MouseDown(MouseButton::Right); });
     bool inverted = true;
@@ -136,7 +136,7 @@ int wmain(int argc, wchar_t** argv) {
     form.RadioButton2.SetChecked(false);
     form.RadioButton3.SetChecked(true);  // into the output folder itself
     form.Button1Click();
-    const std::string source = form.ListBox1.Item(0);
+    const std::string source = form.ListBox1.Item1250(0);
     const std::string copy = out + source.substr(source.rfind('\\'));
     std::uint64_t sourceSize = 0, copySize = 0;
     FileSizeOf(source, sourceSize);

@@ -11,8 +11,8 @@ void ChooseInto(TfrMain& form, TControl& edit) {
     // pump. A close request cancels the chooser and waits for it.
     TfrMain::Operation choosing(form, false);
     if (!choosing.Taken()) return;
-    std::string mask = form.Edit2.Text();
-    std::string directory;
+    Text mask = form.Edit2.Text();
+    Text directory;
     ChooseDirectory(mask, directory);
     edit.SetText(directory);
     form.Edit2.SetText(mask);

@@ -73,7 +73,7 @@ void Tvybersoubform::FormCreate() {
     DirectoryOutline1.Stop = closing;
     FileListBox1.Stop = closing;
     DriveComboBox1.Fill();
-    FileListBox1.SetMask("*.txt; *.prn");
+    FileListBox1.SetMask(u"*.txt; *.prn");
     SetActiveControl(DirectoryOutline1);
 }
 
@@ -119,14 +119,14 @@ void WarnOnFailure(void (*step)(Tvybersoubform&), Tvybersoubform& form) {
 
 void Tvybersoubform::Button1Click() {
     WarnOnFailure([](Tvybersoubform& f) {
-        if (Trim(f.Edit2.Text()).empty()) {
-            std::string value;
-            if (InputQuery("Input Box", "Input New Directory Name:", value)) f.Edit2.SetText(value);
+        if (IsBlank(f.Edit2.Text())) {
+            Text value;
+            if (InputQuery(u"Input Box", u"Input New Directory Name:", value)) f.Edit2.SetText(value);
         }
         // The name as typed; a relative one lands in the directory the list shows.
-        const std::string name = f.Edit2.Text();
-        if (!Trim(name).empty() && !CreateDir(name))
-            throw EInOutError("Cannot create the directory " + name);
+        const Text name = f.Edit2.Text();
+        if (!IsBlank(name) && !CreateDir(name))
+            throw EInOutError("Cannot create the directory " + To1250(name));
     }, *this);
     // Read again whatever happened above.
     WarnOnFailure([](Tvybersoubform& f) { f.DirectoryOutline1.Update(); }, *this);
@@ -134,12 +134,12 @@ void Tvybersoubform::Button1Click() {
 
 void Tvybersoubform::Button2Click() {
     WarnOnFailure([](Tvybersoubform& f) {
-        const std::string old = f.DirectoryOutline1.Directory();
-        if (!SetCurrentDir("..")) throw EInOutError("Cannot enter the parent of " + old);
-        f.DirectoryOutline1.SetDirectory(GetCurrentDir());
+        const Text old = f.DirectoryOutline1.Directory();
+        if (!SetCurrentDir(u"..")) throw EInOutError("Cannot enter the parent of " + To1250(old));
+        f.DirectoryOutline1.SetDirectory(CurrentDir());
         // A drive's root is its own parent and is never removed.
         if (PathLevels(old).size() <= 1 || !RemoveDir(old))
-            throw EInOutError("Cannot remove the directory " + old);
+            throw EInOutError("Cannot remove the directory " + To1250(old));
         f.DirectoryOutline1.Update();
     }, *this);
 }
@@ -158,11 +158,11 @@ void Tvybersoubform::OnControlEvent(HWND control, ControlEvent event, EventArgs&
     else if (control == BitBtn1.hwnd && click) SetModalResult(mrCancel);
 }
 
-void Tvybersoubform::OpenAtCurrentDir(const std::string& mask) {
+void Tvybersoubform::OpenAtCurrentDir(const Text& mask) {
     // Setting the text it already has is no change: an empty mask keeps the
     // file list's design mask.
     if (Edit1.Text() != mask) Edit1.SetText(mask);
-    const std::string current = GetCurrentDir();
+    const Text current = CurrentDir();
     DirectoryOutline1.SetDirectory(current);
     DriveComboBox1.SetDrive(DriveOf(current));
     // Moving the list has just filled the file list there; a large directory
@@ -170,9 +170,9 @@ void Tvybersoubform::OpenAtCurrentDir(const std::string& mask) {
     if (FileListBox1.Directory() != DirectoryOutline1.Directory()) FileListBox1.SetDirectory(current);
 }
 
-void ChooseDirectory(std::string& mask, std::string& directory) {
+void ChooseDirectory(Text& mask, Text& directory) {
     try {
-        directory = GetCurrentDir();
+        directory = CurrentDir();
         Choosers().push_back(std::make_unique<Tvybersoubform>());
         Tvybersoubform& f = *Choosers().back();
         vybersoubform = &f;
@@ -186,7 +186,7 @@ void ChooseDirectory(std::string& mask, std::string& directory) {
         if (!stopped && f.ShowModal() == mrOk) {
             directory = f.DirectoryOutline1.Directory();
             SetCurrentDir(directory);
-            directory = GetCurrentDir();
+            directory = CurrentDir();
         }
         mask = f.Edit1.Text();
     } catch (...) {

@@ -19,7 +19,7 @@ public:
     void FormCreate();
     // Before showing: the filter set to mask, every list at the process's
     // current directory. Throws EInOutError when that cannot be entered.
-    void OpenAtCurrentDir(const std::string& mask);
+    void OpenAtCurrentDir(const Text& mask);
     void DirectoryOutline1Change();
     void Edit1Change();
     void FilterComboBox1Change() {}
@@ -40,4 +40,4 @@ extern Tvybersoubform* vybersoubform;
 // comes back as edited in the filter box; directory is only written: the
 // chosen one after OK, the one current at opening after Cancel. Failures
 // leave both as they are at that moment, without a message.
-void ChooseDirectory(std::string& mask, std::string& directory);
+void ChooseDirectory(Text& mask, Text& directory);

@@ -1,6 +1,5 @@
 # The Windows program, its window layer and the tests that run under Wine.
 add_library(kolvar_win STATIC
-  platform/text.cpp
   platform/fs.cpp
   platform/dialogs.cpp
   platform/shell.cpp

@@ -32,8 +32,7 @@ LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
 
 class RealDialogs : public Dialogs {
 public:
-    MsgResult Ask(MsgKind kind, const std::string& title, const std::string& text,
-                         MsgButtons buttons) override {
+    MsgResult Ask(MsgKind kind, const Text& title, const Text& text, MsgButtons buttons) override {
         UINT flags = buttons == MsgButtons::YesNo ? MB_YESNO : MB_OK;
         switch (kind) {
             case MsgKind::Warning: flags |= MB_ICONWARNING; break;
@@ -46,7 +45,7 @@ public:
         const bool outerYesNo = g_yesNoBox;
         g_filterHook = SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
         g_yesNoBox = buttons == MsgButtons::YesNo;
-        int r = MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(title).c_str(),
+        int r = MessageBoxW(GetActiveWindow(), W(text), W(title),
                             flags | MB_TASKMODAL);
         if (g_filterHook) UnhookWindowsHookEx(g_filterHook);
         g_filterHook = outer;
@@ -54,9 +53,11 @@ public:
         if (buttons == MsgButtons::Ok) return MsgResult::Ok;
         return r == IDYES ? MsgResult::Yes : MsgResult::No;
     }
-    bool InputQuery(const std::string& caption, const std::string& prompt,
-                    std::string& value) override {
-        return ShowInputBox(caption, prompt, value);
+    bool InputQuery(const Text& caption, const Text& prompt, Text& value) override {
+        std::string edited = To1250(value);
+        if (!ShowInputBox(To1250(caption), To1250(prompt), edited)) return false;
+        value = From1250(edited);
+        return true;
     }
 };
 
@@ -68,26 +69,26 @@ Dialogs* g_current = &g_real;
 Dialogs& TheDialogs() { return *g_current; }
 void SetDialogs(Dialogs* dialogs) { g_current = dialogs ? dialogs : &g_real; }
 
-void ShowWarning(const std::string& text) {
-    TheDialogs().Ask(MsgKind::Warning, "Warning", text, MsgButtons::Ok);
+void ShowWarning(const Text& text) {
+    TheDialogs().Ask(MsgKind::Warning, u"Warning", text, MsgButtons::Ok);
 }
-void ShowInformation(const std::string& text) {
-    TheDialogs().Ask(MsgKind::Information, "Information", text, MsgButtons::Ok);
+void ShowInformation(const Text& text) {
+    TheDialogs().Ask(MsgKind::Information, u"Information", text, MsgButtons::Ok);
 }
-void ShowPlainMessage(const std::string& text) {
-    TheDialogs().Ask(MsgKind::Plain, kApplicationTitle, text, MsgButtons::Ok);
+void ShowPlainMessage(const Text& text) {
+    TheDialogs().Ask(MsgKind::Plain, From1250(kApplicationTitle), text, MsgButtons::Ok);
 }
-void ShowError(const std::string& text) {
-    TheDialogs().Ask(MsgKind::Error, "Error", text, MsgButtons::Ok);
+void ShowError(const Text& text) {
+    TheDialogs().Ask(MsgKind::Error, u"Error", text, MsgButtons::Ok);
 }
-bool Confirm(const std::string& text) {
-    return TheDialogs().Ask(MsgKind::Confirmation, "Confirm", text, MsgButtons::YesNo) ==
+bool Confirm(const Text& text) {
+    return TheDialogs().Ask(MsgKind::Confirmation, u"Confirm", text, MsgButtons::YesNo) ==
            MsgResult::Yes;
 }
-bool AskWarningYesNo(const std::string& text) {
-    return TheDialogs().Ask(MsgKind::Warning, "Warning", text, MsgButtons::YesNo) ==
+bool AskWarningYesNo(const Text& text) {
+    return TheDialogs().Ask(MsgKind::Warning, u"Warning", text, MsgButtons::YesNo) ==
            MsgResult::Yes;
 }
-bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+bool InputQuery(const Text& caption, const Text& prompt, Text& value) {
     return TheDialogs().InputQuery(caption, prompt, value);
 }

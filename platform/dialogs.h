@@ -3,6 +3,8 @@
 // install a scripted Dialogs that records each question and answers it.
 #include <string>
 
+#include "text/text.h"
+
 enum class MsgKind { Warning, Information, Confirmation, Error, Plain };
 enum class MsgButtons { Ok, YesNo };
 enum class MsgResult { Ok, Yes, No };
@@ -10,11 +12,9 @@ enum class MsgResult { Ok, Yes, No };
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    virtual MsgResult Ask(MsgKind kind, const std::string& title, const std::string& text,
-                                 MsgButtons buttons) = 0;
+    virtual MsgResult Ask(MsgKind kind, const Text& title, const Text& text, MsgButtons buttons) = 0;
     // The input box: value comes back as edited; false when it was cancelled.
-    virtual bool InputQuery(const std::string& caption, const std::string& prompt,
-                            std::string& value) = 0;
+    virtual bool InputQuery(const Text& caption, const Text& prompt, Text& value) = 0;
 };
 
 Dialogs& TheDialogs();
@@ -23,12 +23,24 @@ void SetDialogs(Dialogs* dialogs);
 
 // The standard boxes: titles "Warning", "Information", "Confirm", "Error" and,
 // for plain messages, the application's title.
-void ShowWarning(const std::string& text);
-void ShowInformation(const std::string& text);
-void ShowPlainMessage(const std::string& text);
-void ShowError(const std::string& text);
-bool Confirm(const std::string& text);              // "Confirm", Yes and No
-bool AskWarningYesNo(const std::string& text);      // "Warning", Yes and No
-bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
+void ShowWarning(const Text& text);
+inline void ShowWarning(const std::string& text) { ShowWarning(From1250(text)); }
+void ShowInformation(const Text& text);
+inline void ShowInformation(const std::string& text) { ShowInformation(From1250(text)); }
+void ShowPlainMessage(const Text& text);
+inline void ShowPlainMessage(const std::string& text) { ShowPlainMessage(From1250(text)); }
+void ShowError(const Text& text);
+inline void ShowError(const std::string& text) { ShowError(From1250(text)); }
+bool Confirm(const Text& text);  // "Confirm", Yes and No
+inline bool Confirm(const std::string& text) { return Confirm(From1250(text)); }
+bool AskWarningYesNo(const Text& text);  // "Warning", Yes and No
+inline bool AskWarningYesNo(const std::string& text) { return AskWarningYesNo(From1250(text)); }
+bool InputQuery(const Text& caption, const Text& prompt, Text& value);
+inline bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+    Text edited = From1250(value);
+    if (!InputQuery(From1250(caption), From1250(prompt), edited)) return false;
+    value = To1250(edited);
+    return true;
+}
 
 extern const char* const kApplicationTitle;

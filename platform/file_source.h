@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "text/text.h"
+
 #include "media/byte_source.h"
 
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const std::string& path);  // throws EInOutError
+    explicit FileSource(const Text& path);  // throws EInOutError
+    explicit FileSource(const std::string& path) : FileSource(From1250(path)) {}
     ~FileSource() override;
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;

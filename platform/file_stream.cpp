@@ -6,14 +6,14 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 
-InputFile::InputFile(const std::string& path) {
+InputFile::InputFile(const Text& path) {
     HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file " + path);
+    if (h == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file " + To1250(path));
     LARGE_INTEGER size;
     if (!GetFileSizeEx(h, &size)) {
         CloseHandle(h);
-        throw EFOpenError("Cannot open file " + path);
+        throw EFOpenError("Cannot open file " + To1250(path));
     }
     handle_ = h;
     size_ = static_cast<std::uint64_t>(size.QuadPart);
@@ -31,36 +31,36 @@ std::size_t InputFile::Read(void* buffer, std::size_t n) {
 namespace {
 
 // Windows refuses to empty or replace a read-only file; Wine run by root would not.
-void RefuseReadOnly(const std::string& path) {
+void RefuseReadOnly(const Text& path) {
     const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        throw EFCreateError("Cannot create file " + path);
+        throw EFCreateError("Cannot create file " + To1250(path));
 }
 
-HANDLE CreateForWriting(const std::string& path, DWORD disposition) {
+HANDLE CreateForWriting(const Text& path, DWORD disposition) {
     return CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
 }  // namespace
 
-OutputFile::OutputFile(const std::string& path) : path_(path) {
+OutputFile::OutputFile(const Text& path) : path_(path) {
     RefuseReadOnly(path);
     HANDLE h = CreateForWriting(path, CREATE_ALWAYS);
-    if (h == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file " + path);
+    if (h == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file " + To1250(path));
     handle_ = h;
 }
 
-OutputFile::OutputFile(const std::string& path, New) : path_(path) {
+OutputFile::OutputFile(const Text& path, New) : path_(path) {
     HANDLE h = CreateForWriting(path, CREATE_NEW);
-    if (h == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file " + path);
+    if (h == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file " + To1250(path));
     handle_ = h;
 }
 
-OutputFile::OutputFile(const std::string& path, Beside) {
+OutputFile::OutputFile(const Text& path, Beside) {
     RefuseReadOnly(path);
     for (int n = 1; n <= 1000; ++n) {
-        path_ = path + ".~" + std::to_string(n);
+        path_ = path + u".~" + From1250(std::to_string(n));
         HANDLE h = CreateForWriting(path_, CREATE_NEW);
         if (h != INVALID_HANDLE_VALUE) {
             handle_ = h;
@@ -69,7 +69,7 @@ OutputFile::OutputFile(const std::string& path, Beside) {
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
     }
-    throw EFCreateError("Cannot create file " + path);
+    throw EFCreateError("Cannot create file " + To1250(path));
 }
 
 OutputFile::~OutputFile() {
@@ -98,13 +98,13 @@ void OutputFile::Abandon() {
     handle_ = nullptr;
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes) {
+void WriteWholeFile(const Text& path, const std::string& bytes) {
     OutputFile out(path);
     if (!bytes.empty()) out.Write(bytes.data(), bytes.size());
     out.Close();
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const Text& path) {
     InputFile in(path);
     std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
     std::size_t done = 0;

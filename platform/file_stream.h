@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "text/text.h"
+
 // A file opened for reading; others may read it meanwhile but not write it.
 class InputFile {
 public:
-    explicit InputFile(const std::string& path);  // EFOpenError
+    explicit InputFile(const Text& path);  // EFOpenError
+    explicit InputFile(const std::string& path) : InputFile(From1250(path)) {}
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -24,23 +27,26 @@ private:
 // A file created for writing, or emptied when it exists.
 class OutputFile {
 public:
-    explicit OutputFile(const std::string& path);  // EFCreateError
+    explicit OutputFile(const Text& path);  // EFCreateError
+    explicit OutputFile(const std::string& path) : OutputFile(From1250(path)) {}
     // A file that no entry names yet, created for writing; EFCreateError
     // when one does, so that no other file is emptied. A file emptied and
     // written anew is written out to disk at its close by Linux file systems
     // (ext4), which holds a large copy's close for a while; a file created
     // so leaves its close nothing to wait for.
     struct New {};
-    OutputFile(const std::string& path, New);
+    OutputFile(const Text& path, New);
+    OutputFile(const std::string& path, New) : OutputFile(From1250(path), New{}) {}
     // A new file beside path, that is to replace it: created under a name
     // that no entry has yet (never following or emptying another entry);
     // Path() tells the name. EFCreateError also when path is read-only.
     struct Beside {};
-    OutputFile(const std::string& path, Beside);
+    OutputFile(const Text& path, Beside);
+    OutputFile(const std::string& path, Beside) : OutputFile(From1250(path), Beside{}) {}
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
-    const std::string& Path() const { return path_; }
+    const Text& Path() const { return path_; }
     void Write(const void* data, std::size_t n);  // EWriteError, also for a short write
     void Flush();                                 // EWriteError when the data cannot be kept
     void Close();                                 // EWriteError when closing fails
@@ -48,11 +54,15 @@ public:
 
 private:
     void* handle_;
-    std::string path_;
+    Text path_;
 };
 
 // The file at path created or emptied and filled with bytes; one that
 // cannot be written throws EFCreateError or EWriteError.
-void WriteWholeFile(const std::string& path, const std::string& bytes);
+void WriteWholeFile(const Text& path, const std::string& bytes);
 // The whole file at path; EFOpenError or EReadError when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
+std::string ReadWholeFile(const Text& path);
+
+// Windows-1250 forms, for callers whose text is not Text yet.
+inline void WriteWholeFile(const std::string& path, const std::string& bytes) { WriteWholeFile(From1250(path), bytes); }
+inline std::string ReadWholeFile(const std::string& path) { return ReadWholeFile(From1250(path)); }

@@ -15,22 +15,21 @@ namespace {
 // order. One sort key per name: comparing keys is far cheaper than asking the
 // locale for every comparison. between, when given, is called between two
 // names; once it returns false the names are left as they are.
-void SortIgnoringCase(std::vector<std::string>& names, const std::function<bool()>& between = nullptr) {
+void SortIgnoringCase(std::vector<::Text>& names, const std::function<bool()>& between = nullptr) {
     struct Keyed {
         std::string key;
-        std::string* name;
+        ::Text* name;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(names.size());
     std::vector<char> buffer;
-    for (std::string& name : names) {
+    for (::Text& name : names) {
         if (between && !between()) return;
-        const std::wstring wide = Widen(name);
-        const int len = static_cast<int>(wide.size());
-        const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide.c_str(), len,
+        const int len = static_cast<int>(name.size());
+        const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, W(name), len,
                                       nullptr, 0);
         buffer.resize(static_cast<std::size_t>(size > 0 ? size : 0));
-        const int got = size > 0 ? LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide.c_str(),
+        const int got = size > 0 ? LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, W(name),
                                                 len, reinterpret_cast<LPWSTR>(buffer.data()), size)
                                  : 0;
         keyed.push_back({std::string(buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0)), &name});
@@ -38,20 +37,20 @@ void SortIgnoringCase(std::vector<std::string>& names, const std::function<bool(
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         return a.key != b.key ? a.key < b.key : *a.name < *b.name;
     });
-    std::vector<std::string> sorted;
+    std::vector<::Text> sorted;
     sorted.reserve(names.size());
     for (Keyed& k : keyed) sorted.push_back(std::move(*k.name));
     names = std::move(sorted);
 }
 
-std::string Join(const std::string& dir, const std::string& name) {
-    return !dir.empty() && dir.back() == '\\' ? dir + name : dir + "\\" + name;
+::Text Join(const ::Text& dir, const ::Text& name) {
+    return !dir.empty() && dir.back() == u'\\' ? dir + name : dir + u"\\" + name;
 }
 
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+::Text TrimBlanks(const ::Text& s) {
+    const auto first = s.find_first_not_of(u" \t");
+    if (first == ::Text::npos) return Text();
+    return s.substr(first, s.find_last_not_of(u" \t") - first + 1);
 }
 
 // Runs a fill of a list whose state is state (see ListFill). fill(between)
@@ -87,42 +86,43 @@ void RunFill(ListFill& state, const std::function<bool()>& stop, Fill&& fill) {
 
 }  // namespace
 
-std::vector<std::string> PathLevels(const std::string& directory) {
-    std::vector<std::string> levels;
+std::vector<::Text> PathLevels(const ::Text& directory) {
+    std::vector<::Text> levels;
     std::size_t rest = 0;
-    if (directory.rfind("\\\\", 0) == 0) {
+    if (directory.rfind(u"\\\\", 0) == 0) {
         // \\server\share\ is one level
-        std::size_t end = directory.find('\\', 2);
-        if (end != std::string::npos) end = directory.find('\\', end + 1);
-        levels.push_back(end == std::string::npos ? directory + "\\" : directory.substr(0, end + 1));
-        rest = end == std::string::npos ? directory.size() : end + 1;
+        std::size_t end = directory.find(u'\\', 2);
+        if (end != ::Text::npos) end = directory.find(u'\\', end + 1);
+        levels.push_back(end == ::Text::npos ? directory + u"\\" : directory.substr(0, end + 1));
+        rest = end == ::Text::npos ? directory.size() : end + 1;
     } else if (directory.size() >= 2 && directory[1] == ':') {
-        levels.push_back(directory.substr(0, 2) + "\\");
+        levels.push_back(directory.substr(0, 2) + u"\\");
         rest = std::min<std::size_t>(3, directory.size());
     }
     while (rest < directory.size()) {
-        std::size_t end = directory.find('\\', rest);
-        if (end == std::string::npos) end = directory.size();
+        std::size_t end = directory.find(u'\\', rest);
+        if (end == ::Text::npos) end = directory.size();
         if (end > rest) levels.push_back(directory.substr(rest, end - rest));
         rest = end + 1;
     }
     return levels;
 }
 
-char DriveOf(const std::string& path) {
+char DriveOf(const ::Text& path) {
     if (path.size() < 2 || path[1] != ':') return 0;
-    const char c = path[0];
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    const char16_t c = path[0];
+    if (c >= u'A' && c <= u'Z') return static_cast<char>(c - u'A' + 'a');
+    return c >= u'a' && c <= u'z' ? static_cast<char>(c) : 0;
 }
 
-std::vector<std::string> MatchingFiles(const std::string& directory, const std::string& masks,
+std::vector<::Text> MatchingFiles(const ::Text& directory, const ::Text& masks,
                                        const std::function<bool()>& between) {
-    std::vector<std::string> names;
+    std::vector<::Text> names;
     std::size_t start = 0;
     while (start <= masks.size()) {
-        std::size_t end = masks.find(';', start);
-        if (end == std::string::npos) end = masks.size();
-        const std::string mask = TrimBlanks(masks.substr(start, end - start));
+        std::size_t end = masks.find(u';', start);
+        if (end == ::Text::npos) end = masks.size();
+        const ::Text mask = TrimBlanks(masks.substr(start, end - start));
         start = end + 1;
         if (mask.empty()) continue;
         DirEnumerator found(Join(directory, mask));
@@ -140,13 +140,13 @@ std::vector<std::string> MatchingFiles(const std::string& directory, const std::
 
 // ---------------------------------------------------------------- DirectoryList
 
-void DirectoryList::SetDirectory(const std::string& dir) {
-    if (!SetCurrentDir(dir)) throw EInOutError("Cannot enter the directory " + dir);
-    directory_ = GetCurrentDir();
+void DirectoryList::SetDirectory(const ::Text& dir) {
+    if (!SetCurrentDir(dir)) throw EInOutError("Cannot enter the directory " + To1250(dir));
+    directory_ = CurrentDir();
     Update();
 }
 
-void DirectoryList::SetDrive(char letter) { SetDirectory(std::string(1, letter) + ":"); }
+void DirectoryList::SetDrive(char letter) { SetDirectory(::Text{static_cast<char16_t>(letter), u':'}); }
 
 void DirectoryList::OpenRow(int row) {
     if (row < 0 || row >= Count()) return;
@@ -155,7 +155,7 @@ void DirectoryList::OpenRow(int row) {
         SetDirectory(Join(directory_, Item(row)));
         return;
     }
-    std::string path = levels_[0];
+    ::Text path = levels_[0];
     for (std::size_t i = 1; i <= r; ++i) path = Join(path, levels_[i]);
     SetDirectory(path);
 }
@@ -168,19 +168,19 @@ void DirectoryList::Update() {
     }
     RunFill(fill_, Stop, [&](const std::function<bool()>& between) {
         levels_ = PathLevels(directory_);
-        std::vector<std::string> subdirs;
-        DirEnumerator found(Join(directory_, "*"));
+        std::vector<::Text> subdirs;
+        DirEnumerator found(Join(directory_, u"*"));
         DirEntry e;
         while (found.Next(e)) {
             if (!between()) return;
-            if (e.IsDirectory() && e.name != "." && e.name != "..") subdirs.push_back(e.name);
+            if (e.IsDirectory() && e.name != u"." && e.name != u"..") subdirs.push_back(e.name);
         }
         SortIgnoringCase(subdirs, between);
         if (!between()) return;
         BeginUpdate();
         Clear();
         for (std::size_t i = 0; i < levels_.size(); ++i) AddIndented(levels_[i], static_cast<int>(i));
-        for (const std::string& name : subdirs) {
+        for (const ::Text& name : subdirs) {
             if (!between()) break;
             AddIndented(name, static_cast<int>(levels_.size()));
         }
@@ -203,15 +203,14 @@ void DriveSelector::Fill() {
     // No "insert a disk" box for an empty drive.
     const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     for (const wchar_t* d = drives; *d; d += wcslen(d) + 1) {
-        const std::string root = Narrow(d);
-        const char letter = DriveOf(root);
+        const char letter = DriveOf(FromW(d));
         if (!letter) continue;
-        std::string row = std::string(1, letter) + ":";
+        ::Text row{static_cast<char16_t>(letter), u':'};
         wchar_t volume[MAX_PATH + 1] = L"";
         if (GetDriveTypeW(d) != DRIVE_REMOVABLE &&
             GetVolumeInformationW(d, volume, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
             volume[0])
-            row += " [" + Narrow(volume) + "]";
+            row += u" [" + FromW(volume) + u"]";
         AddChoice(row);
         letters_ += letter;
     }
@@ -241,26 +240,26 @@ void DriveSelector::Changed() {
 
 // ---------------------------------------------------------------- FileList
 
-void FileList::SetMask(const std::string& mask) {
+void FileList::SetMask(const ::Text& mask) {
     mask_ = mask;
     Update();
 }
 
-void FileList::SetDirectory(const std::string& dir) {
+void FileList::SetDirectory(const ::Text& dir) {
     directory_ = dir;
     Update();
 }
 
 void FileList::Update() {
     RunFill(fill_, Stop, [&](const std::function<bool()>& between) {
-        std::vector<std::string> names;
+        std::vector<::Text> names;
         if (!directory_.empty()) {
             names = MatchingFiles(directory_, mask_, between);
             if (!between()) return;
         }
         BeginUpdate();
         Clear();
-        for (const std::string& name : names) {
+        for (const ::Text& name : names) {
             if (!between()) break;
             Add(name);
         }

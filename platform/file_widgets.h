@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "platform/forms.h"
+#include "text/text.h"
 
 // "C:\a\b" gives "C:\", "a", "b"; "\\server\share\a" gives "\\server\share\", "a".
-std::vector<std::string> PathLevels(const std::string& directory);
+std::vector<::Text> PathLevels(const ::Text& directory);
 // The lower-case drive letter of a path, 0 when it has none.
-char DriveOf(const std::string& path);
+char DriveOf(const ::Text& path);
 // The names of the files (not directories) in directory that match at least
 // one of the masks separated by ";" (blanks around each ignored), under the
 // platform's wildcard rules; sorted without regard to case, each once.
 // between, when given, is called between two entries and two names; once it
 // returns false the work ends there and what it has is returned as it is.
-std::vector<std::string> MatchingFiles(const std::string& directory, const std::string& masks,
+std::vector<::Text> MatchingFiles(const ::Text& directory, const ::Text& masks,
                                        const std::function<bool()>& between = nullptr);
 
 // The state of a list's fill. A fill pumps messages by time between two
@@ -37,11 +38,11 @@ public:
     std::function<void()> OnChange;  // after every move and every re-reading
     std::function<bool()> Stop;      // a re-reading ends where this says true
 
-    const std::string& Directory() const { return directory_; }
+    const ::Text& Directory() const { return directory_; }
     char Drive() const { return DriveOf(directory_); }
     // Enters dir; the process's current directory moves there and the list
     // shows it. EInOutError when it cannot be entered (nothing changes then).
-    void SetDirectory(const std::string& dir);
+    void SetDirectory(const ::Text& dir);
     // Enters the drive's current directory.
     void SetDrive(char letter);
     // Opens the row's directory: a level of the path or a subdirectory.
@@ -50,8 +51,8 @@ public:
     void Update();
 
 private:
-    std::string directory_;
-    std::vector<std::string> levels_;
+    ::Text directory_;
+    std::vector<::Text> levels_;
     ListFill fill_;
 };
 
@@ -76,14 +77,14 @@ class FileList : public TControl {
 public:
     std::function<bool()> Stop;  // a fill ends where this says true
 
-    const std::string& Mask() const { return mask_; }
-    void SetMask(const std::string& mask);
-    const std::string& Directory() const { return directory_; }
-    void SetDirectory(const std::string& dir);
+    const ::Text& Mask() const { return mask_; }
+    void SetMask(const ::Text& mask);
+    const ::Text& Directory() const { return directory_; }
+    void SetDirectory(const ::Text& dir);
     void Update();
 
 private:
-    std::string mask_ = "*.*";
-    std::string directory_;
+    ::Text mask_ = u"*.*";
+    ::Text directory_;
     ListFill fill_;
 };

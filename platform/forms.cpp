@@ -51,8 +51,8 @@ bool FontSpec::operator<(const FontSpec& o) const {
 
 // ---------------------------------------------------------------- TControl
 
-std::string TControl::Text() const { return Narrow(GetTextW(hwnd)); }
-bool TControl::TextFits() const { return FitsCp1250(GetTextW(hwnd)); }
+::Text TControl::Text() const { return FromW(GetTextW(hwnd)); }
+bool TControl::TextFits() const { return Fits1250(Text()); }
 
 namespace {
 std::uint64_t controlChanges = 0;
@@ -60,9 +60,9 @@ std::uint64_t controlChanges = 0;
 
 std::uint64_t ControlChangeCount() { return controlChanges; }
 
-void TControl::SetText(const std::string& text) {
+void TControl::SetText(TextView text) {
     ++controlChanges;
-    SetWindowTextW(hwnd, Widen(text).c_str());
+    SetWindowTextW(hwnd, W(::Text(text)));
     if (def && def->kind == ControlKind::Label) {
         auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA));
         if (form) form->AutoSizeLabel(*this);
@@ -93,8 +93,8 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 void TControl::SetFocus() { ::SetFocus(hwnd); }
 
 void TControl::ClearChoices() { SendMessageW(hwnd, CB_RESETCONTENT, 0, 0); }
-void TControl::AddChoice(const std::string& text) {
-    SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+void TControl::AddChoice(TextView text) {
+    SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(::Text(text))));
 }
 int TControl::ChoiceIndex() const { return static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0)); }
 void TControl::SetChoiceIndex(int index) { SendMessageW(hwnd, CB_SETCURSEL, index, 0); }
@@ -128,8 +128,8 @@ TForm::~TForm() {
 
 const std::vector<TForm*>& TForm::ApplicationForms() { return FormsList(); }
 
-std::string TForm::Caption() const { return Narrow(GetTextW(hwnd)); }
-void TForm::SetCaption(const std::string& caption) { SetWindowTextW(hwnd, Widen(caption).c_str()); }
+::Text TForm::Caption() const { return FromW(GetTextW(hwnd)); }
+void TForm::SetCaption(TextView caption) { SetWindowTextW(hwnd, W(Text(caption))); }
 void TForm::Show() { ShowWindow(hwnd, SW_SHOW); UpdateWindow(hwnd); }
 void TForm::Close() { PostMessageW(hwnd, WM_CLOSE, 0, 0); }
 

@@ -80,10 +80,10 @@ public:
     const ControlDef* def = nullptr;
 
     const char* Name() const { return def ? def->name : ""; }
-    std::string Text() const;
-    // false when the text holds a letter that Text() can only give as '?'.
+    ::Text Text() const;
+    // false when the text holds a letter that Windows-1250 lacks.
     bool TextFits() const;
-    void SetText(const std::string& text);
+    void SetText(TextView text);
     bool Checked() const;
     void SetChecked(bool checked);
     bool Visible() const;
@@ -97,9 +97,9 @@ public:
     // List box
     int Count() const;
     void Clear();
-    void Add(const std::string& row);
-    std::string Item(int index) const;
-    void SetItem(int index, const std::string& row);
+    void Add(TextView row);
+    ::Text Item(int index) const;
+    void SetItem(int index, TextView row);
     bool Selected(int index) const;
     void SetSelected(int index, bool selected);
     void SetAllSelected(bool selected);
@@ -109,7 +109,7 @@ public:
     int ItemIndex() const;
     int TopIndex() const;
     void SetTopIndex(int index);
-    void AddIndented(const std::string& row, int level);  // a directory list's row
+    void AddIndented(TextView row, int level);  // a directory list's row
     int Level(int index) const;
     void SetItemIndex(int index);  // the caret row; the selected row of a single-selection list
     void BeginUpdate();  // no repaint while rows are added
@@ -118,7 +118,7 @@ public:
 
     // Drop-down list
     void ClearChoices();
-    void AddChoice(const std::string& text);
+    void AddChoice(TextView text);
     int ChoiceIndex() const;  // -1 for none
     void SetChoiceIndex(int index);
 
@@ -128,9 +128,19 @@ public:
     int Position() const;
     void SetSmooth(bool smooth);
 
+    // Windows-1250 forms, for callers whose text is not Text yet.
+    std::string Text1250() const { return To1250(Text()); }
+    std::string Item1250(int index) const { return To1250(Item(index)); }
+    void SetText(const std::string& text) { SetText(From1250(text)); }
+    void SetText(const char* text) { SetText(From1250(text)); }
+    void Add(const std::string& row) { Add(From1250(row)); }
+    void SetItem(int index, const std::string& row) { SetItem(index, From1250(row)); }
+    void AddIndented(const std::string& row, int level) { AddIndented(From1250(row), level); }
+    void AddChoice(const std::string& text) { AddChoice(From1250(text)); }
+
 private:
     ListRows& List() const;
-    std::vector<std::string>& Rows() const;
+    RowTexts& Rows() const;
     std::vector<int>& Levels() const;
     bool& Held() const;
 };
@@ -152,8 +162,9 @@ public:
     HWND hwnd = nullptr;
     int Tag = 0;
 
-    std::string Caption() const;
-    void SetCaption(const std::string& caption);
+    ::Text Caption() const;
+    void SetCaption(TextView caption);
+    void SetCaption(const std::string& caption) { SetCaption(From1250(caption)); }
     void Show();
     void Close();
     RECT OuterBounds() const;

@@ -7,8 +7,8 @@
 namespace {
 
 void FillEntry(const WIN32_FIND_DATAW& fd, DirEntry& e) {
-    e.name = Narrow(fd.cFileName);
-    e.shortName = Narrow(fd.cAlternateFileName);
+    e.name = FromW(fd.cFileName);
+    e.shortName = FromW(fd.cAlternateFileName);
     e.attributes = fd.dwFileAttributes;
     e.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
     e.lastWrite = (static_cast<std::uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
@@ -17,8 +17,8 @@ void FillEntry(const WIN32_FIND_DATAW& fd, DirEntry& e) {
 
 }  // namespace
 
-std::wstring SystemPath(const std::string& path) {
-    std::wstring w = Widen(path);
+std::wstring SystemPath(const Text& path) {
+    std::wstring w = ToW(path);
     constexpr std::size_t kShortEnough = 248;
     if (w.size() < kShortEnough || w.compare(0, 4, L"\\\\?\\") == 0) return w;
     const DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
@@ -33,7 +33,7 @@ std::wstring SystemPath(const std::string& path) {
 
 bool DirEntry::IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
 
-DirEnumerator::DirEnumerator(const std::string& pattern, bool withShortNames)
+DirEnumerator::DirEnumerator(const Text& pattern, bool withShortNames)
     : handle_(nullptr), havePending_(false) {
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileExW(SystemPath(pattern).c_str(),
@@ -66,17 +66,17 @@ bool DirEnumerator::Next(DirEntry& entry) {
     return true;
 }
 
-bool FileExists(const std::string& path) {
+bool FileExists(const Text& path) {
     DWORD a = GetFileAttributesW(SystemPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool DirectoryExists(const std::string& path) {
+bool DirectoryExists(const Text& path) {
     DWORD a = GetFileAttributesW(SystemPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FileSizeOf(const std::string& path, std::uint64_t& size) {
+bool FileSizeOf(const Text& path, std::uint64_t& size) {
     WIN32_FILE_ATTRIBUTE_DATA d;
     if (!GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &d)) return false;
     if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
@@ -84,22 +84,22 @@ bool FileSizeOf(const std::string& path, std::uint64_t& size) {
     return true;
 }
 
-bool CreateDir(const std::string& path) {
+bool CreateDir(const Text& path) {
     return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0;
 }
 
-bool RemoveDir(const std::string& path) {
+bool RemoveDir(const Text& path) {
     return RemoveDirectoryW(SystemPath(path).c_str()) != 0;
 }
 
-RenameResult RenameWithinVolume(const std::string& from, const std::string& to) {
+RenameResult RenameWithinVolume(const Text& from, const Text& to) {
     if (MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), 0)) return RenameResult::Done;
     return GetLastError() == ERROR_NOT_SAME_DEVICE ? RenameResult::OtherVolume : RenameResult::Failed;
 }
 
-bool DeleteFileAt(const std::string& path) { return DeleteFileW(SystemPath(path).c_str()) != 0; }
+bool DeleteFileAt(const Text& path) { return DeleteFileW(SystemPath(path).c_str()) != 0; }
 
-bool CopyFileTimes(const std::string& from, const std::string& to) {
+bool CopyFileTimes(const Text& from, const Text& to) {
     WIN32_FILE_ATTRIBUTE_DATA d;
     if (!GetFileAttributesExW(SystemPath(from).c_str(), GetFileExInfoStandard, &d)) return false;
     HANDLE h = CreateFileW(SystemPath(to).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -110,24 +110,24 @@ bool CopyFileTimes(const std::string& from, const std::string& to) {
     return set;
 }
 
-std::uint32_t AttributesOf(const std::string& path) { return GetFileAttributesW(SystemPath(path).c_str()); }
+std::uint32_t AttributesOf(const Text& path) { return GetFileAttributesW(SystemPath(path).c_str()); }
 
-bool SetAttributesOf(const std::string& path, std::uint32_t attributes) {
+bool SetAttributesOf(const Text& path, std::uint32_t attributes) {
     return SetFileAttributesW(SystemPath(path).c_str(), attributes) != 0;
 }
 
-bool ReplaceFileWith(const std::string& from, const std::string& to) {
+bool ReplaceFileWith(const Text& from, const Text& to) {
     return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
-std::string GetCurrentDir() {
+Text CurrentDir() {
     DWORD n = GetCurrentDirectoryW(0, nullptr);
     std::wstring w(n, L'\0');
     n = GetCurrentDirectoryW(n, w.data());
     w.resize(n);
-    return Narrow(w);
+    return FromW(w);
 }
 
-bool SetCurrentDir(const std::string& dir) {
-    return SetCurrentDirectoryW(Widen(dir).c_str()) != 0;
+bool SetCurrentDir(const Text& dir) {
+    return SetCurrentDirectoryW(W(dir)) != 0;
 }

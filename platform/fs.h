@@ -1,17 +1,19 @@
 #pragma once
-// File-system calls of the subsystems, in Windows-1250 text.
+// File-system calls of the subsystems, on the program's text (UTF-16).
 #include <cstdint>
 #include <string>
+
+#include "text/text.h"
 
 // The form in which a path goes to the W API's file calls: as it is while it
 // is short; from 248 characters on (a folder's limit), its full path in the
 // "\\?\" form, which those calls take up to 32,767 characters. The full path
 // is made first, so "." and ".." still resolve.
-std::wstring SystemPath(const std::string& path);
+std::wstring SystemPath(const Text& path);
 
 struct DirEntry {
-    std::string name;
-    std::string shortName;  // the generated 8.3 name, empty when the name fits 8.3
+    Text name;
+    Text shortName;  // the generated 8.3 name, empty when the name fits 8.3
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
     std::uint64_t lastWrite = 0;  // FILETIME as one number (UTC)
@@ -23,7 +25,9 @@ struct DirEntry {
 class DirEnumerator {
 public:
     // Short names cost Wine a lookup per long name; ask for them only when shown.
-    explicit DirEnumerator(const std::string& pattern, bool withShortNames = false);
+    explicit DirEnumerator(const Text& pattern, bool withShortNames = false);
+    explicit DirEnumerator(const std::string& pattern, bool withShortNames = false)
+        : DirEnumerator(From1250(pattern), withShortNames) {}
     ~DirEnumerator();
     DirEnumerator(const DirEnumerator&) = delete;
     DirEnumerator& operator=(const DirEnumerator&) = delete;
@@ -39,24 +43,48 @@ private:
 constexpr std::uint32_t kAttrReadOnly = 0x01, kAttrHidden = 0x02, kAttrSystem = 0x04,
                         kAttrDirectory = 0x10, kAttrArchive = 0x20;
 
-bool FileExists(const std::string& path);       // an existing file, not a directory
-bool DirectoryExists(const std::string& path);
+bool FileExists(const Text& path);       // an existing file, not a directory
+bool DirectoryExists(const Text& path);
 // Size of an existing file from its directory entry (no open); false when missing.
-bool FileSizeOf(const std::string& path, std::uint64_t& size);
-bool CreateDir(const std::string& path);
+bool FileSizeOf(const Text& path, std::uint64_t& size);
+bool CreateDir(const Text& path);
 // Only an empty directory goes.
-bool RemoveDir(const std::string& path);
+bool RemoveDir(const Text& path);
 // MoveFileExW without copying: a rename within one volume, never replacing.
 enum class RenameResult { Done, OtherVolume, Failed };
-RenameResult RenameWithinVolume(const std::string& from, const std::string& to);
-bool DeleteFileAt(const std::string& path);
+RenameResult RenameWithinVolume(const Text& from, const Text& to);
+bool DeleteFileAt(const Text& path);
 // The source's creation, access and write times given to a copy of it.
-bool CopyFileTimes(const std::string& from, const std::string& to);
+bool CopyFileTimes(const Text& from, const Text& to);
 // INVALID (~0) when the entry cannot be read.
-std::uint32_t AttributesOf(const std::string& path);
-bool SetAttributesOf(const std::string& path, std::uint32_t attributes);
+std::uint32_t AttributesOf(const Text& path);
+bool SetAttributesOf(const Text& path, std::uint32_t attributes);
 // MoveFileExW with MOVEFILE_REPLACE_EXISTING: the file at to is replaced by
 // from in one step; on failure both stay as they were.
-bool ReplaceFileWith(const std::string& from, const std::string& to);
-std::string GetCurrentDir();
-bool SetCurrentDir(const std::string& dir);
+bool ReplaceFileWith(const Text& from, const Text& to);
+Text CurrentDir();
+bool SetCurrentDir(const Text& dir);
+
+// Windows-1250 forms, for callers whose text is not Text yet.
+inline std::wstring SystemPath(const std::string& path) { return SystemPath(From1250(path)); }
+inline bool FileExists(const std::string& path) { return FileExists(From1250(path)); }
+inline bool DirectoryExists(const std::string& path) { return DirectoryExists(From1250(path)); }
+inline bool FileSizeOf(const std::string& path, std::uint64_t& size) { return FileSizeOf(From1250(path), size); }
+inline bool CreateDir(const std::string& path) { return CreateDir(From1250(path)); }
+inline bool RemoveDir(const std::string& path) { return RemoveDir(From1250(path)); }
+inline RenameResult RenameWithinVolume(const std::string& from, const std::string& to) {
+    return RenameWithinVolume(From1250(from), From1250(to));
+}
+inline bool DeleteFileAt(const std::string& path) { return DeleteFileAt(From1250(path)); }
+inline bool CopyFileTimes(const std::string& from, const std::string& to) {
+    return CopyFileTimes(From1250(from), From1250(to));
+}
+inline std::uint32_t AttributesOf(const std::string& path) { return AttributesOf(From1250(path)); }
+inline bool SetAttributesOf(const std::string& path, std::uint32_t attributes) {
+    return SetAttributesOf(From1250(path), attributes);
+}
+inline bool ReplaceFileWith(const std::string& from, const std::string& to) {
+    return ReplaceFileWith(From1250(from), From1250(to));
+}
+inline std::string GetCurrentDir() { return To1250(CurrentDir()); }
+inline bool SetCurrentDir(const std::string& dir) { return SetCurrentDir(From1250(dir)); }

@@ -48,6 +48,6 @@ protected:
 bool ShowInputBox(const std::string& caption, const std::string& prompt, std::string& value) {
     TInputBox box(caption, prompt, value);
     if (box.ShowModal() != mrOk) return false;
-    value = box.Value.Text();
+    value = box.Value.Text1250();
     return true;
 }

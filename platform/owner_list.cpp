@@ -1,5 +1,7 @@
 #include "platform/owner_list.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/errors.h"
@@ -22,13 +24,58 @@ DWORD OwnerListStyle(bool multiSelect) {
            (multiSelect ? LBS_EXTENDEDSEL : 0);
 }
 
+void RowTexts::push_back(TextView text) {
+    if (pool_.size() + text.size() > UINT32_MAX) Compact();
+    if (pool_.size() + text.size() > UINT32_MAX) throw Exception("The list cannot take another row");
+    spans_.push_back({static_cast<std::uint32_t>(pool_.size()), static_cast<std::uint32_t>(text.size())});
+    pool_.insert(pool_.end(), text.begin(), text.end());
+}
+
+void RowTexts::set(std::size_t i, TextView text) {
+    Span& span = spans_[i];
+    if (text.size() <= span.length) {
+        std::copy(text.begin(), text.end(), pool_.begin() + span.start);
+        unused_ += span.length - text.size();
+        span.length = static_cast<std::uint32_t>(text.size());
+        return;
+    }
+    if (unused_ + span.length > pool_.size() / 2 && pool_.size() > 4096) Compact();
+    if (pool_.size() + text.size() > UINT32_MAX) throw Exception("The list cannot take a longer row");
+    unused_ += spans_[i].length;
+    spans_[i] = {static_cast<std::uint32_t>(pool_.size()), static_cast<std::uint32_t>(text.size())};
+    pool_.insert(pool_.end(), text.begin(), text.end());
+}
+
+void RowTexts::clear() {
+    // The memory goes back too: the next listing may be a small one.
+    std::vector<char16_t>().swap(pool_);
+    std::vector<Span>().swap(spans_);
+    unused_ = 0;
+}
+
+void RowTexts::Compact() {
+    if (unused_ == 0 && pool_.capacity() - pool_.size() <= pool_.size() / 8 &&
+        spans_.capacity() - spans_.size() <= spans_.size() / 8)
+        return;
+    std::vector<char16_t> pool;
+    pool.reserve(pool_.size() - unused_);
+    for (Span& span : spans_) {
+        const std::uint32_t start = static_cast<std::uint32_t>(pool.size());
+        pool.insert(pool.end(), pool_.begin() + span.start, pool_.begin() + span.start + span.length);
+        span.start = start;
+    }
+    pool_.swap(pool);
+    spans_.shrink_to_fit();
+    unused_ = 0;
+}
+
 bool AnswerTextRequest(ListRows& list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (msg != LB_GETTEXTLEN && msg != LB_GETTEXT) return false;
     if (wParam >= list.rows.size()) {
         result = LB_ERR;
         return true;
     }
-    const std::wstring text = Widen(list.rows[wParam]);
+    const TextView text = list.rows[wParam];
     if (msg == LB_GETTEXTLEN) {
         list.told[wParam] = text.size();
         result = static_cast<LRESULT>(text.size());
@@ -49,7 +96,7 @@ bool AnswerTextRequest(ListRows& list, UINT msg, WPARAM wParam, LPARAM lParam, L
         result = LB_ERR;
         return true;
     }
-    std::memcpy(out, text.c_str(), n * sizeof(wchar_t));
+    std::memcpy(out, text.data(), n * sizeof(wchar_t));
     out[n] = L'\0';
     result = static_cast<LRESULT>(n);
     return true;
@@ -85,7 +132,7 @@ void DrawListRow(const DRAWITEMSTRUCT& di, const ListRows* list, HFONT font, boo
                                                                     : COLOR_GRAYTEXT));
     HGDIOBJ old = SelectObject(di.hDC, font);
     if (list && di.itemID < list->rows.size()) {
-        const std::wstring text = Widen(list->rows[di.itemID]);
+        const TextView text = list->rows[di.itemID];
         RECT tr = rc;
         tr.left += 2;
         if (indented) {
@@ -94,7 +141,7 @@ void DrawListRow(const DRAWITEMSTRUCT& di, const ListRows* list, HFONT font, boo
             DrawFolder(di.hDC, tr.left, (rc.top + rc.bottom) / 2);
             tr.left += 17;
         }
-        DrawTextW(di.hDC, text.c_str(), static_cast<int>(text.size()), &tr,
+        DrawTextW(di.hDC, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()), &tr,
                   DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
     }
     SelectObject(di.hDC, old);
@@ -107,7 +154,7 @@ void DrawListRow(const DRAWITEMSTRUCT& di, const ListRows* list, HFONT font, boo
 ListRows& TControl::List() const {
     return reinterpret_cast<TForm::ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))->list;
 }
-std::vector<std::string>& TControl::Rows() const { return List().rows; }
+RowTexts& TControl::Rows() const { return List().rows; }
 std::vector<int>& TControl::Levels() const { return List().levels; }
 bool& TControl::Held() const { return List().held; }
 
@@ -121,14 +168,14 @@ void TControl::Clear() {
     Levels().clear();
 }
 
-void TControl::Add(const std::string& row) {
+void TControl::Add(TextView row) {
     // The control's own string stays empty: the text is the row's.
     LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
     if (r == LB_ERR || r == LB_ERRSPACE) throw Exception("The list cannot take another row");
     Rows().push_back(row);
 }
 
-void TControl::AddIndented(const std::string& row, int level) {
+void TControl::AddIndented(TextView row, int level) {
     auto& levels = Levels();
     levels.resize(Rows().size(), 0);
     Add(row);
@@ -147,16 +194,16 @@ void TControl::SetItemIndex(int index) {
         SendMessageW(hwnd, LB_SETCURSEL, index, 0);
 }
 
-std::string TControl::Item(int index) const {
+::Text TControl::Item(int index) const {
     const auto& rows = Rows();
-    return index >= 0 && static_cast<std::size_t>(index) < rows.size() ? rows[static_cast<std::size_t>(index)]
-                                                                       : std::string();
+    return index >= 0 && static_cast<std::size_t>(index) < rows.size() ? ::Text(rows[static_cast<std::size_t>(index)])
+                                                                       : ::Text();
 }
 
-void TControl::SetItem(int index, const std::string& row) {
+void TControl::SetItem(int index, TextView row) {
     auto& rows = Rows();
     if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return;
-    rows[static_cast<std::size_t>(index)] = row;
+    rows.set(static_cast<std::size_t>(index), row);
     RECT r;
     if (!Held() && SendMessageW(hwnd, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) != LB_ERR)
         InvalidateRect(hwnd, &r, TRUE);
@@ -198,7 +245,10 @@ void TControl::BeginUpdate() {
     if (IsListBox(*this)) Held() = true;
 }
 void TControl::EndUpdate() {
-    if (IsListBox(*this)) Held() = false;
+    if (IsListBox(*this)) {
+        Held() = false;
+        Rows().Compact();
+    }
     SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd, nullptr, TRUE);
 }

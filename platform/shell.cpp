@@ -9,11 +9,10 @@ namespace {
 
 class RealShell : public Shell {
 public:
-    std::intptr_t Execute(const std::string& operation, const std::string& file,
-                          const std::string& parameters) override {
-        const std::wstring op = Widen(operation), f = Widen(file), p = Widen(parameters);
-        HINSTANCE r = ShellExecuteW(nullptr, op.empty() ? nullptr : op.c_str(), f.c_str(),
-                                    p.empty() ? nullptr : p.c_str(), nullptr, SW_SHOWNORMAL);
+    using Shell::Execute;
+    std::intptr_t Execute(const Text& operation, const Text& file, const Text& parameters) override {
+        HINSTANCE r = ShellExecuteW(nullptr, operation.empty() ? nullptr : W(operation), W(file),
+                                    parameters.empty() ? nullptr : W(parameters), nullptr, SW_SHOWNORMAL);
         return reinterpret_cast<std::intptr_t>(r);
     }
 };

@@ -1,7 +1,21 @@
 #pragma once
-// The boundary between the program's Windows-1250 text and the W API.
+// The boundary between the program's text and the W API. On Windows wchar_t
+// is a UTF-16 unit, so Text crosses as it is.
 #include <string>
 
-std::wstring Widen(const std::string& s);    // code page 1250 to UTF-16
-std::string Narrow(const std::wstring& w);   // UTF-16 to code page 1250; no form: '?'
-bool FitsCp1250(const std::wstring& w);      // every character has a code page 1250 form
+#include "text/text.h"
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the W API takes UTF-16 units");
+
+inline const wchar_t* W(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+inline Text FromW(const wchar_t* w) { return Text(reinterpret_cast<const char16_t*>(w)); }
+inline Text FromW(const wchar_t* w, std::size_t n) { return Text(reinterpret_cast<const char16_t*>(w), n); }
+inline Text FromW(const std::wstring& w) { return FromW(w.data(), w.size()); }
+inline std::wstring ToW(const Text& text) {
+    return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
+}
+
+// Windows-1250 text for the W API and back, for texts that are still bytes.
+inline std::wstring Widen(const std::string& s) { return ToW(From1250(s)); }
+inline std::string Narrow(const std::wstring& w) { return To1250(FromW(w)); }
+inline bool FitsCp1250(const std::wstring& w) { return Fits1250(FromW(w)); }

@@ -26,3 +26,10 @@ std::string ToUtf8(TextView text);
 // A UTF-16 unit that starts or ends a surrogate pair.
 inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Nothing but characters of code 0 to 32 (what trimming removes).
+inline bool IsBlank(TextView text) {
+    for (char16_t c : text)
+        if (c > 32) return false;
+    return true;
+}

@@ -72,7 +72,7 @@ void TfrMain::CopyFileContents(const std::string& source, const std::string& des
         Pour(in, out, goOn);
         out.Flush();
         out.Close();
-        if (!ReplaceFileWith(out.Path(), destination)) throw EFCreateError("Cannot create file " + destination);
+        if (!ReplaceFileWith(out.Path(), From1250(destination))) throw EFCreateError("Cannot create file " + destination);
     } catch (const Exception&) {
         out.Abandon();
         DeleteFileAt(out.Path());

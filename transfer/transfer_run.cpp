@@ -60,17 +60,17 @@ struct ClearOnExit {
 
 TransferOptions TfrMain::ReadTransferOptions() const {
     TransferOptions o;
-    o.InputDir = Edit1.Text();
-    o.OutputDir = Edit3.Text();
+    o.InputDir = Edit1.Text1250();
+    o.OutputDir = Edit3.Text1250();
     o.Mode = RadioButton1.Checked()   ? TransferMode::AddSubdirNames
              : RadioButton3.Checked() ? TransferMode::IntoRoot
                                       : TransferMode::UsualCopy;
-    o.Delimiter = Edit_Delimiter.Text();
-    o.DirsDelimiter = Edit_DelimiterDirs.Text();
+    o.Delimiter = Edit_Delimiter.Text1250();
+    o.DirsDelimiter = Edit_DelimiterDirs.Text1250();
     o.AddFolderNames = CheckBox5_rel.Checked();
     o.ReplaceInNames = CheckBox_repl.Checked();
-    o.CharsToReplace = Edit_chartoreplace.Text();
-    o.NewChars = Edit_newchar.Text();
+    o.CharsToReplace = Edit_chartoreplace.Text1250();
+    o.NewChars = Edit_newchar.Text1250();
     o.MoveFiles = CheckBox2.Checked();
     o.Mp3Tag = CheckBox_tag.Checked();
     o.ExifDate = CheckBox_exif.Checked();
@@ -132,12 +132,12 @@ void TfrMain::Button7Click() {
 void TfrMain::TransferRun() {
     BatchReady = false;
     ListCount = ListBox1.Count();
-    if (Edit1.Text() == Edit3.Text() && !DeleteMode &&
+    if (Edit1.Text1250() == Edit3.Text1250() && !DeleteMode &&
         !AskWarningYesNo("Source and output directory is the same!\rAre you sure you want to continue?"))
         return;
     if (ListBox1.SelCount() == 0) ShowInformation("No files selected ...");
     // One trailing backslash goes: 'c:\' becomes 'c:'.
-    const std::string output = Trim(Edit3.Text());
+    const std::string output = Trim(Edit3.Text1250());
     if (!output.empty() && output.back() == '\\') Edit3.SetText(output.substr(0, output.size() - 1));
     SetBusyCursor(true);
     ProgressBar1.SetVisible(true);
@@ -170,7 +170,7 @@ void TfrMain::RunRows() {
     for (int i : ListBox1.SelectedIndices()) {
         if (i >= ListCount) continue;
         chosen[static_cast<std::size_t>(i)] = 1;
-        if (!DeleteMode) runSources_.insert(NameKey(RowPath(WithoutLeadingBackslash(ListBox1.Item(i)))));
+        if (!DeleteMode) runSources_.insert(NameKey(RowPath(WithoutLeadingBackslash(ListBox1.Item1250(i)))));
     }
     int shownPosition = 0;
     std::uint64_t optionsRead = ~0ull;
@@ -193,7 +193,7 @@ void TfrMain::RunRows() {
             shownPosition = position;
         }
         if (!chosen[static_cast<std::size_t>(i)]) continue;
-        SourcePath = ListBox1.Item(i);
+        SourcePath = ListBox1.Item1250(i);
         if (DeleteMode) {
             if (!DeleteFileAt(RowPath(SourcePath))) {
                 list.Show();
@@ -279,19 +279,19 @@ void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
         break;
     case RowOutcome::InPlace:
         if (RelativePaths) SourcePath = StripBaseDir(SourcePath, BaseDir);
-        if (ListBox1.Item(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
+        if (ListBox1.Item1250(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
         ListBox1.SetSelected(i, true);
         if (o.Mp3Tag) {
             std::string line;
             FillMp3Tag(RowPath(TargetPath), SourcePath, DryRun, line);
-            ListBox1.SetItem(i, ListBox1.Item(i) + " (" + line + ")");
+            ListBox1.SetItem(i, ListBox1.Item1250(i) + " (" + line + ")");
         }
         break;
     case RowOutcome::Missing:
     case RowOutcome::NotTransferred:
         if (RelativePaths) {
             SourcePath = StripBaseDir(SourcePath, BaseDir);
-            if (ListBox1.Item(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
+            if (ListBox1.Item1250(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
         }
         ListBox1.SetSelected(i, true);
         break;

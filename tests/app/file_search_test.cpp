@@ -113,17 +113,17 @@ TEST_F(FileSearch, RelativeRowsAndThePathModeChange) {
     form->Edit1.SetText(tree->Path("photos"));
     form->CheckBox4_rel.SetChecked(true);
     form->CheckBox4_relClick();
-    EXPECT_EQ(form->Edit1.Text(), "\\photos");
-    EXPECT_EQ(form->Edit3.Text(), "");  // the base directory itself
+    EXPECT_EQ(form->Edit1.Text1250(), "\\photos");
+    EXPECT_EQ(form->Edit3.Text1250(), "");  // the base directory itself
     EXPECT_TRUE(form->ListBox1.Count() == 0);
     form->Button1Click();
     EXPECT_EQ(Rows(), std::vector<std::string>{"photos\\a.jpg"});
-    EXPECT_EQ(form->lblNumberFound.Text(), "1 files found , 10 bytes in selected files");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "1 files found , 10 bytes in selected files");
 
     // Unticked with rows selected: the rows are listed again in full.
     form->CheckBox4_rel.SetChecked(false);
     form->CheckBox4_relClick();
-    EXPECT_EQ(form->Edit1.Text(), tree->Path("photos"));
+    EXPECT_EQ(form->Edit1.Text1250(), tree->Path("photos"));
     EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("photos\\a.jpg")});
 
     // With no row selected the rows keep their form.
@@ -137,7 +137,7 @@ TEST_F(FileSearch, RelativeRowsAndThePathModeChange) {
     form->Button1Click();
     SetCurrentDir("Z:\\");
     form->ListBox1Click();
-    EXPECT_EQ(form->lblNumberFound.Text(), "1 files found , 10 bytes in selected files");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "1 files found , 10 bytes in selected files");
 }
 
 TEST_F(FileSearch, EditRuleInFullMode) {
@@ -153,7 +153,7 @@ TEST_F(FileSearch, EditRuleInFullMode) {
     };
     for (const auto& c : cases) {
         c.edit->SetText(c.typed);  // WM_SETTEXT raises the change handler as typing does
-        EXPECT_EQ(c.edit->Text(), c.shown) << c.edit->Name() << " " << c.typed;
+        EXPECT_EQ(c.edit->Text1250(), c.shown) << c.edit->Name() << " " << c.typed;
     }
 }
 
@@ -198,7 +198,7 @@ TEST_F(FileSearch, EnterInTheMaskBoxStartsTheListing) {
     Pump();
     KillTimer(nullptr, dog);
     EXPECT_EQ(Rows(), std::vector<std::string>{tree->Path("one.txt")});
-    EXPECT_EQ(form->Edit2.Text(), "*.txtq");
+    EXPECT_EQ(form->Edit2.Text1250(), "*.txtq");
 }
 
 TEST_F(FileSearch, CountsLineAndMarkAll) {
@@ -206,11 +206,11 @@ TEST_F(FileSearch, CountsLineAndMarkAll) {
     List(tree->Root(), "*.dat");
     ASSERT_EQ(form->ListBox1.Count(), 12);
     EXPECT_EQ(form->ListBox1.SelCount(), 12);
-    EXPECT_EQ(form->lblNumberFound.Text(), "12 files found , 3 975 bytes in selected files");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "12 files found , 3 975 bytes in selected files");
 
     form->BitBtn4Click();  // all were selected: none are now
     EXPECT_EQ(form->ListBox1.SelCount(), 0);
-    EXPECT_EQ(form->lblNumberFound.Text(), "12 files found (0 selected), 0 bytes in selected files");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "12 files found (0 selected), 0 bytes in selected files");
     form->BitBtn4Click();
     EXPECT_EQ(form->ListBox1.SelCount(), 12);
 
@@ -218,9 +218,9 @@ TEST_F(FileSearch, CountsLineAndMarkAll) {
     form->ListBox1.SetAllSelected(false);
     std::vector<int> picked;
     for (int i = 0; i < 12 && picked.size() < 3; ++i)
-        if (form->ListBox1.Item(i).find("\\f0.dat") != std::string::npos ||
-            form->ListBox1.Item(i).find("\\f1.dat") != std::string::npos ||
-            form->ListBox1.Item(i).find("\\f2.dat") != std::string::npos)
+        if (form->ListBox1.Item1250(i).find("\\f0.dat") != std::string::npos ||
+            form->ListBox1.Item1250(i).find("\\f1.dat") != std::string::npos ||
+            form->ListBox1.Item1250(i).find("\\f2.dat") != std::string::npos)
             picked.push_back(i);
     ASSERT_EQ(picked.size(), 3u);
     for (int i : picked) form->ListBox1.SetSelected(i, true);
@@ -230,7 +230,7 @@ TEST_F(FileSearch, CountsLineAndMarkAll) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     form->ListBox1Click();
     CloseHandle(held);
-    EXPECT_EQ(form->lblNumberFound.Text(), "12 files found (3 selected), 2 051 bytes in selected files");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "12 files found (3 selected), 2 051 bytes in selected files");
     EXPECT_TRUE(dialogs.calls.empty());
 }
 
@@ -257,11 +257,11 @@ TEST_F(FileSearch, LongLoopsOfTheListAnswerEscapeAndStartNoRun) {
     const std::vector<Case> cases = {
         // The counts line of Mark All: stopped, it ends after the counts.
         {"counts line, No", [&] { form->ListBox1.SetAllSelected(false); form->BitBtn4Click(); }, false,
-         [&] { EXPECT_EQ(form->lblNumberFound.Text(), all); }},
+         [&] { EXPECT_EQ(form->lblNumberFound.Text1250(), all); }},
         {"counts line, Yes", [&] { form->ListBox1.SetAllSelected(false); form->BitBtn4Click(); }, true,
          [&] {
              EXPECT_EQ(selected(), 6);
-             EXPECT_EQ(form->lblNumberFound.Text(), "6 files found ");
+             EXPECT_EQ(form->lblNumberFound.Text1250(), "6 files found ");
          }},
         // The invert: stopped before its first row, nothing is inverted.
         {"invert, No", [&] { form->ListBox1.SetAllSelected(true); form->BitBtn4MouseDown(MouseButton::Right); }, false,
@@ -283,7 +283,7 @@ TEST_F(FileSearch, LongLoopsOfTheListAnswerEscapeAndStartNoRun) {
         PostMessageW(form->Button2.hwnd, BM_CLICK, 0, 0);
         c.operation();
         ASSERT_EQ(dialogs.calls.size(), 1u);
-        EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + form->Caption());
+        EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + To1250(form->Caption()));
         c.check();
         EXPECT_EQ(form->Tag, 0);
         EXPECT_FALSE(form->RunInProgress());
@@ -300,7 +300,7 @@ TEST_F(FileSearch, ByteTotalBeyond4GiB) {
     tree->File("big1.bin", 3ULL << 30);
     tree->File("big2.bin", 2ULL << 30);
     List(tree->Root(), "*.bin");
-    EXPECT_EQ(form->lblNumberFound.Text(), "2 files found , 5 368 709 120 bytes in selected files");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "2 files found , 5 368 709 120 bytes in selected files");
 }
 
 TEST_F(FileSearch, BadInputGivesAnEmptyOrPartialList) {
@@ -313,14 +313,14 @@ TEST_F(FileSearch, BadInputGivesAnEmptyOrPartialList) {
     CloseHandle(h);
     List(tree->Root(), "*.txt");
     EXPECT_EQ(Sorted(Rows()), Sorted({tree->Path("?x.txt"), tree->Path("ox.txt")}));
-    EXPECT_EQ(form->lblNumberFound.Text(), "2 files found , 5 bytes in selected files");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "2 files found , 5 bytes in selected files");
 
     const std::string longDir = tree->Root() + "\\" + std::string(250, 'd');
     const std::vector<std::string> inputs = {tree->Path("missing"), longDir, "Q:\\nowhere"};
     for (const auto& in : inputs) {
         List(in, "*.*");
         EXPECT_EQ(form->ListBox1.Count(), 0) << in;
-        EXPECT_EQ(form->lblNumberFound.Text(), "0 files found , 0 bytes in selected files");
+        EXPECT_EQ(form->lblNumberFound.Text1250(), "0 files found , 0 bytes in selected files");
     }
     EXPECT_TRUE(dialogs.calls.empty());
 
@@ -366,7 +366,7 @@ TEST_F(FileSearch, AFailureDuringTheListingIsShownAndKeepsTheRowsFound) {
     EXPECT_EQ(dialogs.calls[0].text, "An Exception occurred");
     EXPECT_EQ(form->ListBox1.Count(), 2);
     EXPECT_EQ(form->ListBox1.SelCount(), 0);  // Mark All did not run
-    EXPECT_EQ(form->lblNumberFound.Text(), "Files found:");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "Files found:");
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
 }
 
@@ -411,7 +411,7 @@ protected:
         EXPECT_EQ(std::adjacent_find(rows.begin(), rows.end()), rows.end());
         for (const auto& row : rows) EXPECT_TRUE(std::binary_search(all.begin(), all.end(), row)) << row;
         EXPECT_EQ(form->ListBox1.SelCount(), form->ListBox1.Count());
-        EXPECT_EQ(form->lblNumberFound.Text().rfind(std::to_string(rows.size()) + " files found , ", 0), 0u);
+        EXPECT_EQ(form->lblNumberFound.Text1250().rfind(std::to_string(rows.size()) + " files found , ", 0), 0u);
         EXPECT_EQ(form->Tag, 0);
         EXPECT_FALSE(form->RunInProgress());
     }
@@ -429,7 +429,7 @@ TEST_F(ListingInProgress, EscapeStopsItAndCopyWaits) {
             PostMessageW(form->Button2.hwnd, BM_CLICK, 0, 0);
         });
         ASSERT_EQ(dialogs.calls.size(), 1u);
-        EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + form->Caption());
+        EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + To1250(form->Caption()));
         if (answer == MsgResult::No) EXPECT_EQ(Sorted(Rows()), all);
         else EXPECT_LT(Rows().size(), all.size());
         ExpectSoundRows();
@@ -460,7 +460,7 @@ TEST_F(ListingInProgress, ACountBegunDuringTheCountWins) {
     SetWindowLongPtrW(form->ListBox1.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_countedListProc));
     EXPECT_EQ(Sorted(Rows()), all);
     EXPECT_EQ(form->ListBox1.SelCount(), 1);
-    EXPECT_EQ(form->lblNumberFound.Text(), std::to_string(all.size()) + " files found (1 selected), 0 bytes in selected files");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), std::to_string(all.size()) + " files found (1 selected), 0 bytes in selected files");
     Pump();
     EXPECT_EQ(form->ListBox1.SelCount(), 1);
 }

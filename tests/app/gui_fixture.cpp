@@ -9,9 +9,8 @@
 #include "platform/text.h"
 #include "transfer/text_ops.h"
 
-MsgResult ScriptedDialogs::Ask(MsgKind kind, const std::string& title,
-                                      const std::string& text, MsgButtons buttons) {
-    calls.push_back({kind, title, text, buttons});
+MsgResult ScriptedDialogs::Ask(MsgKind kind, const Text& title, const Text& text, MsgButtons buttons) {
+    calls.push_back({kind, To1250(title), To1250(text), buttons, text});
     if (whileOpen) {
         auto inside = std::move(whileOpen);
         whileOpen = nullptr;
@@ -23,14 +22,13 @@ MsgResult ScriptedDialogs::Ask(MsgKind kind, const std::string& title,
     return r;
 }
 
-bool ScriptedDialogs::InputQuery(const std::string& caption, const std::string& prompt,
-                                 std::string& value) {
-    inputs.push_back({caption, prompt, value});
+bool ScriptedDialogs::InputQuery(const Text& caption, const Text& prompt, Text& value) {
+    inputs.push_back({To1250(caption), To1250(prompt), To1250(value)});
     if (inputAnswers.empty()) return false;
     std::optional<std::string> answer = inputAnswers.front();
     inputAnswers.pop_front();
     if (!answer) return false;
-    value = *answer;
+    value = From1250(*answer);
     return true;
 }
 
@@ -213,7 +211,7 @@ void MainWindowTest::TearDown() {
 
 std::vector<std::string> MainWindowTest::Rows() const {
     std::vector<std::string> rows;
-    for (int i = 0; i < form->ListBox1.Count(); ++i) rows.push_back(form->ListBox1.Item(i));
+    for (int i = 0; i < form->ListBox1.Count(); ++i) rows.push_back(form->ListBox1.Item1250(i));
     return rows;
 }
 

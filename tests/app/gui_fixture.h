@@ -19,8 +19,9 @@
 
 struct DialogCall {
     MsgKind kind;
-    std::string title, text;
+    std::string title, text;  // as Windows-1250 bytes, '?' for other letters
     MsgButtons buttons;
+    Text wideText;            // the text as shown
 };
 
 struct InputCall {
@@ -37,14 +38,13 @@ public:
     std::vector<InputCall> inputs;
     std::deque<std::optional<std::string>> inputAnswers;
 
-    MsgResult Ask(MsgKind kind, const std::string& title, const std::string& text,
-                         MsgButtons buttons) override;
-    bool InputQuery(const std::string& caption, const std::string& prompt,
-                    std::string& value) override;
+    MsgResult Ask(MsgKind kind, const Text& title, const Text& text, MsgButtons buttons) override;
+    bool InputQuery(const Text& caption, const Text& prompt, Text& value) override;
 };
 
 struct ShellCall {
-    std::string operation, file, parameters;
+    std::string operation, file, parameters;  // as Windows-1250 bytes
+    Text wideFile;                            // the file as started
 };
 
 // Records every start and answers with result (success unless set to 32 or less).
@@ -52,9 +52,9 @@ class ScriptedShell : public Shell {
 public:
     std::vector<ShellCall> calls;
     std::intptr_t result = 42;
-    std::intptr_t Execute(const std::string& operation, const std::string& file,
-                          const std::string& parameters) override {
-        calls.push_back({operation, file, parameters});
+    using Shell::Execute;
+    std::intptr_t Execute(const Text& operation, const Text& file, const Text& parameters) override {
+        calls.push_back({To1250(operation), To1250(file), To1250(parameters), file});
         return result;
     }
 };

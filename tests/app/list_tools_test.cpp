@@ -41,11 +41,11 @@ TEST_F(ListTools, InvertAndCtrlAChangeTheSelectionOnly) {
     ThreeRows();
     form->ListBox1.SetSelected(1, false);
     form->ListBox1Click();
-    const std::string counts = form->lblNumberFound.Text();
+    const std::string counts = form->lblNumberFound.Text1250();
     // A real right click on "Mark All".
     Press(form->BitBtn4.hwnd, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
     EXPECT_EQ(Selection(), (std::vector<bool>{false, true, false}));
-    EXPECT_EQ(form->lblNumberFound.Text(), counts);
+    EXPECT_EQ(form->lblNumberFound.Text1250(), counts);
     // A quick second right click arrives as a double click: it inverts again.
     Press(form->BitBtn4.hwnd, WM_RBUTTONDBLCLK, WM_RBUTTONUP, MK_RBUTTON);
     EXPECT_EQ(Selection(), (std::vector<bool>{true, false, true}));
@@ -65,7 +65,7 @@ TEST_F(ListTools, InvertAndCtrlAChangeTheSelectionOnly) {
         BYTE none[256] = {};
         SetKeyboardState(none);
     }
-    EXPECT_EQ(form->lblNumberFound.Text(), counts);
+    EXPECT_EQ(form->lblNumberFound.Text1250(), counts);
     // A key on "Mark All" itself does nothing (A there is its access key).
     form->ListBox1.SetAllSelected(false);
     form->BitBtn4.SetFocus();
@@ -167,12 +167,12 @@ void CALLBACK ReadAndClose(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     if (!frFileInfo) return;
     g_seen.open = true;
-    g_seen.file = frFileInfo->lblFile.Text();
-    g_seen.name = frFileInfo->lblName.Text();
-    g_seen.size = frFileInfo->lblSize.Text();
-    g_seen.modified = frFileInfo->lblModified.Text();
-    g_seen.shortName = frFileInfo->lblShortName.Text();
-    g_seen.caption = frFileInfo->Caption();
+    g_seen.file = frFileInfo->lblFile.Text1250();
+    g_seen.name = frFileInfo->lblName.Text1250();
+    g_seen.size = frFileInfo->lblSize.Text1250();
+    g_seen.modified = frFileInfo->lblModified.Text1250();
+    g_seen.shortName = frFileInfo->lblShortName.Text1250();
+    g_seen.caption = To1250(frFileInfo->Caption());
     GetClientRect(frFileInfo->hwnd, &g_seen.client);
     // Closed by Enter on its focused Close button, as a user would.
     PostMessageW(frFileInfo->BitBtn1.hwnd, WM_KEYDOWN, VK_RETURN, 0);

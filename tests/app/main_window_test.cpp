@@ -11,11 +11,11 @@ using MainWindow = MainWindowTest;
 
 TEST_F(MainWindow, StartsWithTheStateOfCreation) {
     const std::string base = tree->Root();
-    EXPECT_EQ(form->Caption(), "Kolvar specified files from subdirectories  (v1.69)");
+    EXPECT_EQ(To1250(form->Caption()), "Kolvar specified files from subdirectories  (v1.69)");
     EXPECT_EQ(form->BaseDir, base);
-    EXPECT_EQ(form->LabelHomeDir.Text(), base);
-    EXPECT_EQ(form->Edit1.Text(), base);
-    EXPECT_EQ(form->Edit3.Text(), base);
+    EXPECT_EQ(form->LabelHomeDir.Text1250(), base);
+    EXPECT_EQ(form->Edit1.Text1250(), base);
+    EXPECT_EQ(form->Edit3.Text1250(), base);
     EXPECT_EQ(form->CommandsIniPath, base + "\\commands_ini.txt");
     EXPECT_EQ(form->CommandsToProcessPath, base + "\\commands_to_process.txt");
     EXPECT_EQ(form->CommandsToRunPath, base + "\\commands_to_run.bat");
@@ -29,14 +29,14 @@ TEST_F(MainWindow, StartsWithTheStateOfCreation) {
     EXPECT_TRUE(form->CheckBox1.Checked());
     EXPECT_TRUE(form->RadioButton2.Checked());
     EXPECT_FALSE(form->RadioButton1.Checked() || form->RadioButton3.Checked());
-    EXPECT_EQ(form->Edit2.Text(), "*.*");
+    EXPECT_EQ(form->Edit2.Text1250(), "*.*");
     EXPECT_EQ(form->Edit2.Count(), 9);
-    EXPECT_EQ(form->Edit_chartoreplace.Text(), " ");
-    EXPECT_EQ(form->Edit_newchar.Text(), "_");
-    EXPECT_EQ(form->Edit_Delimiter.Text(), "_");
-    EXPECT_EQ(form->lblNumberFound.Text(), "Files found:");
-    EXPECT_EQ(form->MojeMemo.Text(), "MojeMemo");
-    EXPECT_EQ(form->RadioButton2.Text(), "\"Usual\" &Copy - with folders");
+    EXPECT_EQ(form->Edit_chartoreplace.Text1250(), " ");
+    EXPECT_EQ(form->Edit_newchar.Text1250(), "_");
+    EXPECT_EQ(form->Edit_Delimiter.Text1250(), "_");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "Files found:");
+    EXPECT_EQ(form->MojeMemo.Text1250(), "MojeMemo");
+    EXPECT_EQ(form->RadioButton2.Text1250(), "\"Usual\" &Copy - with folders");
     for (TControl* hidden : {&form->Edit2_old, &form->CheckBox_Command, &form->MojeMemo,
                              &form->CheckBox_rename, &form->ProgressBar1})
         EXPECT_FALSE(hidden->Visible()) << hidden->Name();
@@ -198,7 +198,7 @@ TEST_F(MainWindow, DriveRootAsBaseDirKeepsItsBackslash) {
     form = std::make_unique<TfrMain>();
     EXPECT_EQ(form->BaseDir, "Z:\\");
     EXPECT_EQ(form->CommandsIniPath, "Z:\\\\commands_ini.txt");
-    EXPECT_EQ(form->Edit1.Text(), "Z:\\");
+    EXPECT_EQ(form->Edit1.Text1250(), "Z:\\");
 }
 
 }  // namespace

@@ -9,6 +9,19 @@
 #include "platform/text.h"
 #include "tests/app/gui_fixture.h"
 
+// The widgets' path helpers on Windows-1250 texts, as the tables below spell them.
+std::vector<std::string> PathLevels(const std::string& directory) {
+    std::vector<std::string> levels;
+    for (const Text& level : PathLevels(From1250(directory))) levels.push_back(To1250(level));
+    return levels;
+}
+char DriveOf(const std::string& path) { return DriveOf(From1250(path)); }
+std::vector<std::string> MatchingFiles(const std::string& directory, const std::string& masks) {
+    std::vector<std::string> names;
+    for (const Text& name : MatchingFiles(From1250(directory), From1250(masks))) names.push_back(To1250(name));
+    return names;
+}
+
 namespace {
 
 // What a test does inside the open chooser; it ends by closing it.
@@ -73,13 +86,13 @@ protected:
     }
     static int RowOf(const TControl& list, const std::string& text) {
         for (int i = 0; i < list.Count(); ++i)
-            if (list.Item(i) == text) return i;
+            if (list.Item1250(i) == text) return i;
         ADD_FAILURE() << "no row " << text;
         return -1;
     }
     static std::vector<std::string> Items(const TControl& list) {
         std::vector<std::string> rows;
-        for (int i = 0; i < list.Count(); ++i) rows.push_back(list.Item(i));
+        for (int i = 0; i < list.Count(); ++i) rows.push_back(list.Item1250(i));
         return rows;
     }
     static std::vector<bool> Selection(const TControl& list) {
@@ -98,7 +111,7 @@ protected:
 TEST_F(Chooser, WindowControlsAndTabOrder) {
     const std::string root = tree->Root();
     OpenForInput([&](Tvybersoubform& f) {
-        EXPECT_EQ(f.Caption(), "Open Files");
+        EXPECT_EQ(To1250(f.Caption()), "Open Files");
         const RECT outer = f.OuterBounds();
         EXPECT_EQ(outer.left, 461);
         EXPECT_EQ(outer.top, 219);
@@ -130,7 +143,7 @@ TEST_F(Chooser, WindowControlsAndTabOrder) {
                 EXPECT_EQ(r.bottom - r.top, b.h) << b.c->Name();
             }
             if (b.caption) {
-                EXPECT_EQ(b.c->Text(), b.caption) << b.c->Name();
+                EXPECT_EQ(b.c->Text1250(), b.caption) << b.c->Name();
             }
         }
         EXPECT_FALSE(f.FilterComboBox1.Visible());
@@ -141,9 +154,9 @@ TEST_F(Chooser, WindowControlsAndTabOrder) {
         EXPECT_TRUE(f.KeyPreview);
         EXPECT_EQ(vybersoubform, &f);
         // Opened at the current directory, which the label shows.
-        EXPECT_EQ(f.DirectoryOutline1.Directory(), root);
-        EXPECT_EQ(f.Label_dir.Text(), root);
-        EXPECT_EQ(f.FileListBox1.Directory(), root);
+        EXPECT_EQ(To1250(f.DirectoryOutline1.Directory()), root);
+        EXPECT_EQ(f.Label_dir.Text1250(), root);
+        EXPECT_EQ(To1250(f.FileListBox1.Directory()), root);
         EXPECT_EQ(f.DriveComboBox1.Drive(), DriveOf(root));
         // Wine's drives, c: among them, each with its volume name where it has one.
         bool haveC = false;
@@ -166,7 +179,7 @@ TEST_F(Chooser, WindowControlsAndTabOrder) {
     });
     EXPECT_TRUE(IsWindowEnabled(form->hwnd));
     EXPECT_FALSE(IsWindowVisible(vybersoubform->hwnd));  // kept, hidden
-    EXPECT_EQ(form->Edit1.Text(), root);
+    EXPECT_EQ(form->Edit1.Text1250(), root);
 }
 
 TEST_F(Chooser, CancelAfterMovingReturnsTheOpeningDirectory) {
@@ -184,15 +197,15 @@ TEST_F(Chooser, CancelAfterMovingReturnsTheOpeningDirectory) {
         EXPECT_EQ(f.DirectoryOutline1.Level(static_cast<int>(levels.size())), static_cast<int>(levels.size()));
         DoubleClickRow(f.DirectoryOutline1, RowOf(f.DirectoryOutline1, "a"));
         EXPECT_EQ(GetCurrentDir(), root + "\\a");  // moved at once
-        EXPECT_EQ(f.Label_dir.Text(), root + "\\a");
+        EXPECT_EQ(f.Label_dir.Text1250(), root + "\\a");
         DoubleClickRow(f.DirectoryOutline1, RowOf(f.DirectoryOutline1, "b"));
-        EXPECT_EQ(f.DirectoryOutline1.Directory(), root + "\\a\\b");
+        EXPECT_EQ(To1250(f.DirectoryOutline1.Directory()), root + "\\a\\b");
         // Escape reaches the chooser as Space through the main window's hook.
         Key(f.DirectoryOutline1.hwnd, VK_ESCAPE);
     });
-    EXPECT_EQ(form->Edit1.Text(), root);
+    EXPECT_EQ(form->Edit1.Text1250(), root);
     EXPECT_EQ(GetCurrentDir(), root + "\\a\\b");
-    EXPECT_EQ(form->Edit2.Text(), "*.*");
+    EXPECT_EQ(form->Edit2.Text1250(), "*.*");
     EXPECT_TRUE(dialogs.calls.empty());  // no run was stopped: nothing asked
 
     // The next chooser opens where the last one left the current directory;
@@ -200,12 +213,12 @@ TEST_F(Chooser, CancelAfterMovingReturnsTheOpeningDirectory) {
     Tvybersoubform* first = vybersoubform;
     OpenForOutput([&](Tvybersoubform& f) {
         EXPECT_NE(&f, first);
-        EXPECT_EQ(f.DirectoryOutline1.Directory(), root + "\\a\\b");
+        EXPECT_EQ(To1250(f.DirectoryOutline1.Directory()), root + "\\a\\b");
         DoubleClickRow(f.DirectoryOutline1, static_cast<int>(PathLevels(root).size()) - 1);
-        EXPECT_EQ(f.DirectoryOutline1.Directory(), root);
+        EXPECT_EQ(To1250(f.DirectoryOutline1.Directory()), root);
         Click(f.BitBtn2);
     });
-    EXPECT_EQ(form->Edit3.Text(), root);
+    EXPECT_EQ(form->Edit3.Text1250(), root);
     EXPECT_EQ(GetCurrentDir(), root);
 }
 
@@ -216,7 +229,7 @@ TEST_F(Chooser, OkWithoutMovingReturnsTheOpeningDirectory) {
     form->CheckBox4_relClick();  // relative mode: the edit rule shows the result relative
     OpenForOutput([&](Tvybersoubform& f) { Key(f.Edit2.hwnd, VK_RETURN); });
     EXPECT_EQ(GetCurrentDir(), tree->Path("in"));
-    EXPECT_EQ(form->Edit3.Text(), "\\in");
+    EXPECT_EQ(form->Edit3.Text1250(), "\\in");
     // A double click on the edits opens the chooser too.
     for (TControl* edit : {&form->Edit1, &form->Edit3}) {
         g_inside = [&](Tvybersoubform& f) { Click(f.BitBtn1); };
@@ -227,7 +240,7 @@ TEST_F(Chooser, OkWithoutMovingReturnsTheOpeningDirectory) {
         KillTimer(nullptr, dog);
         g_inside = nullptr;
         EXPECT_TRUE(g_opened) << edit->Name();
-        EXPECT_EQ(edit->Text(), "\\in") << edit->Name();
+        EXPECT_EQ(edit->Text1250(), "\\in") << edit->Name();
         EXPECT_EQ(GetCapture(), nullptr) << edit->Name();  // the next click goes where it is aimed
     }
 }
@@ -249,7 +262,7 @@ TEST_F(Chooser, FilterMasksAndTheSelectAllToggle) {
             for (const std::string& row : Items(*list)) rows.push_back(Widen(row));
             EXPECT_EQ(RowsSeenFromAnotherProcess(list->hwnd), rows) << list->Name();
         }
-        EXPECT_EQ(f.FileListBox1.Mask(), "*.mp3;*.wav");
+        EXPECT_EQ(To1250(f.FileListBox1.Mask()), "*.mp3;*.wav");
         // Ctrl+A: every file takes the opposite of the last file's selection.
         struct Step { std::vector<BYTE> held; std::vector<bool> before, after; };
         const std::vector<bool> none{false, false, false}, all{true, true, true};
@@ -268,17 +281,17 @@ TEST_F(Chooser, FilterMasksAndTheSelectAllToggle) {
         }
         Click(f.BitBtn2);
     });
-    EXPECT_EQ(form->Edit2.Text(), "*.mp3;*.wav");
-    EXPECT_EQ(form->Edit1.Text(), tree->Path("music"));
+    EXPECT_EQ(form->Edit2.Text1250(), "*.mp3;*.wav");
+    EXPECT_EQ(form->Edit1.Text1250(), tree->Path("music"));
 
     // An empty mask leaves the design mask of the file list.
     form->Edit2.SetText("");
     OpenForInput([&](Tvybersoubform& f) {
-        EXPECT_EQ(f.FileListBox1.Mask(), "*.txt; *.prn");
+        EXPECT_EQ(To1250(f.FileListBox1.Mask()), "*.txt; *.prn");
         EXPECT_EQ(Items(f.FileListBox1), (std::vector<std::string>{"a.prn", "z.txt"}));
         Click(f.BitBtn1);
     });
-    EXPECT_EQ(form->Edit2.Text(), "");
+    EXPECT_EQ(form->Edit2.Text1250(), "");
 }
 
 TEST_F(Chooser, ABlankTypedIntoEitherEditClosesAsCancel) {
@@ -291,20 +304,20 @@ TEST_F(Chooser, ABlankTypedIntoEitherEditClosesAsCancel) {
         SendMessageW(f.Edit1.hwnd, EM_SETSEL, 4, 4);
         Key(f.Edit1.hwnd, '3');
         Pump();
-        EXPECT_EQ(f.Edit1.Text(), "*.mp3");
+        EXPECT_EQ(f.Edit1.Text1250(), "*.mp3");
         Key(f.Edit1.hwnd, VK_SPACE);
     });
-    EXPECT_EQ(form->Edit2.Text(), "*.mp3");  // as it was before the blank
+    EXPECT_EQ(form->Edit2.Text1250(), "*.mp3");  // as it was before the blank
     Pump();
-    EXPECT_EQ(vybersoubform->Edit1.Text(), "*.mp3");  // the blank's character went with its key
-    EXPECT_EQ(form->Edit1.Text(), root);
+    EXPECT_EQ(vybersoubform->Edit1.Text1250(), "*.mp3");  // the blank's character went with its key
+    EXPECT_EQ(form->Edit1.Text1250(), root);
     EXPECT_EQ(GetCurrentDir(), root + "\\a");
     OpenForOutput([&](Tvybersoubform& f) {
         f.Edit2.SetFocus();
         Key(f.Edit2.hwnd, VK_SPACE);
     });
-    EXPECT_EQ(vybersoubform->Edit2.Text(), "");
-    EXPECT_EQ(form->Edit3.Text(), root + "\\a");  // Cancel: where it opened
+    EXPECT_EQ(vybersoubform->Edit2.Text1250(), "");
+    EXPECT_EQ(form->Edit3.Text1250(), root + "\\a");  // Cancel: where it opened
 }
 
 TEST_F(Chooser, MakeDir) {
@@ -319,17 +332,17 @@ TEST_F(Chooser, MakeDir) {
         EXPECT_EQ(dialogs.inputs[0].prompt, "Input New Directory Name:");
         EXPECT_EQ(dialogs.inputs[0].value, "");
         EXPECT_EQ(Items(f.DirectoryOutline1).back(), "made behind its back");
-        EXPECT_EQ(f.Edit2.Text(), "");
+        EXPECT_EQ(f.Edit2.Text1250(), "");
         // A name entered: made in the directory shown, which the list does not enter.
         f.Edit2.SetText("  ");
         dialogs.inputAnswers.push_back("new one");
         Click(f.Button1);
         Pump();
         EXPECT_EQ(dialogs.inputs.size(), 2u);
-        EXPECT_EQ(f.Edit2.Text(), "new one");
+        EXPECT_EQ(f.Edit2.Text1250(), "new one");
         EXPECT_TRUE(DirectoryExists(tree->Path("new one")));
         EXPECT_NE(RowOf(f.DirectoryOutline1, "new one"), -1);
-        EXPECT_EQ(f.DirectoryOutline1.Directory(), root);
+        EXPECT_EQ(To1250(f.DirectoryOutline1.Directory()), root);
         EXPECT_TRUE(Warnings().empty());
         // The same name again: the input/output failure; no question this time.
         Click(f.Button1);
@@ -341,19 +354,19 @@ TEST_F(Chooser, MakeDir) {
         Click(f.Button1);
         Pump();
         EXPECT_TRUE(DirectoryExists(tree->Path(" lead")));
-        // A name with no Windows-1250 form names nothing: refused, nothing made.
+        // A name beyond Windows-1250 makes that directory, under that name.
         SetWindowTextW(f.Edit2.hwnd, L"\u65e5\u672c");
         Click(f.Button1);
         Pump();
-        EXPECT_EQ(Warnings().size(), 2u);
-        EXPECT_EQ(dialogs.calls.back().kind, MsgKind::Warning);
+        EXPECT_EQ(Warnings().size(), 1u);
+        EXPECT_TRUE(DirectoryExists(From1250(root) + u"\\\u65e5\u672c"));
         Click(f.BitBtn1);
     });
     int dirs = 0;
     DirEnumerator all(root + "\\*");
     DirEntry e;
-    while (all.Next(e)) dirs += e.name != "." && e.name != "..";
-    EXPECT_EQ(dirs, 3);
+    while (all.Next(e)) dirs += e.name != u"." && e.name != u"..";
+    EXPECT_EQ(dirs, 4);
 }
 
 TEST_F(Chooser, RemoveDir) {
@@ -367,9 +380,9 @@ TEST_F(Chooser, RemoveDir) {
         Click(f.Button2);
         Pump();
         EXPECT_EQ(Warnings(), std::vector<std::string>{"An EInOutError occurred"});
-        EXPECT_EQ(f.DirectoryOutline1.Directory(), root);
+        EXPECT_EQ(To1250(f.DirectoryOutline1.Directory()), root);
         EXPECT_EQ(GetCurrentDir(), root);
-        EXPECT_EQ(f.Label_dir.Text(), root);
+        EXPECT_EQ(f.Label_dir.Text1250(), root);
         EXPECT_TRUE(FileExists(tree->Path("full\\keep.txt")));
         // An empty one goes, without a question.
         DoubleClickRow(f.DirectoryOutline1, RowOf(f.DirectoryOutline1, "empty"));
@@ -377,18 +390,18 @@ TEST_F(Chooser, RemoveDir) {
         Pump();
         EXPECT_EQ(Warnings().size(), 1u);
         EXPECT_FALSE(DirectoryExists(tree->Path("empty")));
-        EXPECT_EQ(f.DirectoryOutline1.Directory(), root);
+        EXPECT_EQ(To1250(f.DirectoryOutline1.Directory()), root);
         EXPECT_EQ(Items(f.DirectoryOutline1).back(), "full");
         // A drive's root is its own parent and cannot go.
-        f.DirectoryOutline1.SetDirectory("C:\\");
+        f.DirectoryOutline1.SetDirectory(u"C:\\");
         Click(f.Button2);
         Pump();
         EXPECT_EQ(Warnings().size(), 2u);
-        EXPECT_EQ(f.DirectoryOutline1.Directory(), "C:\\");
+        EXPECT_EQ(To1250(f.DirectoryOutline1.Directory()), "C:\\");
         EXPECT_TRUE(DirectoryExists("C:\\windows"));
         Click(f.BitBtn1);
     });
-    EXPECT_EQ(form->Edit1.Text(), root);
+    EXPECT_EQ(form->Edit1.Text1250(), root);
 }
 
 TEST_F(Chooser, ADriveChoiceMovesTheList) {
@@ -399,12 +412,12 @@ TEST_F(Chooser, ADriveChoiceMovesTheList) {
         ASSERT_EQ(f.DriveComboBox1.Drive(), other);
         SendMessageW(f.hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(f.DriveComboBox1.hwnd), CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(f.DriveComboBox1.hwnd));
-        EXPECT_EQ(DriveOf(f.DirectoryOutline1.Directory()), other);
+        EXPECT_EQ(DriveOf(To1250(f.DirectoryOutline1.Directory())), other);
         EXPECT_EQ(DriveOf(GetCurrentDir()), other);
-        EXPECT_EQ(f.Label_dir.Text(), f.DirectoryOutline1.Directory());
+        EXPECT_EQ(f.Label_dir.Text1250(), To1250(f.DirectoryOutline1.Directory()));
         Click(f.BitBtn1);
     });
-    EXPECT_EQ(form->Edit1.Text(), root);
+    EXPECT_EQ(form->Edit1.Text1250(), root);
 }
 
 TEST_F(Chooser, FolderButtonsWaitWhileARunIsInProgress) {
@@ -425,14 +438,14 @@ TEST_F(Chooser, FolderButtonsWaitWhileARunIsInProgress) {
 // the main window closes once the folder button's handler has returned.
 TEST_F(Chooser, ClosingTheMainWindowCancelsTheChooserFirst) {
     tree->Dir("a");
-    const std::string before = form->Edit1.Text();
+    const std::string before = form->Edit1.Text1250();
     OpenForInput([&](Tvybersoubform& f) {
         DoubleClickRow(f.DirectoryOutline1, RowOf(f.DirectoryOutline1, "a"));
         PostMessageW(form->hwnd, WM_CLOSE, 0, 0);
     });
     EXPECT_FALSE(IsWindowVisible(vybersoubform->hwnd));
     ASSERT_NE(form->hwnd, nullptr);  // still there while the handler ran
-    EXPECT_EQ(form->Edit1.Text(), before);
+    EXPECT_EQ(form->Edit1.Text1250(), before);
     Pump();
     EXPECT_EQ(form->hwnd, nullptr);
 }
@@ -443,7 +456,7 @@ TEST_F(Chooser, ClosingTheMainWindowCancelsTheChooserFirst) {
 // way is not filled inside it: the fill starts again with the newest filter.
 TEST_F(Chooser, FillsAnswerEscapeAndTheNewestFilterWins) {
     for (const char* name : {"a.mp3", "b.mp3", "c.txt"}) tree->File(name);
-    const std::string before = form->Edit1.Text();
+    const std::string before = form->Edit1.Text1250();
     dialogs.answers = {MsgResult::Yes};
     PostMessageW(form->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
     g_inside = [](Tvybersoubform& f) { Click(f.BitBtn1); };  // should it show after all
@@ -456,7 +469,7 @@ TEST_F(Chooser, FillsAnswerEscapeAndTheNewestFilterWins) {
     EXPECT_FALSE(g_opened);
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \rOpen Files");
-    EXPECT_EQ(form->Edit1.Text(), before);
+    EXPECT_EQ(form->Edit1.Text1250(), before);
     EXPECT_EQ(GetCurrentDir(), tree->Root());
 
     form->Edit2.SetText("*.*");
@@ -465,8 +478,8 @@ TEST_F(Chooser, FillsAnswerEscapeAndTheNewestFilterWins) {
         PostMessageW(f.Edit1.hwnd, EM_SETSEL, 4, 4);
         Key(f.Edit1.hwnd, '3');
         SetWindowTextW(f.Edit1.hwnd, L"*.mp");
-        EXPECT_EQ(f.Edit1.Text(), "*.mp3");
-        EXPECT_EQ(f.FileListBox1.Mask(), "*.mp3");
+        EXPECT_EQ(f.Edit1.Text1250(), "*.mp3");
+        EXPECT_EQ(To1250(f.FileListBox1.Mask()), "*.mp3");
         EXPECT_EQ(Items(f.FileListBox1), (std::vector<std::string>{"a.mp3", "b.mp3"}));
         Click(f.BitBtn1);
     });

@@ -240,14 +240,14 @@ TEST_F(Batches, RealBatchTakesEveryNameAsItIs) {
         std::vector<std::string> written, expected = arrived;
         DirEntry entry;
         for (DirEnumerator out(P("out\\*")); out.Next(entry);)
-            if (!entry.IsDirectory()) written.push_back(entry.name);
+            if (!entry.IsDirectory()) written.push_back(To1250(entry.name));
         std::sort(written.begin(), written.end());
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(written, expected);
         for (const std::string& name : names) EXPECT_EQ(Get("in\\" + name), name);
         std::vector<std::string> top;
         for (DirEnumerator root(P("*")); root.Next(entry);)
-            if (entry.name != "." && entry.name != "..") top.push_back(entry.name);
+            if (entry.name != u"." && entry.name != u"..") top.push_back(To1250(entry.name));
         std::sort(top.begin(), top.end());
         EXPECT_EQ(top, (std::vector<std::string>{"after.txt", "before.txt", "codepage.txt", "commands_ini.txt",
                                                  "commands_to_process.txt", "commands_to_run.bat", "echoed.txt",

@@ -25,12 +25,12 @@ namespace {
 class PrintedDialogs : public Dialogs {
 public:
     int boxes = 0;
-    MsgResult Ask(MsgKind, const std::string& title, const std::string& text, MsgButtons buttons) override {
+    MsgResult Ask(MsgKind, const Text& title, const Text& text, MsgButtons buttons) override {
         ++boxes;
-        std::printf("box: %s: %s\n", title.c_str(), text.c_str());
+        std::printf("box: %s: %s\n", To1250(title).c_str(), To1250(text).c_str());
         return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
     }
-    bool InputQuery(const std::string&, const std::string&, std::string&) override { return false; }
+    bool InputQuery(const Text&, const Text&, Text&) override { return false; }
 };
 
 int Copy(const std::string& in, const std::string& out) {
@@ -51,7 +51,7 @@ int Copy(const std::string& in, const std::string& out) {
         form.CheckBox_tag.SetChecked(true);
         form.Button2Click();
         for (int i = 0; i < form.ListBox1.Count(); ++i)
-            std::printf("%s%s\n", form.ListBox1.Selected(i) ? "*" : "", form.ListBox1.Item(i).c_str());
+            std::printf("%s%s\n", form.ListBox1.Selected(i) ? "*" : "", form.ListBox1.Item1250(i).c_str());
         status = dialogs.boxes == 0 ? 0 : 1;
         frMain = nullptr;
     }

@@ -352,7 +352,7 @@ protected:
             form->Button5Click();
             return;
         }
-        if (form->Edit1.Text() == form->Edit3.Text()) dialogs.answers = {MsgResult::Yes};
+        if (form->Edit1.Text1250() == form->Edit3.Text1250()) dialogs.answers = {MsgResult::Yes};
         form->CheckBox2.SetChecked(c.op == Op::Move);
         if (!dry) {
             if (c.op == Op::Cz) form->Button7Click();
@@ -411,7 +411,7 @@ std::vector<std::string> RunProperty::Run(const Case& c) {
         if (f.readOnly) readOnly.insert(Key(Abs(f.path)));
     }
     for (int i = 0; i < form->ListBox1.Count(); ++i)
-        form->ListBox1.SetSelected(i, wanted[Key(Resolve(form->ListBox1.Item(i)))]);
+        form->ListBox1.SetSelected(i, wanted[Key(Resolve(form->ListBox1.Item1250(i)))]);
     const std::vector<std::string> listed = Rows();
     const std::vector<bool> start = Selection();
     auto enterCurrent = [&] { SetCurrentDir(c.decoy ? tree->Path("cwd") : tree->Root()); };

@@ -130,8 +130,8 @@ TEST_F(TransferRun, RelativeRowsFallBackToTheirWholePath) {
     form->CheckBox4_rel.SetChecked(true);
     form->CheckBox4_relClick();
     Prepare(P("photo"), P("out"));
-    ASSERT_EQ(form->Edit1.Text(), "\\photo");
-    ASSERT_EQ(form->Edit3.Text(), "\\out");
+    ASSERT_EQ(form->Edit1.Text1250(), "\\photo");
+    ASSERT_EQ(form->Edit3.Text1250(), "\\out");
     ASSERT_EQ(Rows(), std::vector<std::string>{"photo\\2010\\a.jpg"});
     SetCurrentDir(P("photo"));  // the run works from the base directory whatever is current
     form->Button2Click();
@@ -150,7 +150,7 @@ TEST_F(TransferRun, RelativeModeKeepsASiblingFolderOfTheSameLetters) {
     form->Edit3.SetText(sibling);
     form->CheckBox4_rel.SetChecked(true);
     form->CheckBox4_relClick();
-    EXPECT_EQ(form->Edit3.Text(), sibling);
+    EXPECT_EQ(form->Edit3.Text1250(), sibling);
     List(P("in"), "*.*");
     SetMode(TransferMode::IntoRoot);
     form->Button2Click();
@@ -284,7 +284,7 @@ TEST_F(TransferRun, StartOfTheRun) {
     form->ListCount = 0;
     form->Button2Click();
     ASSERT_EQ(Texts(), std::vector<std::string>{"Source and output directory is the same!\rAre you sure you want to continue?"});
-    EXPECT_EQ(form->Edit3.Text(), P("in") + "\\");
+    EXPECT_EQ(form->Edit3.Text1250(), P("in") + "\\");
     EXPECT_FALSE(form->BatchReady);
     EXPECT_EQ(form->ListCount, 1);
     EXPECT_FALSE(form->ProgressBar1.Visible());
@@ -300,7 +300,7 @@ TEST_F(TransferRun, StartOfTheRun) {
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.calls[0].text, "No files selected ...");
     EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Information);
-    EXPECT_EQ(form->Edit3.Text(), P("out") + "\\");  // only one backslash goes
+    EXPECT_EQ(form->Edit3.Text1250(), P("out") + "\\");  // only one backslash goes
     EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\a.txt")});
     ExpectEnded();
 
@@ -323,14 +323,14 @@ TEST_F(TransferRun, OutputDirectoryForms) {
     Prepare(P("in"), drive + "\\");
     SetMode(TransferMode::IntoRoot);
     form->Button3Click();
-    EXPECT_EQ(form->Edit3.Text(), drive);
+    EXPECT_EQ(form->Edit3.Text1250(), drive);
     EXPECT_EQ(Rows(), std::vector<std::string>{P("in\\a.txt") + " -> " + drive + "\\a.txt"});
     // A blank output directory: destinations relative to the current one.
     form->CheckBox4_rel.SetChecked(true);
     form->CheckBox4_relClick();
     Prepare(P("in"), " ");
     form->Button2Click();
-    EXPECT_EQ(form->Edit3.Text(), " ");
+    EXPECT_EQ(form->Edit3.Text1250(), " ");
     EXPECT_EQ(Rows(), std::vector<std::string>{"in\\a.txt -> a.txt"});
     EXPECT_EQ(Get("a.txt"), "a");
     // Destinations past 260 characters are no limit for the platform.
@@ -387,9 +387,9 @@ TEST_F(TransferRun, EscapeThroughTheQueue) {
         dialogs.calls.clear();
         form->Button2Click();
         ASSERT_EQ(dialogs.calls.size(), 1u);
-        EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + form->Caption());
+        EXPECT_EQ(dialogs.calls[0].text, "Terminate the process? \r" + To1250(form->Caption()));
         EXPECT_EQ(form->ListBox1.SelCount(), 0);
-        EXPECT_EQ(form->Edit3.Text(), P("out"));
+        EXPECT_EQ(form->Edit3.Text1250(), P("out"));
         for (int i = 0; i < 8; ++i) EXPECT_EQ(Get("out\\f" + std::to_string(i) + ".txt"), "x") << i;
         ExpectEnded();
         for (int i = 0; i < 8; ++i) DeleteFileW(Widen(P("out\\f" + std::to_string(i) + ".txt")).c_str());
@@ -423,7 +423,7 @@ TEST_F(TransferRun, EscapeThroughTheQueue) {
     form->Button5Click();
     ASSERT_EQ(Texts().size(), 3u);
     EXPECT_EQ(Texts()[1], "Cannot delete \r" + rows[2]);
-    EXPECT_EQ(Texts()[2], "Terminate the process? \r" + form->Caption());
+    EXPECT_EQ(Texts()[2], "Terminate the process? \r" + To1250(form->Caption()));
     for (int i = 0; i < 8; ++i) EXPECT_EQ(FileExists(rows[i]), i >= 2) << rows[i];
     EXPECT_EQ(form->Tag, 0);
     EXPECT_TRUE(form->BatchReady);
@@ -785,7 +785,7 @@ std::vector<std::string> Entries(const std::string& dir) {
     DirEnumerator e(dir + "\\*");
     DirEntry entry;
     while (e.Next(entry))
-        if (entry.name != "." && entry.name != "..") names.push_back(entry.name);
+        if (entry.name != u"." && entry.name != u"..") names.push_back(To1250(entry.name));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -912,7 +912,7 @@ TEST_F(TransferRun, RelativeRowsMeanTheBaseDirectory) {
     SetCurrentDir(P("backup"));  // as a folder chooser leaves it
     form->ListBox1.SetAllSelected(true);
     form->ListBox1Click();
-    EXPECT_NE(form->lblNumberFound.Text().find(", 4 bytes"), std::string::npos) << form->lblNumberFound.Text();
+    EXPECT_NE(form->lblNumberFound.Text1250().find(", 4 bytes"), std::string::npos) << form->lblNumberFound.Text1250();
     form->Edit3.SetText(P("out"));
     SetMode(TransferMode::IntoRoot);
     form->Button2Click();
@@ -978,7 +978,7 @@ TEST_F(TransferRun, LongPathsAreFilesLikeAnyOther) {
     Put(deep + "\\a.txt", "long");
     List(P("in"), "*.*");
     ASSERT_EQ(Rows(), std::vector<std::string>{P(deep + "\\a.txt")});
-    EXPECT_EQ(form->lblNumberFound.Text(), "1 files found , 4 bytes in selected files");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "1 files found , 4 bytes in selected files");
     form->Edit3.SetText(P("out"));
     form->Button2Click();
     const std::string copy = "out" + deep.substr(2) + "\\a.txt";
@@ -1044,7 +1044,7 @@ TEST_F(TransferRun, EscapeStopsTheCopyOfALargeFile) {
         dialogs.answers = {MsgResult::Yes};
         form->Button2Click();
         g_duringCopy = nullptr;
-        EXPECT_EQ(Texts(), std::vector<std::string>{"Terminate the process? \r" + form->Caption()});
+        EXPECT_EQ(Texts(), std::vector<std::string>{"Terminate the process? \r" + To1250(form->Caption())});
         EXPECT_EQ(during.size(), before.size() + 1);  // the part being written
         EXPECT_EQ(Entries(P("out")), before);
         if (over) {

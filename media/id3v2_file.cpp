@@ -8,9 +8,6 @@
 
 namespace {
 
-// The platform's file calls take Windows-1250 paths until they take Text.
-std::string PlatformPath(const Text& path) { return To1250(path); }
-
 class Handle {
 public:
     explicit Handle(HANDLE h) : h_(h) {}
@@ -110,7 +107,7 @@ bool WriteTemporary(const std::wstring& file, const std::wstring& temp, std::int
 bool TID3v2::ReadTag(const Text& fileName) {
     Clear();
     try {
-        FileSource file(PlatformPath(fileName));
+        FileSource file(fileName);
         if (ReadTagFrom(file)) return true;
     } catch (const Exception&) {
     }
@@ -124,8 +121,8 @@ bool TID3v2::WriteTag(const Text& fileName, std::string* whyNot) const {
         if (whyNot) *whyNot = why;
         return false;
     };
-    if (!FileExists(PlatformPath(fileName))) return fail("the file is not there");
-    const std::wstring file = SystemPath(PlatformPath(fileName));
+    if (!FileExists(fileName)) return fail("the file is not there");
+    const std::wstring file = SystemPath(fileName);
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return fail("the file is not there");
     // Read-only, hidden and system go first: a replace refuses such a file.
@@ -134,7 +131,7 @@ bool TID3v2::WriteTag(const Text& fileName, std::string* whyNot) const {
     std::vector<std::uint8_t> newTag;
     std::int64_t skip = 0;
     try {
-        FileSource source(PlatformPath(fileName));
+        FileSource source(fileName);
         newTag = TagBytesFor(source, skip, reason);
     } catch (const Exception&) {
         return fail("the file cannot be read");
@@ -146,8 +143,8 @@ bool TID3v2::WriteTag(const Text& fileName, std::string* whyNot) const {
 
 bool ReplaceTagInFile(const Text& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip) {
     // Long paths too: from 248 characters on, the calls need the "\\?\" form.
-    const std::wstring file = SystemPath(PlatformPath(fileName));
-    const std::wstring temp = SystemPath(PlatformPath(fileName + u"~"));
+    const std::wstring file = SystemPath(fileName);
+    const std::wstring temp = SystemPath(fileName + u"~");
     // The original is replaced in one step, so there is never a moment
     // without the file; on any failure it stays as it was.
     bool created = false;

@@ -9,18 +9,15 @@
 
 namespace {
 
-// The platform's file calls take Windows-1250 paths until they take Text.
-std::string PlatformPath(const Text& path) { return To1250(path); }
-
 // Only MPEG audio gets a tag in front: a file that starts with a sound tag
 // header, or with a whole MPEG audio frame header. Any other file with "mp"
 // in its extension (a bitmap, an MP4, a UTF-16 text whose byte-order mark
 // FF FE looks like sync bits) would no longer open. Empty for MPEG audio,
 // else why the file is not taken for it.
 std::string WhyNotMpegAudio(const Text& path) {
-    if (!FileExists(PlatformPath(path))) return "the file is not there";
+    if (!FileExists(path)) return "the file is not there";
     try {
-        FileSource file(PlatformPath(path));
+        FileSource file(path);
         std::uint8_t head[10] = {};
         const std::size_t got = file.ReadAt(0, head, 10);
         if (got >= 3 && std::memcmp(head, "ID3", 3) == 0)
@@ -35,7 +32,7 @@ std::string WhyNotMpegAudio(const Text& path) {
 // every message of the program does.
 std::string LoadBytes(const Text& path) {
     try {
-        FileSource file(PlatformPath(path));
+        FileSource file(path);
         std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
         if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size())
             throw EReadError("Read error in \"" + To1250(path) + "\"");
@@ -59,9 +56,9 @@ bool FillMp3Tag(const Text& tagFile, const Text& namePath, bool readOnly, Text& 
     FillTagFromPath(tag, namePath);
     const auto candidates = Mp3TagCandidates(namePath);
     Text found = candidates[0];
-    if (!FileExists(PlatformPath(found))) found = candidates[1];
-    if (!FileExists(PlatformPath(found))) found = candidates[2];
-    if (FileExists(PlatformPath(found))) ApplyMp3TagRows(tag, LoadBytes(found));
+    if (!FileExists(found)) found = candidates[1];
+    if (!FileExists(found)) found = candidates[2];
+    if (FileExists(found)) ApplyMp3TagRows(tag, LoadBytes(found));
     std::string whyNot = WhyNotMpegAudio(tagFile);
     const bool written = whyNot.empty() && tag.WriteTag(tagFile, &whyNot);
     line = written ? ReportLine(u"Written TAG: ", tag)

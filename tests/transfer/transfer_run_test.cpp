@@ -634,8 +634,8 @@ TEST_F(TransferRun, Mp3TagsAtTheDestinationOrInPlace) {
     form->Button2Click();
     TID3v2 copy;
     copy.ReadTag(P("out\\Band\\Live\\Track 05 - Intro.mp3"));
-    EXPECT_EQ(copy.Artist, "Band");
-    EXPECT_EQ(copy.Album, "Live");
+    EXPECT_EQ(copy.Artist, u"Band");
+    EXPECT_EQ(copy.Album, u"Live");
     EXPECT_EQ(copy.Track, 5);
     EXPECT_EQ(Get(song), audio);
     EXPECT_EQ(Rows(), std::vector<std::string>{P(song) + " -> " + P("out\\Band\\Live\\Track 05 - Intro.mp3")});

@@ -274,9 +274,9 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TextTransferOptions& o) {
         const Text why = CommandsRefusal(SourcePath, TargetPath);
         if (!why.empty()) return Refused(why);
     }
-    std::string line;
+    Text line;
     if (DryRun) {
-        if (o.Mp3Tag) FillMp3Tag(To1250(target), To1250(SourcePath), true, line);
+        if (o.Mp3Tag) FillMp3Tag(target, SourcePath, true, line);
         return RowOutcome::Transferred;
     }
     if (o.Mode == TransferMode::UsualCopy) CreateTargetFolders();
@@ -301,7 +301,7 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TextTransferOptions& o) {
         }
     }
     // A copy without the tag the user asked for stays selected.
-    if (o.Mp3Tag && !FillMp3Tag(To1250(target), To1250(SourcePath), false, line)) return RowOutcome::TransferredUntagged;
+    if (o.Mp3Tag && !FillMp3Tag(target, SourcePath, false, line)) return RowOutcome::TransferredUntagged;
     return RowOutcome::Transferred;
 }
 
@@ -321,9 +321,9 @@ void TfrMain::UpdateRow(int i, RowOutcome outcome, const TextTransferOptions& o)
         if (ListBox1.Item(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
         ListBox1.SetSelected(i, true);
         if (o.Mp3Tag) {
-            std::string line;
-            FillMp3Tag(To1250(RowPath(TargetPath)), To1250(SourcePath), DryRun, line);
-            ListBox1.SetItem(i, ListBox1.Item(i) + u" (" + From1250(line) + u")");
+            Text line;
+            FillMp3Tag(RowPath(TargetPath), SourcePath, DryRun, line);
+            ListBox1.SetItem(i, ListBox1.Item(i) + u" (" + line + u")");
         }
         break;
     case RowOutcome::Missing:

@@ -24,13 +24,6 @@ bool IsSearchedSubdir(const DirEntry& e) {
 // stops it with the same question: the rows found so far stay and are
 // marked and counted as after a complete listing.
 void TfrMain::Button1Click() {
-    // A letter without a Windows-1250 form would reach the search as '?', a
-    // wildcard that lists files the user never named.
-    if (!runInProgress_ && (!Edit1.TextFits() || !Edit2.TextFits())) {
-        ShowWarning("The directory or the file mask holds letters that cannot be searched for:\r" +
-                    Edit1.Text1250() + "\r" + Edit2.Text1250());
-        return;
-    }
     // No listing inside a run's or another operation's pump. The Tag is given
     // back as it was: a Delete answered No leaves its 999.
     Operation listing(*this, AllowAbort);
@@ -39,10 +32,10 @@ void TfrMain::Button1Click() {
     SetBusyCursor(true);
     listingPump_ = TimedPump();
     try {
-        CurrentPath = Edit1.Text1250();
-        if (!Occurs(":\\", CurrentPath)) CurrentPath = BaseDir + Edit1.Text1250();
+        CurrentPath = Edit1.Text();
+        if (!Occurs(u":\\", CurrentPath)) CurrentPath = BaseDir + Edit1.Text();
         ListBox1.BeginUpdate();
-        SearchFiles(CurrentPath, Edit2.Text1250(), CheckBox1.Checked());
+        SearchFiles(CurrentPath, Edit2.Text(), CheckBox1.Checked());
         ListBox1.EndUpdate();
         // A stopped listing still counts the rows it found, and Escape may
         // stop that count in turn; a close request stops it as well.
@@ -59,15 +52,15 @@ void TfrMain::Button1Click() {
 }
 
 // Depth first, pre-order: a directory's files, then each subdirectory's listing.
-void TfrMain::SearchFiles(const std::string& directory, const std::string& mask, bool recurse) {
-    const std::string dir = WithTrailingBackslash(directory);
-    const SearchPattern sp = PatternForMask(mask);
-    const std::string namePrefix = PatternDirPart(sp.pattern);
-    std::string substring = sp.substring;
+void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse) {
+    const Text dir = WithTrailingBackslash(directory);
+    const TextSearchPattern sp = PatternForMask(mask);
+    const Text namePrefix = PatternDirPart(sp.pattern);
+    Text substring = sp.substring;
     // With the pattern "*.*" the file enumeration returns the subdirectories
     // too; they are kept for the descent instead of enumerating again.
-    const bool oneEnumeration = recurse && sp.pattern == "*.*";
-    std::vector<std::string> subdirs;
+    const bool oneEnumeration = recurse && sp.pattern == u"*.*";
+    std::vector<Text> subdirs;
     {
         DirEnumerator files(dir + sp.pattern);
         DirEntry entry;
@@ -76,13 +69,13 @@ void TfrMain::SearchFiles(const std::string& directory, const std::string& mask,
             if (AllowAbort) listingPump_.WhenDue();
             if (Tag == 555) return;
             if (entry.IsDirectory()) {
-                if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(To1250(entry.name));
+                if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));
                 continue;
             }
-            std::string row = dir + namePrefix + To1250(entry.name);
+            Text row = dir + namePrefix + entry.name;
             if (!FullPaths) row = StripBaseDir(row, BaseDir);
             CurrentPath = row;
-            std::string comparison = row;
+            Text comparison = row;
             if (CaseInsensitive) {
                 substring = UpperAscii(substring);
                 comparison = UpperAscii(row);
@@ -91,18 +84,18 @@ void TfrMain::SearchFiles(const std::string& directory, const std::string& mask,
         }
     }
     // Subdirectories get the substring itself, so the rule holds at every depth.
-    const std::string subMask = Trim(substring).empty() ? mask : substring;
+    const Text subMask = Trim(substring).empty() ? mask : substring;
     if (!recurse) return;
     if (!oneEnumeration) {
-        DirEnumerator dirs(dir + "*.*");
+        DirEnumerator dirs(dir + u"*.*");
         DirEntry entry;
         while (dirs.Next(entry)) {
             if (AllowAbort) listingPump_.WhenDue();
             if (Tag == 555) return;
-            if (IsSearchedSubdir(entry)) subdirs.push_back(To1250(entry.name));
+            if (IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));
         }
     }
-    for (const std::string& name : subdirs) {
+    for (const Text& name : subdirs) {
         if (Tag == 555) return;
         SearchFiles(dir + name, subMask, true);
     }
@@ -113,9 +106,9 @@ void TfrMain::ApplyEditRule(TControl& edit, bool bareDriveAllowed) {
     // The rule's own change would find nothing more to do; skipping it also
     // keeps a base directory without ":\" from being prefixed for ever.
     if (applyingEditRule_) return;
-    const std::string text = edit.Text1250();
+    const Text text = edit.Text();
     if (FullPaths) CurrentPath = text;
-    const std::string shown = DirectoryEditText(text, BaseDir, FullPaths, bareDriveAllowed);
+    const Text shown = DirectoryEditText(text, BaseDir, FullPaths, bareDriveAllowed);
     if (shown == text) return;
     applyingEditRule_ = true;
     edit.SetText(shown);
@@ -166,7 +159,7 @@ void TfrMain::ListBox1Click() {
         }
         // A count may run from the pump of a run's copy: the run's fields stay its own.
         std::uint64_t size = 0;
-        if (FileSizeOf(RowPath(ListBox1.Item1250(i)), size)) total += size;
+        if (FileSizeOf(RowPath(ListBox1.Item(i)), size)) total += size;
     }
     lblNumberFound.SetText(CountsLine(rows, selected, total, whole));
 }

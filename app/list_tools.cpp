@@ -11,20 +11,28 @@
 
 namespace {
 
-// One row a line, each ended by CR LF, in Windows-1250 as the rows are.
-void WriteRows(const std::string& path, const std::vector<std::string>& rows) {
-    std::string text;
-    for (const std::string& row : rows) text += row + "\r\n";
-    WriteWholeFile(path, text);
+// One row a line, each ended by CR LF: in Windows-1250 while every row fits
+// it, else in UTF-8 behind a byte-order mark, which Notepad reads as such.
+// true when written so.
+bool WriteRows(const Text& path, const std::vector<Text>& rows) {
+    bool fits = true;
+    for (const Text& row : rows) fits = fits && Fits1250(row);
+    std::string bytes = fits ? std::string() : std::string("\xEF\xBB\xBF");
+    for (const Text& row : rows) bytes += (fits ? To1250(row) : ToUtf8(row)) + "\r\n";
+    WriteWholeFile(path, bytes);
+    return !fits;
 }
+
+// The line the "Saved to" boxes add when the file is UTF-8.
+const char16_t kSavedAsUtf8[] = u"\rSaved as UTF-8: some names hold letters that Windows-1250 lacks.";
 
 }  // namespace
 
-std::vector<std::string> TfrMain::AllRows() const {
-    std::vector<std::string> rows;
+std::vector<Text> TfrMain::AllRows() const {
+    std::vector<Text> rows;
     const int n = ListBox1.Count();
     rows.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) rows.push_back(ListBox1.Item1250(i));
+    for (int i = 0; i < n; ++i) rows.push_back(ListBox1.Item(i));
     return rows;
 }
 
@@ -68,12 +76,12 @@ void TfrMain::ListBox1KeyDown(WORD& key, bool shift, bool ctrl, bool alt) {
 }
 
 void TfrMain::BitBtn5Click() {
-    WriteRows(BaseDir + "\\content.txt", AllRows());
-    ShowPlainMessage("Saved to: \r" + BaseDir + "\\" + "\r" + "content.txt");
+    const bool utf8 = WriteRows(BaseDir + u"\\content.txt", AllRows());
+    ShowPlainMessage(u"Saved to: \r" + BaseDir + u"\\" + u"\r" + u"content.txt" + (utf8 ? kSavedAsUtf8 : u""));
 }
 
 void TfrMain::BitBtn8Click() {
-    const std::string path = BaseDir + "\\content.txt";
+    const Text path = BaseDir + u"\\content.txt";
     WriteRows(path, AllRows());
     StartNotepad(path);
 }
@@ -82,18 +90,14 @@ void TfrMain::BitBtn8Click() {
 // saves the selected rows and does nothing else.
 void TfrMain::BitBtn5MouseDown(MouseButton button) {
     if (button != MouseButton::Right) return;
-    std::unique_ptr<std::vector<std::string>> list(new std::vector<std::string>);
-    WorkList = list.get();
-    struct Release {
-        std::vector<std::string>*& field;
-        ~Release() { field = nullptr; }
-    } release{WorkList};
+    std::vector<Text> rows;
     for (int i : ListBox1.SelectedIndices()) {
-        CurrentPath = ListBox1.Item1250(i);
-        WorkList->push_back(CurrentPath);
+        CurrentPath = ListBox1.Item(i);
+        rows.push_back(CurrentPath);
     }
-    WriteRows(BaseDir + "\\sel_content.txt", *WorkList);
-    ShowPlainMessage("Selection saved to: \r" + BaseDir + "\\" + "\r" + "sel_content.txt");
+    const bool utf8 = WriteRows(BaseDir + u"\\sel_content.txt", rows);
+    ShowPlainMessage(u"Selection saved to: \r" + BaseDir + u"\\" + u"\r" + u"sel_content.txt" +
+                     (utf8 ? kSavedAsUtf8 : u""));
 }
 
 // The current row is the one with the focus rectangle; a relative row is a
@@ -101,10 +105,9 @@ void TfrMain::BitBtn5MouseDown(MouseButton button) {
 void TfrMain::ListBox1DblClick() {
     const int current = ListBox1.ItemIndex();
     if (current < 0 || current >= ListBox1.Count()) return;
-    const std::string row = ListBox1.Item1250(current);
-    // The row is looked up as a name, never as a pattern: '?' stands in a row
-    // for a letter Windows-1250 cannot hold, and would match another file.
-    if (row.find_first_of("?*<>\"") != std::string::npos) return;
+    const Text row = ListBox1.Item(current);
+    // The row is looked up as a name, never as a pattern.
+    if (row.find_first_of(u"?*<>\"") != Text::npos) return;
     DirEnumerator found(RowPath(row), true);
     DirEntry entry;
     if (!found.Next(entry)) return;
@@ -115,9 +118,9 @@ void TfrMain::ListBox1DblClick() {
         ~Release() { frFileInfo = nullptr; }
     } release;
     dialog.lblFile.SetText(row);
-    dialog.lblName.SetText(To1250(entry.name));
+    dialog.lblName.SetText(entry.name);
     dialog.lblSize.SetText(std::to_string(entry.size) + " bytes");
     dialog.lblModified.SetText(ShortLocalDate(entry.lastWrite));
-    dialog.lblShortName.SetText(To1250(entry.shortName.substr(0, 14)));
+    dialog.lblShortName.SetText(entry.shortName.substr(0, 14));
     dialog.ShowModal();
 }

@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
+#include "platform/text.h"
 #include "transfer/path_names.h"
 #include "transfer/text_ops.h"
 
@@ -187,6 +188,8 @@ TfrMain::TfrMain() : TForm(true) {
             if (std::string(row.def.name) == name) create(row);
     for (const Row& row : kLayout)
         if (!(this->*row.member).hwnd) create(row);
+    // A run compares names as the file system does, in every script.
+    SetNameUpperCase(SystemUpperCase);
     FormCreate();
     FormResize();
 }
@@ -199,23 +202,23 @@ TfrMain::~TfrMain() {
 void TfrMain::FormCreate() {
     RelativePaths = CheckBox4_rel.Checked();
     FullPaths = true;
-    BaseDir = GetCurrentDir();
+    BaseDir = CurrentDir();
     CaseInsensitive = false;
     SetCaption(kProgramTitle);
     LabelHomeDir.SetText(BaseDir);
     EscapeBusy = false;
     SetApplicationHook([this](MSG& msg) { AppMessage(msg); });
     AllowAbort = true;
-    Edit1.SetText("");
+    Edit1.SetText(u"");
     Edit1.SetText(Trim(BaseDir));
-    Edit3.SetText("");
+    Edit3.SetText(u"");
     Edit3.SetText(Trim(BaseDir));
     DryRun = false;
     DeleteMode = false;
-    CommandsIniPath = BaseDir + "\\commands_ini.txt";
-    CommandsToProcessPath = BaseDir + "\\commands_to_process.txt";
-    CommandsToRunPath = BaseDir + "\\commands_to_run.bat";
-    TempBatPath = BaseDir + "\\temp.bat";
+    CommandsIniPath = BaseDir + u"\\commands_ini.txt";
+    CommandsToProcessPath = BaseDir + u"\\commands_to_process.txt";
+    CommandsToRunPath = BaseDir + u"\\commands_to_run.bat";
+    TempBatPath = BaseDir + u"\\temp.bat";
 }
 
 void TfrMain::FormResize() {
@@ -228,7 +231,7 @@ void TfrMain::FormResize() {
     ListBox1.SetBounds(list.left, list.top, std::max(width, 0), std::max(height, 0));
 }
 
-std::string TfrMain::RowPath(const std::string& row) const { return ResolvedAgainst(BaseDir, row); }
+Text TfrMain::RowPath(const Text& row) const { return ResolvedAgainst(BaseDir, row); }
 
 TfrMain::Operation::Operation(TfrMain& form, bool stoppable)
     : form_(form), taken_(!form.runInProgress_), tag_(form.Tag) {

@@ -20,24 +20,24 @@ public:
     ~TfrMain() override;
 
     // State fields, in declaration order.
-    std::string CurrentPath;
+    Text CurrentPath;
     std::int32_t ListCount = 0;
-    std::string TargetPath;
-    std::string SourcePath;
+    Text TargetPath;
+    Text SourcePath;
     bool DryRun = false;
     bool DeleteMode = false;
     bool AllowAbort = false;
     bool EscapeBusy = false;
-    std::string BaseDir;
+    Text BaseDir;
     bool CaseInsensitive = false;
     bool RelativePaths = false;
     bool FullPaths = true;
-    std::vector<std::string>* WorkList = nullptr;
+    std::vector<Text>* WorkList = nullptr;
     bool BatchReady = false;
-    std::string CommandsIniPath;
-    std::string CommandsToProcessPath;
-    std::string CommandsToRunPath;
-    std::string TempBatPath;
+    Text CommandsIniPath;
+    Text CommandsToProcessPath;
+    Text CommandsToRunPath;
+    Text TempBatPath;
     Text ExpandedCommands;
 
     // Directory and mask area
@@ -63,7 +63,7 @@ public:
 
     // File search (app/file_search.cpp)
     void Button1Click();
-    void SearchFiles(const std::string& directory, const std::string& mask, bool recurse);
+    void SearchFiles(const Text& directory, const Text& mask, bool recurse);
     void Edit1Change();
     void Edit3Change();
     void Edit2KeyDown(WORD& key);
@@ -81,21 +81,21 @@ public:
     void BitBtn8Click();
     void BitBtn5MouseDown(MouseButton button);
     void ListBox1DblClick();
-    std::vector<std::string> AllRows() const;
+    std::vector<Text> AllRows() const;
 
     // Transfer run (transfer/)
     void Button2Click();
     void Button3Click();
     void Button5Click();
     void Button7Click();
-    TransferOptions ReadTransferOptions() const;
+    TextTransferOptions ReadTransferOptions() const;
     // Throws CopyStopped when Escape answered Yes stops it between two blocks.
-    void CopyFileContents(const std::string& source, const std::string& destination);
+    void CopyFileContents(const Text& source, const Text& destination);
     // false when the destination is taken or the source cannot go; a copy
     // between volumes that fails part-way throws as a copy does.
-    bool MoveFileContents(const std::string& source, const std::string& destination);
+    bool MoveFileContents(const Text& source, const Text& destination);
     // A row's file: a relative row is a file of BaseDir, whatever is current.
-    std::string RowPath(const std::string& row) const;
+    Text RowPath(const Text& row) const;
     void CreateTargetFolders();
     bool RunInProgress() const { return runInProgress_; }
     // A run (not a listing) is going: its selection is not to be changed.
@@ -130,14 +130,12 @@ public:
     // Command batches (commands/)
     // Empty when the batch can carry both paths, else why it cannot (and
     // nothing is expanded); CommandsRefusal tells it beforehand.
-    Text ExpandCommands(const std::string& templatePath, const Text& file1, const Text& file2);
+    Text ExpandCommands(const Text& templatePath, const Text& file1, const Text& file2);
     Text CommandsRefusal(const Text& file1, const Text& file2);
-    void ExpandCommands(const std::string& templatePath, const std::string& file1,
-                        const std::string& file2);  // Windows-1250 paths
     void Button6Click();
     void BitBtn7Click();
     void BitBtn6Click();
-    void StartNotepad(const std::string& path);
+    void StartNotepad(const Text& path);
     // The batch buffer, one entry a line: filled by the expansions of a Go
     // run and written out by Go (the hidden memo MojeMemo stays empty).
     std::vector<Text> Batch;
@@ -155,11 +153,14 @@ private:
     enum class RowOutcome { Transferred, TransferredUntagged, InPlace, Missing, NotTransferred };
     void TransferRun();
     void RunRows();
-    RowOutcome TransferRow(const TransferOptions& o);
-    void UpdateRow(int i, RowOutcome outcome, const TransferOptions& o);
+    RowOutcome TransferRow(const TextTransferOptions& o);
+    void UpdateRow(int i, RowOutcome outcome, const TextTransferOptions& o);
     void RunWithFlag(bool& flag);
-    std::unordered_set<std::string> runDestinations_;  // NameKey of each destination this run has tried
-    std::unordered_set<std::string> runSources_;       // NameKey of each row selected at the start
+    RowOutcome Refused(Text reason);  // the row stays selected, and the run tells why at its end
+    void ShowRefusals();
+    std::vector<std::pair<Text, Text>> refusals_;  // row, reason
+    std::unordered_set<Text> runDestinations_;  // NameKey of each destination this run has tried
+    std::unordered_set<Text> runSources_;       // NameKey of each row selected at the start
     bool runInProgress_ = false;  // a run or an Operation: its pump lets no second one start
     bool rowsRunning_ = false;    // a run over the rows (Copy, Try, Delete, CZ, Go)
     TimedPump listingPump_;

@@ -1,5 +1,6 @@
 # The Windows program, its window layer and the tests that run under Wine.
 add_library(kolvar_win STATIC
+  platform/text.cpp
   platform/fs.cpp
   platform/dialogs.cpp
   platform/shell.cpp
@@ -14,7 +15,9 @@ add_library(kolvar_win STATIC
   platform/file_widgets.cpp
   media/exif_file.cpp
   media/id3v2_file.cpp
+  media/id3v2_file_1250.cpp
   media/mp3_tag_fill.cpp
+  media/mp3_tag_1250.cpp
   app/uMain.cpp
   app/app_message.cpp
   app/file_search.cpp

@@ -28,8 +28,8 @@ void TfrMain::Button6Click() {
     WriteWholeFile(TempBatPath, BatchFileText(Batch));
     StartNotepad(TempBatPath);
     if (!Confirm("Batch file created, do you want to proceed?")) return;
-    if (TheShell().Execute("", CommandsToRunPath, "") <= 32)
-        ShowWarning("Couldn't execute the application\r" + To1250(ExpandedCommands));
+    if (TheShell().Execute(u"", CommandsToRunPath, u"") <= 32)
+        ShowWarning(u"Couldn't execute the application\r" + ExpandedCommands);
 }
 
 void TfrMain::BitBtn7Click() { StartNotepad(CommandsIniPath); }

@@ -115,8 +115,8 @@ std::optional<Text> CarriedPath(const Text& path) {
 }  // namespace
 
 // Notepad on a file, or the warning; the program does not wait for it.
-void TfrMain::StartNotepad(const std::string& path) {
-    if (TheShell().Execute("", "notepad", path) <= 32) ShowWarning("Couldn't execute the application");
+void TfrMain::StartNotepad(const Text& path) {
+    if (TheShell().Execute(u"", u"notepad", path) <= 32) ShowWarning("Couldn't execute the application");
 }
 
 Text TfrMain::CommandsRefusal(const Text& file1, const Text& file2) {
@@ -132,21 +132,22 @@ Text TfrMain::CommandsRefusal(const Text& file1, const Text& file2) {
 // in Notepad for the user to write, and nothing is expanded. The head starts
 // a batch; each template goes on where the lines before it left cmd. A path
 // the batch cannot carry expands nothing: the reason is returned.
-Text TfrMain::ExpandCommands(const std::string& templatePath, const Text& file1, const Text& file2) {
+Text TfrMain::ExpandCommands(const Text& templatePath, const Text& file1, const Text& file2) {
     const Text refusal = CommandsRefusal(file1, file2);
     if (!refusal.empty()) return refusal;
     if (templatePath == CommandsIniPath) BatchState = BatchContext{};
     if (!FileExists(templatePath)) StartNotepad(templatePath);
     if (!FileExists(templatePath)) return Text();
-    std::vector<std::string> lines;
+    std::vector<Text> lines;
     WorkList = &lines;
     struct Release {
-        std::vector<std::string>*& field;
+        std::vector<Text>*& field;
         ~Release() { field = nullptr; }
     } release{WorkList};
     try {
-        *WorkList = SplitLines(ReadWholeFile(templatePath));
-        ExpandedCommands = ExpandTemplate(From1250(JoinLines(*WorkList)), *CarriedPath(file1), *CarriedPath(file2),
+        // A template is Windows-1250 text, as Notepad saves it here.
+        *WorkList = SplitLines(From1250(ReadWholeFile(templatePath)));
+        ExpandedCommands = ExpandTemplate(JoinLines(*WorkList), *CarriedPath(file1), *CarriedPath(file2),
                                           BatchState);
         WriteWholeFile(TempBatPath, BatchBytes(ExpandedCommands));
         AppendEntry(Batch, ExpandedCommands + u"\r");
@@ -154,8 +155,4 @@ Text TfrMain::ExpandCommands(const std::string& templatePath, const Text& file1,
         ShowWarning(FailureText(e));
     }
     return Text();
-}
-
-void TfrMain::ExpandCommands(const std::string& templatePath, const std::string& file1, const std::string& file2) {
-    ExpandCommands(templatePath, From1250(file1), From1250(file2));
 }

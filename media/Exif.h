@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "text/text.h"
+
 #include "media/byte_source.h"
 
 class TExif {
@@ -34,7 +36,8 @@ public:
     void Reset();
     // Reads the file at path (nothing happens when there is none). Throws
     // EInOutError when it cannot be opened or ends during the walk.
-    void ReadExif(const std::string& path);
+    void ReadExif(const Text& path);
+    void ReadExif(const std::string& path) { ReadExif(From1250(path)); }  // a Windows-1250 path
     // The walk itself, over any source of bytes.
     void ReadExifFrom(ByteSource& source);
 

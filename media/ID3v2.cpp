@@ -4,8 +4,7 @@
 #include <cstring>
 
 #include "media/id3_text.h"
-#include "platform/errors.h"
-#include "transfer/text_ops.h"
+#include "media/tag_text.h"
 
 const char* const FrameIdsV23[16] = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON", "COMM", "TCOM",
                                      "TENC", "TCOP", "TLAN", "WXXX", "TDRC", "TOPE", "TIT1", "TOAL"};
@@ -15,12 +14,6 @@ const char* const FrameIdsV22[16] = {"TT2", "TP1", "TAL", "TRK", "TYE", "TCO", "
 namespace {
 
 constexpr std::size_t kFrameBuffer = 250;
-
-// Everything after the first zero byte's position, or all of s without one.
-std::string AfterFirstZero(const std::string& s) {
-    const std::size_t z = s.find('\0');
-    return z == std::string::npos ? s : s.substr(z + 1);
-}
 
 }  // namespace
 
@@ -32,11 +25,11 @@ std::int64_t TotalTagSize(const TagInfo& info) {
     return size > info.FileSize ? 0 : size;
 }
 
-void StoreFrame(const std::string& identifier, const std::string& text, TagInfo& info) {
+void StoreFrame(const std::string& identifier, const FrameText& frame, TagInfo& info) {
     const char* const* ids = info.Version() <= 2 ? FrameIdsV22 : FrameIdsV23;
     for (int slot = 0; slot < 16; ++slot)
         if (identifier == ids[slot]) {
-            info.Frames[static_cast<std::size_t>(slot)] = text;
+            info.Frames[static_cast<std::size_t>(slot)] = frame;
             return;
         }
 }
@@ -87,7 +80,7 @@ namespace {
 // Whether a slot written anew takes the place of a kept frame.
 bool Replaced(const TagInfo& info, const Id3Frame& frame) {
     for (std::size_t slot = 0; slot < 16; ++slot) {
-        if (!info.Replace[slot] && info.Frames[slot].empty()) continue;
+        if (!info.Replace[slot] && info.Frames[slot].text.empty()) continue;
         if (frame.id != FrameIdsV23[slot]) continue;
         if (frame.id == "COMM" || frame.id == "WXXX") return HasEmptyDescription(frame);
         return true;
@@ -100,10 +93,10 @@ bool Replaced(const TagInfo& info, const Id3Frame& frame) {
 std::vector<std::uint8_t> SerializeTagBytes(TagInfo& info) {
     std::vector<std::uint8_t> out(10, 0);
     for (int slot = 0; slot < 16; ++slot) {
-        const std::string& text = info.Frames[static_cast<std::size_t>(slot)];
-        if (text.empty()) continue;
+        const FrameText& frame = info.Frames[static_cast<std::size_t>(slot)];
+        if (frame.text.empty()) continue;
         out.insert(out.end(), FrameIdsV23[slot], FrameIdsV23[slot] + 4);
-        const std::vector<std::uint8_t> data = EncodeFrameData(FrameIdsV23[slot], text);
+        const std::vector<std::uint8_t> data = EncodeFrameData(FrameIdsV23[slot], frame);
         const auto size = static_cast<std::uint32_t>(data.size());
         for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(size >> shift));
         out.push_back(0);  // flags
@@ -126,61 +119,53 @@ bool ValidMpegFrameHeader(const std::uint8_t* h) {
     return sync && version && layer && bitRate && sampleRate;
 }
 
-std::string FirstNonEmpty(const std::string& a, const std::string& b) {
-    const std::string t = Trim(a);
-    return t.empty() ? Trim(b) : t;
+Text FirstNonEmpty(const Text& a, const Text& b) {
+    Text t = TrimText(a);
+    return t.empty() ? TrimText(b) : t;
 }
 
-std::int32_t ParseTrack(const std::string& s) {
-    std::string t = Trim(s);
-    const std::size_t slash = t.find('/');
-    if (slash != std::string::npos) t = t.substr(0, slash);
+std::int32_t ParseTrack(const Text& s) {
+    Text t = TrimText(s);
+    const std::size_t slash = t.find(u'/');
+    if (slash != Text::npos) t = t.substr(0, slash);
     std::int32_t v = 0;
-    return TextToInt(t, true, v) ? v : 0;
+    return TextToIntOf(t, true, v) ? v : 0;
 }
 
-std::string ParseYear(const std::string& year, const std::string& date) {
-    const std::string y = Trim(year);
-    return y.empty() ? Trim(date).substr(0, 4) : y;
+Text ParseYear(const Text& year, const Text& date) {
+    Text y = TrimText(year);
+    return y.empty() ? FirstUnits(TrimText(date), 4) : y;
 }
 
-std::string ParseGenre(const std::string& s) {
-    const std::string t = Trim(s);
-    const std::size_t close = t.rfind(')');
-    return close == std::string::npos ? t : t.substr(close + 1);
-}
-
-std::string ParseComment(const std::string& s) {
-    return Trim(AfterFirstZero(s.size() > 4 ? s.substr(4) : std::string()));
-}
-
-std::string ParseLink(const std::string& s) {
-    return Trim(AfterFirstZero(s.size() > 1 ? s.substr(1) : std::string()));
+Text ParseGenre(const Text& s) {
+    Text t = TrimText(s);
+    const std::size_t close = t.rfind(u')');
+    return close == Text::npos ? t : t.substr(close + 1);
 }
 
 // The slot of each setter's field: TIT2, TPE1, TALB, TRCK, TCON, COMM.
-void TID3v2::SetTitle(const std::string& text) {
-    Title = Trim(text);
+void TID3v2::SetTitle(const Text& text) {
+    Title = TrimText(text);
     setSlots_ |= 1u << 0;
 }
-void TID3v2::SetArtist(const std::string& text) {
-    Artist = Trim(text);
+void TID3v2::SetArtist(const Text& text) {
+    Artist = TrimText(text);
     setSlots_ |= 1u << 1;
 }
-void TID3v2::SetAlbum(const std::string& text) {
-    Album = Trim(text);
+void TID3v2::SetAlbum(const Text& text) {
+    Album = TrimText(text);
     setSlots_ |= 1u << 2;
 }
 void TID3v2::SetTrack(int value) {
     Track = static_cast<std::uint8_t>(value);
     setSlots_ |= 1u << 3;
 }
-void TID3v2::SetGenre(const std::string& text) {
-    Genre = Trim(text);
+void TID3v2::SetGenre(const Text& text) {
+    Genre = TrimText(text);
     setSlots_ |= 1u << 5;
 }
-void TID3v2::SetComment(const std::string& text) {
-    Comment = Trim(text);
+void TID3v2::SetComment(const Text& text) {
+    Comment = TrimText(text);
     setSlots_ |= 1u << 6;
 }
 
@@ -197,40 +182,42 @@ bool TID3v2::ReadTagFrom(ByteSource& source) {
     if (MajorVersion == 2) ReadFramesV22(source, info);
     else ReadFramesV23(source, info);
     const auto& f = info.Frames;
-    Title = FirstNonEmpty(f[0], f[14]);
-    Artist = FirstNonEmpty(f[1], f[13]);
-    Album = FirstNonEmpty(f[2], f[15]);
-    Track = static_cast<std::uint8_t>(ParseTrack(f[3]));
-    Year = ParseYear(f[4], f[12]);
-    Genre = ParseGenre(f[5]);
-    Comment = ParseComment(f[6]);
-    Composer = Trim(f[7]);
-    Encoder = Trim(f[8]);
-    Rights = Trim(f[9]);
-    Language = Trim(f[10]);
-    Link = ParseLink(f[11]);
+    Title = FirstNonEmpty(f[0].text, f[14].text);
+    Artist = FirstNonEmpty(f[1].text, f[13].text);
+    Album = FirstNonEmpty(f[2].text, f[15].text);
+    Track = static_cast<std::uint8_t>(ParseTrack(f[3].text));
+    Year = ParseYear(f[4].text, f[12].text);
+    Genre = ParseGenre(f[5].text);
+    Comment = TrimText(f[6].text);
+    Composer = TrimText(f[7].text);
+    Encoder = TrimText(f[8].text);
+    Rights = TrimText(f[9].text);
+    Language = TrimText(f[10].text);
+    Link = TrimText(f[11].text);
     readSlots_ = SlotTexts();
     return true;
 }
 
-std::array<std::string, 12> TID3v2::SlotTexts() const {
-    return {Title,
-            Artist,
-            Album,
-            Track > 0 ? std::to_string(Track) : "",
-            Year,
-            Genre,
-            Comment.empty() ? "" : std::string("eng") + '\0' + Comment,
-            Composer,
-            Encoder,
-            Rights,
-            Language,
-            Link.empty() ? "" : std::string(1, '\0') + Link};
+std::array<FrameText, 12> TID3v2::SlotTexts() const {
+    auto text = [](const Text& t) { return FrameText{"", Text(), t}; };
+    std::string track = Track > 0 ? std::to_string(Track) : "";
+    return {text(Title),
+            text(Artist),
+            text(Album),
+            text(Text(track.begin(), track.end())),
+            text(Year),
+            text(Genre),
+            Comment.empty() ? FrameText{} : FrameText{"eng", Text(), Comment},
+            text(Composer),
+            text(Encoder),
+            text(Rights),
+            text(Language),
+            text(Link)};
 }
 
 TagInfo TID3v2::TagInfoForWrite() const {
     TagInfo info;
-    const std::array<std::string, 12> texts = SlotTexts();
+    const std::array<FrameText, 12> texts = SlotTexts();
     for (std::size_t slot = 0; slot < texts.size(); ++slot) {
         if (!((setSlots_ >> slot) & 1) && texts[slot] == readSlots_[slot]) continue;
         info.Frames[slot] = texts[slot];

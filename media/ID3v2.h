@@ -1,7 +1,8 @@
 #pragma once
 // ID3 version 2 tags: read for major versions 2 to 4, written as version 3.
-// Frame texts are decoded by their encoding into Windows-1250 and written as
-// 8-bit text when plain ASCII, else as UTF-16 (media/id3_text.h). A write
+// Frame texts are decoded by their encoding into Text (8-bit text as
+// Windows-1250) and written as 8-bit text when plain ASCII, else as UTF-16
+// (media/id3_text.h). A write
 // puts anew only the fields that were set or changed; every other frame of
 // the old tag stays as it was (media/id3_frames.h).
 #include <array>
@@ -11,12 +12,14 @@
 
 #include "media/byte_source.h"
 #include "media/id3_frames.h"
+#include "media/id3_text.h"
+#include "text/text.h"
 
 // The working record of one read or write.
 struct TagInfo {
     std::array<std::uint8_t, 10> header{};  // "ID3", version, revision, flags, 4 size bytes
     std::int64_t FileSize = 0;
-    std::array<std::string, 16> Frames;     // slots 1 to 16 at indexes 0 to 15
+    std::array<FrameText, 16> Frames;       // slots 1 to 16 at indexes 0 to 15
     // The slots a write puts anew: each replaces the old tag's frames of its
     // identifier (for COMM and WXXX only those without a description), even
     // when its text is empty. A slot with a text always does.
@@ -37,7 +40,7 @@ std::int64_t TotalTagSize(const TagInfo& info);
 // with 4-byte sizes, or 6-byte ones with 3-byte sizes); damage ends it silently.
 void ReadFramesV23(ByteSource& source, TagInfo& info);
 void ReadFramesV22(ByteSource& source, TagInfo& info);
-void StoreFrame(const std::string& identifier, const std::string& text, TagInfo& info);
+void StoreFrame(const std::string& identifier, const FrameText& frame, TagInfo& info);
 // A version 3 header for frames of framesSize bytes.
 void BuildTagHeader(TagInfo& info, std::uint32_t framesSize);
 // The tag as written: the header, the frames of the non-empty slots, then
@@ -52,14 +55,15 @@ bool ValidMpegFrameHeader(const std::uint8_t* header);
 // The file operation (media/id3v2_file.cpp): newTag in place of the first
 // skip bytes of the file. The copy goes to a temporary file that replaces
 // the file in one step; on failure the file stays as it was.
-bool ReplaceTagInFile(const std::string& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip);
+bool ReplaceTagInFile(const Text& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip);
 
-std::string FirstNonEmpty(const std::string& a, const std::string& b);
-std::int32_t ParseTrack(const std::string& s);
-std::string ParseYear(const std::string& year, const std::string& date);
-std::string ParseGenre(const std::string& s);
-std::string ParseComment(const std::string& s);
-std::string ParseLink(const std::string& s);
+// The field of a slot, or of its stand-in when the slot holds no text.
+Text FirstNonEmpty(const Text& a, const Text& b);
+std::int32_t ParseTrack(const Text& s);
+// The year frame, else the first four characters of the date frame.
+Text ParseYear(const Text& year, const Text& date);
+// What follows the last ')': "(17)Rock" is "Rock".
+Text ParseGenre(const Text& s);
 
 class TID3v2 {
 public:
@@ -68,27 +72,30 @@ public:
     bool TagPresent = false;
     std::uint8_t MajorVersion = 0;
     std::int64_t TagSize = 0;
-    std::string Title, Artist, Album;
+    Text Title, Artist, Album;
     std::uint8_t Track = 0;
-    std::string Year, Genre, Comment, Composer, Encoder, Rights, Language, Link;
+    Text Year, Genre, Comment, Composer, Encoder, Rights, Language, Link;
 
     void Clear() { *this = TID3v2(); }
     // The setters mark their field as set: a write puts it anew.
-    void SetTitle(const std::string& text);
-    void SetArtist(const std::string& text);
-    void SetAlbum(const std::string& text);
-    void SetGenre(const std::string& text);
-    void SetComment(const std::string& text);
+    void SetTitle(const Text& text);
+    void SetArtist(const Text& text);
+    void SetAlbum(const Text& text);
+    void SetGenre(const Text& text);
+    void SetComment(const Text& text);
     void SetTrack(int value);
 
     // Clears the fields and reads the tag at the start of the file; false
     // when the file cannot be opened or read or is shorter than ten bytes.
-    bool ReadTag(const std::string& fileName);
+    bool ReadTag(const Text& fileName);
     // Puts a version 3 tag in front of the audio in place of any tag there:
     // the fields set or changed since the read, then every other frame of
     // the old tag. The file's attributes are cleared for the rewrite and put
     // back after it. True when the file was rewritten; otherwise whyNot, when
     // given, gets the reason.
+    bool WriteTag(const Text& fileName, std::string* whyNot = nullptr) const;
+    // The same with a Windows-1250 path (media/id3v2_file_1250.cpp).
+    bool ReadTag(const std::string& fileName);
     bool WriteTag(const std::string& fileName, std::string* whyNot = nullptr) const;
 
     // The read over any source: false when fewer than ten bytes are there.
@@ -102,7 +109,9 @@ public:
 
 private:
     // The slot texts of slots 1 to 12 from the fields.
-    std::array<std::string, 12> SlotTexts() const;
-    std::array<std::string, 12> readSlots_{};  // as the read left them
+    std::array<FrameText, 12> SlotTexts() const;
+    std::array<FrameText, 12> readSlots_{};  // as the read left them
     std::uint16_t setSlots_ = 0;               // one bit a slot, set by the setters
 };
+
+#include "media/ID3v2_1250.h"

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TID3v2 tag;
     tag.ReadTagFrom(source);
     // A fill: the title and the comment anew, in ASCII and beyond it.
-    tag.SetTitle("Title");
-    tag.SetComment("P\xEDse\xF2");
+    tag.SetTitle(u"Title");
+    tag.SetComment(u"P\u00EDse\u0148 \u0416 \U0001F600");
     std::int64_t skip = 0;
     std::string whyNot;
     const std::vector<std::uint8_t> written = tag.TagBytesFor(source, skip, whyNot);

@@ -5,7 +5,6 @@
 #include "platform/file_source.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
-#include "platform/text.h"
 
 namespace {
 
@@ -105,7 +104,7 @@ bool WriteTemporary(const std::wstring& file, const std::wstring& temp, std::int
 
 }  // namespace
 
-bool TID3v2::ReadTag(const std::string& fileName) {
+bool TID3v2::ReadTag(const Text& fileName) {
     Clear();
     try {
         FileSource file(fileName);
@@ -116,14 +115,14 @@ bool TID3v2::ReadTag(const std::string& fileName) {
     return false;
 }
 
-bool TID3v2::WriteTag(const std::string& fileName, std::string* whyNot) const {
+bool TID3v2::WriteTag(const Text& fileName, std::string* whyNot) const {
     std::string reason;
     auto fail = [&](const std::string& why) {
         if (whyNot) *whyNot = why;
         return false;
     };
     if (!FileExists(fileName)) return fail("the file is not there");
-    const std::wstring file = Widen(fileName);
+    const std::wstring file = SystemPath(fileName);
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return fail("the file is not there");
     // Read-only, hidden and system go first: a replace refuses such a file.
@@ -142,9 +141,10 @@ bool TID3v2::WriteTag(const std::string& fileName, std::string* whyNot) const {
     return true;
 }
 
-bool ReplaceTagInFile(const std::string& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip) {
-    const std::wstring file = Widen(fileName);
-    const std::wstring temp = Widen(fileName + "~");
+bool ReplaceTagInFile(const Text& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip) {
+    // Long paths too: from 248 characters on, the calls need the "\\?\" form.
+    const std::wstring file = SystemPath(fileName);
+    const std::wstring temp = SystemPath(fileName + u"~");
     // The original is replaced in one step, so there is never a moment
     // without the file; on any failure it stays as it was.
     bool created = false;

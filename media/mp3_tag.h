@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "text/text.h"
+
 // Reads (readOnly) or fills and writes the tag of tagFile, the values taken
 // from namePath and the nearest mp3_tag.txt; line gets the report, empty
 // when the file is not handled. False when a tag was to be written and was
@@ -8,4 +10,6 @@
 // begins "Tag not written: " and ends with ", Reason: " and why. The write
 // keeps every frame of the old tag that the fill does not set. A mp3_tag.txt that cannot be opened raises
 // EFOpenError, with nothing written.
-bool FillMp3Tag(const std::string& tagFile, const std::string& namePath, bool readOnly, std::string& line);
+bool FillMp3Tag(const Text& tagFile, const Text& namePath, bool readOnly, Text& line);
+
+#include "media/mp3_tag_1250.h"

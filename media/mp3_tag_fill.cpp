@@ -14,7 +14,7 @@ namespace {
 // in its extension (a bitmap, an MP4, a UTF-16 text whose byte-order mark
 // FF FE looks like sync bits) would no longer open. Empty for MPEG audio,
 // else why the file is not taken for it.
-std::string WhyNotMpegAudio(const std::string& path) {
+std::string WhyNotMpegAudio(const Text& path) {
     if (!FileExists(path)) return "the file is not there";
     try {
         FileSource file(path);
@@ -28,37 +28,40 @@ std::string WhyNotMpegAudio(const std::string& path) {
     }
 }
 
-std::string LoadText(const std::string& path) {
+// The bytes of mp3_tag.txt; the messages name the file in Windows-1250, as
+// every message of the program does.
+std::string LoadBytes(const Text& path) {
     try {
         FileSource file(path);
-        std::string text(static_cast<std::size_t>(file.Size()), '\0');
-        if (file.ReadAt(0, text.data(), text.size()) != text.size())
-            throw EReadError("Read error in \"" + path + "\"");
-        return text;
+        std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+        if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size())
+            throw EReadError("Read error in \"" + To1250(path) + "\"");
+        return bytes;
     } catch (const EInOutError& e) {
-        throw EFOpenError("Cannot open file \"" + path + "\". " + e.what());
+        throw EFOpenError("Cannot open file \"" + To1250(path) + "\". " + e.what());
     }
 }
 
 }  // namespace
 
-bool FillMp3Tag(const std::string& tagFile, const std::string& namePath, bool readOnly, std::string& line) {
+bool FillMp3Tag(const Text& tagFile, const Text& namePath, bool readOnly, Text& line) {
     line.clear();
-    if (PathExtension(tagFile).find("mp") == std::string::npos) return true;
+    if (PathExtension(tagFile).find(u"mp") == Text::npos) return true;
     TID3v2 tag;
     tag.ReadTag(tagFile);
     if (readOnly) {
-        line = ReportLine("Read TAG: ", tag);
+        line = ReportLine(u"Read TAG: ", tag);
         return true;
     }
     FillTagFromPath(tag, namePath);
     const auto candidates = Mp3TagCandidates(namePath);
-    std::string found = candidates[0];
+    Text found = candidates[0];
     if (!FileExists(found)) found = candidates[1];
     if (!FileExists(found)) found = candidates[2];
-    if (FileExists(found)) ApplyMp3TagRows(tag, LoadText(found));
+    if (FileExists(found)) ApplyMp3TagRows(tag, LoadBytes(found));
     std::string whyNot = WhyNotMpegAudio(tagFile);
     const bool written = whyNot.empty() && tag.WriteTag(tagFile, &whyNot);
-    line = written ? ReportLine("Written TAG: ", tag) : ReportLine("Tag not written: ", tag) + ", Reason: " + whyNot;
+    line = written ? ReportLine(u"Written TAG: ", tag)
+                   : ReportLine(u"Tag not written: ", tag) + u", Reason: " + From1250(whyNot);
     return written;
 }

@@ -7,25 +7,30 @@
 #include <vector>
 
 #include "media/ID3v2.h"
+#include "text/text.h"
 
 // The runtime's path splitting: extension from the last dot of the name part
 // (dot included), name part after the last '\' or ':', folder part up to it.
-std::string PathExtension(const std::string& path);
-std::string PathName(const std::string& path);
-std::string PathFolder(const std::string& path);
+Text PathExtension(const Text& path);
+Text PathName(const Text& path);
+Text PathFolder(const Text& path);
 
 // The text-to-integer conversion with its error ignored: leading blanks
 // skipped, then the number up to the first character that does not belong
 // to it ('$1F', '0x1F' read as hexadecimal); 0 when there is none.
-std::int32_t ValIgnoringError(const std::string& text);
+std::int32_t ValIgnoringError(const Text& text);
 
 // Title, track (only when the tag has none), album, artist and the fixed comment.
-void FillTagFromPath(TID3v2& tag, const std::string& namePath);
+void FillTagFromPath(TID3v2& tag, const Text& namePath);
 // Where mp3_tag.txt is looked for: own folder, parent, the folder above.
-std::array<std::string, 3> Mp3TagCandidates(const std::string& namePath);
-// Rows 1 to 4 (genre, artist, album, comment), each when not blank.
-void ApplyMp3TagRows(TID3v2& tag, const std::string& fileText);
-std::vector<std::string> SplitRows(const std::string& text);  // CR LF, LF or CR
-std::string ReportLine(const std::string& prefix, const TID3v2& tag);
+std::array<Text, 3> Mp3TagCandidates(const Text& namePath);
+// Rows 1 to 4 (genre, artist, album, comment) of the bytes of mp3_tag.txt,
+// each when not blank. The bytes are Windows-1250, or UTF-8 when they start
+// with its byte-order mark.
+void ApplyMp3TagRows(TID3v2& tag, const std::string& fileBytes);
+std::vector<Text> SplitRows(const Text& text);  // CR LF, LF or CR
+Text ReportLine(const Text& prefix, const TID3v2& tag);
 
 extern const char* const kAutomaticComment;
+
+#include "media/mp3_tag_rules_1250.h"

@@ -54,10 +54,7 @@ public:
         return r == IDYES ? MsgResult::Yes : MsgResult::No;
     }
     bool InputQuery(const Text& caption, const Text& prompt, Text& value) override {
-        std::string edited = To1250(value);
-        if (!ShowInputBox(To1250(caption), To1250(prompt), edited)) return false;
-        value = From1250(edited);
-        return true;
+        return ShowInputBox(caption, prompt, value);
     }
 };
 

@@ -14,12 +14,12 @@ const ControlDef kCancel{"Cancel", K::Button, 189, 60, 75, 25, "Cancel", kFont, 
 
 class TInputBox : public TForm {
 public:
-    TInputBox(const std::string& caption, const std::string& prompt, const std::string& value)
+    TInputBox(const ::Text& caption, const ::Text& prompt, const ::Text& value)
         : TForm(false) {
         HWND owner = GetActiveWindow();
         RECT at{200, 200, 0, 0};
         if (owner) GetWindowRect(owner, &at);
-        CreateDialogFrame(L"TInputBox", caption, at.left + 40, at.top + 60, 272, 93, kFont, owner);
+        CreateDialogFrame(L"TInputBox", To1250(caption), at.left + 40, at.top + 60, 272, 93, kFont, owner);
         Prompt = CreateControl(kPrompt);
         Value = CreateControl(kValue);
         Ok = CreateControl(kOk);
@@ -45,9 +45,9 @@ protected:
 
 }  // namespace
 
-bool ShowInputBox(const std::string& caption, const std::string& prompt, std::string& value) {
+bool ShowInputBox(const Text& caption, const Text& prompt, Text& value) {
     TInputBox box(caption, prompt, value);
     if (box.ShowModal() != mrOk) return false;
-    value = box.Value.Text1250();
+    value = box.Value.Text();
     return true;
 }

@@ -19,3 +19,7 @@ inline std::wstring ToW(const Text& text) {
 inline std::wstring Widen(const std::string& s) { return ToW(From1250(s)); }
 inline std::string Narrow(const std::wstring& w) { return To1250(FromW(w)); }
 inline bool FitsCp1250(const std::wstring& w) { return Fits1250(FromW(w)); }
+
+// The upper case Windows gives one UTF-16 unit, as the file system compares
+// names; a unit of a surrogate pair stays as it is.
+char16_t SystemUpperCase(char16_t c);

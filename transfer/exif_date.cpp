@@ -3,10 +3,10 @@
 #include "media/Exif.h"
 #include "transfer/destination.h"
 
-std::string AddExifDate(const std::string& destination, const std::string& source) {
+Text AddExifDate(const Text& destination, const Text& source) {
     if (!HasExtension(destination)) return destination;
     TExif exif;  // one reader per call, gone on every path
     exif.ReadExif(source);
     if (!exif.HasExif) return destination;
-    return PrefixWithDate(destination, exif.DateTime);
+    return PrefixWithDate(destination, From1250(exif.DateTime));
 }

@@ -1,7 +1,7 @@
 #pragma once
-#include <string>
+#include "text/text.h"
 
 // The picture's EXIF date (read from source) in front of the destination's
 // file name. Unchanged when the destination has no extension (nothing is
 // read then) or the file has no EXIF block. Errors of the reader pass on.
-std::string AddExifDate(const std::string& destination, const std::string& source);
+Text AddExifDate(const Text& destination, const Text& source);

@@ -51,7 +51,7 @@ private:
 // Between two blocks input is handled as between two rows of the run, so
 // that a large file leaves the window answering; Escape answered Yes stops
 // the copy there, as a failure would, with CopyStopped.
-void TfrMain::CopyFileContents(const std::string& source, const std::string& destination) {
+void TfrMain::CopyFileContents(const Text& source, const Text& destination) {
     if (source == destination) return;
     InputFile in(source);
     BetweenBlocks goOn(*this);
@@ -72,7 +72,7 @@ void TfrMain::CopyFileContents(const std::string& source, const std::string& des
         Pour(in, out, goOn);
         out.Flush();
         out.Close();
-        if (!ReplaceFileWith(out.Path(), From1250(destination))) throw EFCreateError("Cannot create file " + destination);
+        if (!ReplaceFileWith(out.Path(), destination)) throw EFCreateError("Cannot create file " + To1250(destination));
     } catch (const Exception&) {
         out.Abandon();
         DeleteFileAt(out.Path());
@@ -84,7 +84,7 @@ void TfrMain::CopyFileContents(const std::string& source, const std::string& des
 // new file, flushed to the disk and given the source's times, and only then
 // is the source deleted: a copy that fails part-way is removed and the
 // source stays, and a source that cannot be deleted keeps the move undone.
-bool TfrMain::MoveFileContents(const std::string& source, const std::string& destination) {
+bool TfrMain::MoveFileContents(const Text& source, const Text& destination) {
     switch (RenameWithinVolume(source, destination)) {
     case RenameResult::Done: return true;
     case RenameResult::Failed: return false;

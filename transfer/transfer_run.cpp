@@ -46,8 +46,8 @@ private:
     int top_ = -1;
 };
 
-void EnterDirectory(const std::string& dir) {
-    if (!SetCurrentDir(dir)) throw EInOutError("Cannot enter directory " + dir);
+void EnterDirectory(const Text& dir) {
+    if (!SetCurrentDir(dir)) throw EInOutError("Cannot enter directory " + To1250(dir));
 }
 
 // Clears a flag when the scope ends, however it ends.
@@ -58,19 +58,19 @@ struct ClearOnExit {
 
 }  // namespace
 
-TransferOptions TfrMain::ReadTransferOptions() const {
-    TransferOptions o;
-    o.InputDir = Edit1.Text1250();
-    o.OutputDir = Edit3.Text1250();
+TextTransferOptions TfrMain::ReadTransferOptions() const {
+    TextTransferOptions o;
+    o.InputDir = Edit1.Text();
+    o.OutputDir = Edit3.Text();
     o.Mode = RadioButton1.Checked()   ? TransferMode::AddSubdirNames
              : RadioButton3.Checked() ? TransferMode::IntoRoot
                                       : TransferMode::UsualCopy;
-    o.Delimiter = Edit_Delimiter.Text1250();
-    o.DirsDelimiter = Edit_DelimiterDirs.Text1250();
+    o.Delimiter = Edit_Delimiter.Text();
+    o.DirsDelimiter = Edit_DelimiterDirs.Text();
     o.AddFolderNames = CheckBox5_rel.Checked();
     o.ReplaceInNames = CheckBox_repl.Checked();
-    o.CharsToReplace = Edit_chartoreplace.Text1250();
-    o.NewChars = Edit_newchar.Text1250();
+    o.CharsToReplace = Edit_chartoreplace.Text();
+    o.NewChars = Edit_newchar.Text();
     o.MoveFiles = CheckBox2.Checked();
     o.Mp3Tag = CheckBox_tag.Checked();
     o.ExifDate = CheckBox_exif.Checked();
@@ -122,7 +122,7 @@ void TfrMain::Button5Click() {
 void TfrMain::Button7Click() {
     if (runInProgress_) return;
     BatchReady = false;
-    MojeMemo.SetText("");
+    MojeMemo.SetText(u"");
     Batch.clear();
     CheckBox_rename.SetChecked(true);
     UntickOnExit untick{CheckBox_rename};  // a hidden tick left behind would rename on the next Copy
@@ -132,13 +132,13 @@ void TfrMain::Button7Click() {
 void TfrMain::TransferRun() {
     BatchReady = false;
     ListCount = ListBox1.Count();
-    if (Edit1.Text1250() == Edit3.Text1250() && !DeleteMode &&
+    if (Edit1.Text() == Edit3.Text() && !DeleteMode &&
         !AskWarningYesNo("Source and output directory is the same!\rAre you sure you want to continue?"))
         return;
     if (ListBox1.SelCount() == 0) ShowInformation("No files selected ...");
     // One trailing backslash goes: 'c:\' becomes 'c:'.
-    const std::string output = Trim(Edit3.Text1250());
-    if (!output.empty() && output.back() == '\\') Edit3.SetText(output.substr(0, output.size() - 1));
+    const Text output = Trim(Edit3.Text());
+    if (!output.empty() && output.back() == u'\\') Edit3.SetText(output.substr(0, output.size() - 1));
     SetBusyCursor(true);
     ProgressBar1.SetVisible(true);
     ProgressBar1.SetPosition(0);
@@ -147,34 +147,65 @@ void TfrMain::TransferRun() {
     // Relative texts (the tag files found from a relative row) mean BaseDir,
     // whatever folder a chooser left current; the rows are resolved each.
     if (RelativePaths) EnterDirectory(BaseDir);
-    else if (GetCurrentDir() != BaseDir) SetCurrentDir(BaseDir);
+    else if (CurrentDir() != BaseDir) SetCurrentDir(BaseDir);
     if (DeleteMode && ListCount >= 1 && !AskWarningYesNo("Do you really want to DELETE the files?")) {
         SetBusyCursor(false);
         return;
     }
-    if (CheckBox_Command.Checked()) ExpandCommands(CommandsIniPath, "", "");
+    if (CheckBox_Command.Checked()) ExpandCommands(CommandsIniPath, Text(), Text());
     RunRows();
+    ShowRefusals();
     ProgressBar1.SetVisible(false);
     Tag = 0;
     BatchReady = true;
     SetBusyCursor(false);
 }
 
+TfrMain::RowOutcome TfrMain::Refused(Text reason) {
+    refusals_.push_back({SourcePath, std::move(reason)});
+    return RowOutcome::NotTransferred;
+}
+
+// The rows a run left selected for a reason of its own, each with it: the
+// first few in one box at the end of the run.
+void TfrMain::ShowRefusals() {
+    // A run that a close request has stopped asks and tells nothing more.
+    if (refusals_.empty() || CloseRequested()) {
+        refusals_.clear();
+        return;
+    }
+    constexpr std::size_t kShown = 10;
+    Text text = u"These files were left selected:";
+    for (std::size_t i = 0; i < refusals_.size() && i < kShown; ++i)
+        text += u"\r" + refusals_[i].first + u"\r    (" + refusals_[i].second + u")";
+    if (refusals_.size() > kShown)
+        text += u"\rand " + From1250(std::to_string(refusals_.size() - kShown)) + u" more";
+    refusals_.clear();
+    ShowWarning(text);
+}
+
 void TfrMain::RunRows() {
     HeldList list(ListBox1);
-    runDestinations_.clear();
+    // The run's name sets go with the run: they hold a key for every row.
+    struct Release {
+        TfrMain& f;
+        ~Release() {
+            std::unordered_set<Text>().swap(f.runDestinations_);
+            std::unordered_set<Text>().swap(f.runSources_);
+        }
+    } release{*this};
+    refusals_.clear();
     // The run works on the rows selected now; a change of the selection
     // while it pumps (the list refuses them anyway) adds or drops none.
     std::vector<char> chosen(static_cast<std::size_t>(ListCount), 0);
-    runSources_.clear();
     for (int i : ListBox1.SelectedIndices()) {
         if (i >= ListCount) continue;
         chosen[static_cast<std::size_t>(i)] = 1;
-        if (!DeleteMode) runSources_.insert(NameKey(RowPath(WithoutLeadingBackslash(ListBox1.Item1250(i)))));
+        if (!DeleteMode) runSources_.insert(NameKey(RowPath(WithoutLeadingBackslash(ListBox1.Item(i)))));
     }
     int shownPosition = 0;
     std::uint64_t optionsRead = ~0ull;
-    TransferOptions o;
+    TextTransferOptions o;
     // Input is handled between two rows, at least every 10 ms; before every
     // row when a row's own work may show a box (a failed deletion, a command
     // template), so that an Escape pressed before it is seen first.
@@ -193,11 +224,11 @@ void TfrMain::RunRows() {
             shownPosition = position;
         }
         if (!chosen[static_cast<std::size_t>(i)]) continue;
-        SourcePath = ListBox1.Item1250(i);
+        SourcePath = ListBox1.Item(i);
         if (DeleteMode) {
             if (!DeleteFileAt(RowPath(SourcePath))) {
                 list.Show();
-                ShowWarning("Cannot delete \r" + SourcePath);
+                ShowWarning(u"Cannot delete \r" + SourcePath);
                 list.Hold();
             }
             continue;
@@ -217,26 +248,33 @@ void TfrMain::RunRows() {
     }
 }
 
-TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
-    const std::string source = RowPath(SourcePath), target = RowPath(TargetPath);
+TfrMain::RowOutcome TfrMain::TransferRow(const TextTransferOptions& o) {
+    const Text source = RowPath(SourcePath), target = RowPath(TargetPath);
     if (!FileExists(source)) return RowOutcome::Missing;
     if (SourcePath == TargetPath) return RowOutcome::InPlace;
     // A destination is written only below the folder it was built in and
     // under the name it shows: a ".." made of a delimiter, or a name that
     // Windows would shorten, leaves the row as a failed rename leaves it.
-    if (!IsSafeBuiltPart(BuiltPart(TargetPath, o.OutputDir, o.InputDir))) return RowOutcome::NotTransferred;
+    if (!IsSafeBuiltPart(BuiltPart(TargetPath, o.OutputDir, o.InputDir)))
+        return Refused(u"Windows cannot give a file this name: " + TargetPath);
     // One run never writes two files to one name, nor over a file that is a
     // source of the run: names are compared as the file system does. A
     // destination that is the source itself under another spelling is only
     // renamed (a change of letter case), never copied onto itself.
-    std::string destination = NameKey(target);
+    Text destination = NameKey(target);
     const bool renaming = (o.CzRename || o.MoveFiles) && !o.RunCommands;
     if (destination == NameKey(source) ? !renaming : runSources_.count(destination) != 0)
-        return RowOutcome::NotTransferred;
+        return Refused(u"the new name is that of a file this run takes: " + TargetPath);
     // The name is taken when a row tries it, in Try as in Copy, so that Try
     // shows every row that Copy refuses.
-    if (!runDestinations_.insert(std::move(destination)).second) return RowOutcome::NotTransferred;
-    std::string line;
+    if (!runDestinations_.insert(std::move(destination)).second)
+        return Refused(u"another file of this run takes the new name: " + TargetPath);
+    // A name the batch cannot hand to cmd is refused before any folder is made.
+    if (o.RunCommands) {
+        const Text why = CommandsRefusal(SourcePath, TargetPath);
+        if (!why.empty()) return Refused(why);
+    }
+    Text line;
     if (DryRun) {
         if (o.Mp3Tag) FillMp3Tag(target, SourcePath, true, line);
         return RowOutcome::Transferred;
@@ -244,7 +282,8 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
     if (o.Mode == TransferMode::UsualCopy) CreateTargetFolders();
     if (o.RunCommands) {
         // The batch uses the sources later, so a Move deletes none of them here.
-        ExpandCommands(CommandsToProcessPath, SourcePath, TargetPath);
+        const Text why = ExpandCommands(CommandsToProcessPath, SourcePath, TargetPath);
+        if (!why.empty()) return Refused(why);
     } else {
         // A failed move leaves the source as the only copy: nothing is
         // deleted and the row stays selected. A move that worked leaves
@@ -266,7 +305,7 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
     return RowOutcome::Transferred;
 }
 
-void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
+void TfrMain::UpdateRow(int i, RowOutcome outcome, const TextTransferOptions& o) {
     switch (outcome) {
     case RowOutcome::Transferred:
     case RowOutcome::TransferredUntagged:
@@ -274,24 +313,24 @@ void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
             SourcePath = StripBaseDir(SourcePath, BaseDir);
             TargetPath = StripBaseDir(TargetPath, BaseDir);
         }
-        ListBox1.SetItem(i, SourcePath + " -> " + TargetPath);
+        ListBox1.SetItem(i, SourcePath + u" -> " + TargetPath);
         ListBox1.SetSelected(i, outcome == RowOutcome::TransferredUntagged);
         break;
     case RowOutcome::InPlace:
         if (RelativePaths) SourcePath = StripBaseDir(SourcePath, BaseDir);
-        if (ListBox1.Item1250(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
+        if (ListBox1.Item(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
         ListBox1.SetSelected(i, true);
         if (o.Mp3Tag) {
-            std::string line;
+            Text line;
             FillMp3Tag(RowPath(TargetPath), SourcePath, DryRun, line);
-            ListBox1.SetItem(i, ListBox1.Item1250(i) + " (" + line + ")");
+            ListBox1.SetItem(i, ListBox1.Item(i) + u" (" + line + u")");
         }
         break;
     case RowOutcome::Missing:
     case RowOutcome::NotTransferred:
         if (RelativePaths) {
             SourcePath = StripBaseDir(SourcePath, BaseDir);
-            if (ListBox1.Item1250(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
+            if (ListBox1.Item(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
         }
         ListBox1.SetSelected(i, true);
         break;
@@ -302,8 +341,8 @@ void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
 // never made. Levels are made by their full paths, so no current directory
 // is involved (nor its length limit).
 void TfrMain::CreateTargetFolders() {
-    const std::vector<std::string> levels = FolderLevels(RowPath(TargetPath));
+    const std::vector<Text> levels = FolderLevels(RowPath(TargetPath));
     if (levels.empty() || DirectoryExists(levels.back())) return;
-    for (const std::string& d : levels)
-        if (!DirectoryExists(d) && !CreateDir(d)) throw Exception("Cannot create " + d);
+    for (const Text& d : levels)
+        if (!DirectoryExists(d) && !CreateDir(d)) throw Exception("Cannot create " + To1250(d));
 }

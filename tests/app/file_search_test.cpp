@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/file_stream.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
 #include "platform/text.h"
@@ -305,15 +306,19 @@ TEST_F(FileSearch, ByteTotalBeyond4GiB) {
 
 TEST_F(FileSearch, BadInputGivesAnEmptyOrPartialList) {
     tree->File("ox.txt", 5);
-    // A name with no Windows-1250 form (ø) arrives with '?' and counts as missing.
+    // A name beyond Windows-1250 (ø) is listed under its own name and counted.
     HANDLE h = CreateFileW((Widen(tree->Root()) + L"\\\u00F8x.txt").c_str(), GENERIC_WRITE, 0,
                            nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     WriteFile(h, "123", 3, nullptr, nullptr);
     CloseHandle(h);
     List(tree->Root(), "*.txt");
-    EXPECT_EQ(Sorted(Rows()), Sorted({tree->Path("?x.txt"), tree->Path("ox.txt")}));
-    EXPECT_EQ(form->lblNumberFound.Text1250(), "2 files found , 5 bytes in selected files");
+    ASSERT_EQ(form->ListBox1.Count(), 2);
+    EXPECT_EQ(Sorted({To1250(form->ListBox1.Item(0)), To1250(form->ListBox1.Item(1))}),
+              Sorted({tree->Path("?x.txt"), tree->Path("ox.txt")}));
+    EXPECT_TRUE(form->ListBox1.Item(0) == From1250(tree->Root()) + u"\\\u00F8x.txt" ||
+                form->ListBox1.Item(1) == From1250(tree->Root()) + u"\\\u00F8x.txt");
+    EXPECT_EQ(form->lblNumberFound.Text1250(), "2 files found , 8 bytes in selected files");
 
     const std::string longDir = tree->Root() + "\\" + std::string(250, 'd');
     const std::vector<std::string> inputs = {tree->Path("missing"), longDir, "Q:\\nowhere"};
@@ -324,21 +329,40 @@ TEST_F(FileSearch, BadInputGivesAnEmptyOrPartialList) {
     }
     EXPECT_TRUE(dialogs.calls.empty());
 
-    // A mask or a folder typed with letters that have no Windows-1250 form
-    // would search for '?', which matches any letter: nothing is listed.
+    // A mask or a folder typed in Cyrillic lists what it names, and only that:
+    // no letter of it becomes a wildcard.
     tree->File("abcd1.txt", 1);
-    for (const auto& [edit, typed] : {std::pair{&form->Edit2, L"\u0444\u043e\u0442\u043e*.txt"},
-                                      std::pair{&form->Edit1, L"Z:\\\u0444\u043e\u0442\u043e"}}) {
-        List(tree->Root(), "*.txt");
-        ASSERT_EQ(form->ListBox1.Count(), 3);
-        SetWindowTextW(edit->hwnd, typed);
-        dialogs.calls.clear();
-        form->Button1Click();
-        EXPECT_EQ(form->ListBox1.Count(), 3);  // the rows of the listing before
-        ASSERT_EQ(dialogs.calls.size(), 1u);
-        EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Warning);
-        EXPECT_EQ(dialogs.calls[0].text.rfind("The directory or the file mask holds letters that cannot be searched for:", 0), 0u);
+    tree->File("abcd2.doc", 1);
+    const Text cyrillic = u"\u0444\u043e\u0442\u043e";  // фото
+    const Text root = From1250(tree->Root());
+    for (const Text& name : {root + u"\\" + cyrillic + u"1.txt", root + u"\\" + cyrillic + u"2.doc",
+                             root + u"\\" + cyrillic}) {
+        if (name == root + u"\\" + cyrillic) ASSERT_TRUE(CreateDir(name));
+        else WriteWholeFile(name, "x");
     }
+    WriteWholeFile(root + u"\\" + cyrillic + u"\\inside.txt", "yy");
+    struct Case {
+        Text folder, mask;
+        std::vector<Text> rows;
+    } cases[] = {
+        {root, cyrillic + u"*.txt", {root + u"\\" + cyrillic + u"1.txt"}},
+        {root, cyrillic, {root + u"\\" + cyrillic + u"1.txt", root + u"\\" + cyrillic + u"2.doc",
+                          root + u"\\" + cyrillic + u"\\inside.txt"}},  // a substring mask
+        {root + u"\\" + cyrillic, u"*.txt", {root + u"\\" + cyrillic + u"\\inside.txt"}},
+    };
+    for (const Case& c : cases) {
+        form->Edit1.SetText(c.folder);
+        form->Edit2.SetText(c.mask);
+        form->Button1Click();
+        std::vector<Text> rows;
+        for (int i = 0; i < form->ListBox1.Count(); ++i) rows.push_back(form->ListBox1.Item(i));
+        std::sort(rows.begin(), rows.end());
+        std::vector<Text> expected = c.rows;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(rows, expected) << To1250(c.folder) << " " << To1250(c.mask);
+        EXPECT_EQ(form->Edit2.Text(), c.mask);
+    }
+    EXPECT_TRUE(dialogs.calls.empty());
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ TEST_F(ListTools, SelectionSaveFromEachOfTheFourButtons) {
     EXPECT_TRUE(shell.calls.empty());  // Notepad and Init open nothing on a right click
     EXPECT_FALSE(FileExists(tree->Path("content.txt")));
     EXPECT_EQ(form->WorkList, nullptr);
-    EXPECT_EQ(form->CurrentPath, selected.back());
+    EXPECT_EQ(To1250(form->CurrentPath), selected.back());
     // Nothing selected: an empty file.
     form->ListBox1.SetAllSelected(false);
     form->BitBtn5MouseDown(MouseButton::Right);

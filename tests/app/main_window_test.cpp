@@ -12,14 +12,14 @@ using MainWindow = MainWindowTest;
 TEST_F(MainWindow, StartsWithTheStateOfCreation) {
     const std::string base = tree->Root();
     EXPECT_EQ(To1250(form->Caption()), "Kolvar specified files from subdirectories  (v1.69)");
-    EXPECT_EQ(form->BaseDir, base);
+    EXPECT_EQ(To1250(form->BaseDir), base);
     EXPECT_EQ(form->LabelHomeDir.Text1250(), base);
     EXPECT_EQ(form->Edit1.Text1250(), base);
     EXPECT_EQ(form->Edit3.Text1250(), base);
-    EXPECT_EQ(form->CommandsIniPath, base + "\\commands_ini.txt");
-    EXPECT_EQ(form->CommandsToProcessPath, base + "\\commands_to_process.txt");
-    EXPECT_EQ(form->CommandsToRunPath, base + "\\commands_to_run.bat");
-    EXPECT_EQ(form->TempBatPath, base + "\\temp.bat");
+    EXPECT_EQ(To1250(form->CommandsIniPath), base + "\\commands_ini.txt");
+    EXPECT_EQ(To1250(form->CommandsToProcessPath), base + "\\commands_to_process.txt");
+    EXPECT_EQ(To1250(form->CommandsToRunPath), base + "\\commands_to_run.bat");
+    EXPECT_EQ(To1250(form->TempBatPath), base + "\\temp.bat");
     EXPECT_EQ(form->Tag, 0);
     EXPECT_TRUE(form->FullPaths);
     EXPECT_FALSE(form->RelativePaths || form->CaseInsensitive || form->DryRun ||
@@ -196,8 +196,8 @@ TEST_F(MainWindow, DriveRootAsBaseDirKeepsItsBackslash) {
     form.reset();
     SetCurrentDir("Z:\\");
     form = std::make_unique<TfrMain>();
-    EXPECT_EQ(form->BaseDir, "Z:\\");
-    EXPECT_EQ(form->CommandsIniPath, "Z:\\\\commands_ini.txt");
+    EXPECT_EQ(To1250(form->BaseDir), "Z:\\");
+    EXPECT_EQ(To1250(form->CommandsIniPath), "Z:\\\\commands_ini.txt");
     EXPECT_EQ(form->Edit1.Text1250(), "Z:\\");
 }
 

@@ -50,8 +50,8 @@ TEST(FuzzRegressions, Id3InputsReadCleanly) {
     const int files = ReplayFuzzInputs("id3", [](MemorySource& src) {
         TID3v2 t;
         EXPECT_TRUE(t.ReadTagFrom(src));
-        t.SetTitle("Title");
-        t.SetComment("P\xEDse\xF2");
+        t.SetTitle(u"Title");
+        t.SetComment(u"P\u00EDse\u0148 \u0416 \U0001F600");
         std::int64_t skip = 0;
         std::string whyNot;
         const std::vector<std::uint8_t> written = t.TagBytesFor(src, skip, whyNot);

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include "app/uMain.h"
@@ -68,9 +69,10 @@ int wmain(int argc, wchar_t** argv) {
         if (!t.ReadTag(arg(2))) return 1;
         std::printf("TagPresent=%d\nMajorVersion=%d\nTitle=%s\nArtist=%s\nAlbum=%s\nTrack=%d\nGenre=%s\n"
                     "Comment=%s\nYear=%s\nComposer=%s\nEncoder=%s\nRights=%s\nLanguage=%s\nLink=%s\n",
-                    t.TagPresent, t.MajorVersion, t.Title.c_str(), t.Artist.c_str(), t.Album.c_str(),
-                    t.Track, t.Genre.c_str(), t.Comment.c_str(), t.Year.c_str(), t.Composer.c_str(),
-                    t.Encoder.c_str(), t.Rights.c_str(), t.Language.c_str(), t.Link.c_str());
+                    t.TagPresent, t.MajorVersion, To1250(t.Title).c_str(), To1250(t.Artist).c_str(),
+                    To1250(t.Album).c_str(), t.Track, To1250(t.Genre).c_str(), To1250(t.Comment).c_str(),
+                    To1250(t.Year).c_str(), To1250(t.Composer).c_str(), To1250(t.Encoder).c_str(),
+                    To1250(t.Rights).c_str(), To1250(t.Language).c_str(), To1250(t.Link).c_str());
         return 0;
     }
     if (argc == 3 && command == "fill") {
@@ -80,13 +82,14 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && command == "copy") return Copy(arg(2), arg(3));
     if (argc == 10 && command == "write") {
         TID3v2 t;
-        t.SetTitle(arg(3));
-        t.SetArtist(arg(4));
-        t.SetAlbum(arg(5));
+        auto text = [&](int i) { return Text(argv[i], argv[i] + std::wcslen(argv[i])); };
+        t.SetTitle(text(3));
+        t.SetArtist(text(4));
+        t.SetAlbum(text(5));
         t.SetTrack(std::atoi(arg(6).c_str()));
-        t.SetGenre(arg(7));
-        t.SetComment(arg(8));
-        t.Year = arg(9);
+        t.SetGenre(text(7));
+        t.SetComment(text(8));
+        t.Year = text(9);
         return t.WriteTag(arg(2)) ? 0 : 1;
     }
     std::fprintf(stderr, "usage: id3_tool read FILE | fill FILE | copy IN OUT | "

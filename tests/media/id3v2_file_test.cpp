@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -13,17 +14,22 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put(const std::string& path, const Bytes& bytes) {
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+// A path of any letter and length in the form the W API takes beyond 260 characters.
+std::wstring LongForm(const Text& path) { return L"\\\\?\\" + std::wstring(path.begin(), path.end()); }
+
+void PutWide(const std::wstring& path, const Bytes& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DWORD done = 0;
     if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
     CloseHandle(h);
 }
 
-Bytes Get(const std::string& path) {
+void Put(const std::string& path, const Bytes& bytes) { PutWide(Widen(path), bytes); }
+
+Bytes GetWide(const std::wstring& path) {
     Bytes out;
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return out;
     std::uint8_t buf[4096];
     DWORD got = 0;
@@ -31,6 +37,8 @@ Bytes Get(const std::string& path) {
     CloseHandle(h);
     return out;
 }
+
+Bytes Get(const std::string& path) { return GetWide(Widen(path)); }
 
 bool Exists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -44,7 +52,7 @@ Bytes Concat(Bytes a, const Bytes& b) {
 TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
     TempTree tree;
     TID3v2 song;
-    song.SetTitle("Song");
+    song.SetTitle(u"Song");
     const Bytes audio = {0xFF, 0xFB, 0x90, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 'T', 'A', 'G'};
     struct Case { std::string name; Bytes before, after; };
     Bytes oldTag = {'I', 'D', '3', 4, 0, 0, 0, 0, 0, 20};
@@ -65,8 +73,38 @@ TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
     }
     TID3v2 back;
     EXPECT_TRUE(back.ReadTag(tree.Path("plain.mp3")));
-    EXPECT_EQ(back.Title, "Song");
+    EXPECT_EQ(back.Title, u"Song");
     EXPECT_EQ(back.TagSize, 25);
+}
+
+// Names beyond Windows-1250 (letters, pairs, combining marks) and paths
+// beyond 260 characters: the tag is written at the file itself and read back.
+TEST(ID3v2File, NamesOfAnyLetterAndLongPaths) {
+    TempTree tree;
+    const Text title = u"\u0416\u0438\u0437\u043D\u044C \U0001F3B5";
+    TID3v2 song;
+    song.SetTitle(title);
+    const Bytes audio = {0xFF, 0xFB, 0x90, 0x00, 1, 2, 3, 4, 5, 6, 7, 8};
+    const Text root = From1250(tree.Root());
+    const Text folder = root + u"\\\u0395\u03BB\u03BB\u03AC\u03B4\u03B1 \u6771\u4EAC";
+    ASSERT_TRUE(CreateDirectoryW(LongForm(folder).c_str(), nullptr));
+    Text deep = root;
+    while (deep.size() < 300) {
+        deep += u"\\" + Text(60, u'\u03B1');
+        ASSERT_TRUE(CreateDirectoryW(LongForm(deep).c_str(), nullptr));
+    }
+    for (const Text& path : {root + u"\\\u0416\u0438\u0437\u043D\u044C \U0001F3B5.mp3",
+                             folder + u"\\c\u030Cau.mp3", deep + u"\\\U0001F3B5 " + Text(20, u'\u03B2') + u".mp3"}) {
+        PutWide(LongForm(path), audio);
+        std::string whyNot;
+        EXPECT_TRUE(song.WriteTag(path, &whyNot)) << ToUtf8(path) << ": " << whyNot;
+        TID3v2 back;
+        EXPECT_TRUE(back.ReadTag(path)) << ToUtf8(path);
+        EXPECT_EQ(back.Title, title) << ToUtf8(path);
+        const Bytes bytes = GetWide(LongForm(path));
+        EXPECT_EQ(Bytes(bytes.begin() + std::min<std::size_t>(bytes.size(), back.TagSize), bytes.end()), audio);
+        EXPECT_EQ(GetFileAttributesW(LongForm(path + u"~").c_str()), INVALID_FILE_ATTRIBUTES) << ToUtf8(path);
+    }
 }
 
 // Read-only, hidden and system are cleared for the rewrite and put back
@@ -74,7 +112,7 @@ TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
 TEST(ID3v2File, AttributesComeBack) {
     TempTree tree;
     TID3v2 t;
-    t.SetTitle("Song");
+    t.SetTitle(u"Song");
     const Bytes audio = {0xFF, 0xFB, 0x90, 0x44, 5, 6, 7, 8, 9, 10, 11};
     struct Case { std::string name; DWORD attributes; bool blocked; };
     const std::vector<Case> cases = {
@@ -101,7 +139,7 @@ TEST(ID3v2File, AttributesComeBack) {
 TEST(ID3v2File, FailuresLeaveTheFileAsItWas) {
     TempTree tree;
     TID3v2 t;
-    t.SetTitle("Song");
+    t.SetTitle(u"Song");
 
     EXPECT_FALSE(t.WriteTag(tree.Path("missing.mp3")));
     TID3v2 r;
@@ -160,7 +198,7 @@ TEST(ID3v2File, FilesOf2GiBAndMore) {
     TID3v2 t;
     EXPECT_TRUE(t.ReadTag(path));
     EXPECT_EQ(t.TagSize, 25);
-    EXPECT_EQ(t.Title, "Song");
+    EXPECT_EQ(t.Title, u"Song");
 }
 
 }  // namespace

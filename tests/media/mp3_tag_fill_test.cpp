@@ -37,9 +37,9 @@ TEST_F(FillMp3, WorkedExampleWritesTheTagAndReports) {
     FillMp3Tag(song, song, false, line);
     EXPECT_EQ(line, "Written TAG: Track: 5, Title: Track 05 - Intro, Artist: Band, Album: Live, Genre: ");
     TID3v2 t = TagOf(song);
-    EXPECT_EQ(t.Title, "Track 05 - Intro");
+    EXPECT_EQ(t.Title, u"Track 05 - Intro");
     EXPECT_EQ(t.Track, 5);
-    EXPECT_EQ(t.Comment, "Tag put automatically by Kolvar_files of Tamrelovinska");
+    EXPECT_EQ(t.Comment, u"Tag put automatically by Kolvar_files of Tamrelovinska");
     const std::string data = GetFile(song);
     EXPECT_EQ(data.substr(static_cast<std::size_t>(t.TagSize)), kAudio);
 
@@ -70,9 +70,46 @@ TEST_F(FillMp3, Mp3TagTxtNearestFolderWins) {
         std::string line;
         FillMp3Tag(song, song, false, line);
         TID3v2 t = TagOf(song);
-        EXPECT_EQ(t.Genre, c.genre) << c.files[0].first;
-        EXPECT_EQ(t.Artist, c.artist) << c.files[0].first;
+        EXPECT_EQ(t.Genre, From1250(c.genre)) << c.files[0].first;
+        EXPECT_EQ(t.Artist, From1250(c.artist)) << c.files[0].first;
     }
+}
+
+// Folder and file names beyond Windows-1250 and a UTF-8 mp3_tag.txt: the
+// tag and the report line hold every letter whole.
+TEST_F(FillMp3, NamesOfAnyLetterAndAUtf8Mp3TagTxt) {
+    auto wide = [](const Text& t) { return std::wstring(t.begin(), t.end()); };
+    const Text music = From1250(tree.Root()) + u"\\\u041C\u0443\u0437\u044B\u043A\u0430",
+               band = u"\u0413\u0440\u0443\u043F\u043F\u0430", live = u"\u041A\u043E\u043D\u0446\u0435\u0440\u0442 \U0001F3B5",
+               title = u"Track 03 \u0416\u0438\u0437\u043D\u044C c\u030C";
+    const Text genre = u"\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC", album = u"\u6771\u4EAC \U0001F600";
+    ASSERT_TRUE(CreateDirectoryW(wide(music).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(wide(music + u"\\" + band).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(wide(music + u"\\" + band + u"\\" + live).c_str(), nullptr));
+    const Text path = music + u"\\" + band + u"\\" + live + u"\\" + title + u".mp3";
+    auto put = [&](const Text& p, const std::string& bytes) {
+        HANDLE h = CreateFileW(wide(p).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD done = 0;
+        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        CloseHandle(h);
+    };
+    put(path, kAudio);
+    put(music + u"\\" + band + u"\\mp3_tag.txt", "\xEF\xBB\xBF" + ToUtf8(genre + u"\r\n\r\n" + album + u"\r\n"));
+    Text line;
+    EXPECT_TRUE(FillMp3Tag(path, path, false, line));
+    EXPECT_EQ(line, u"Written TAG: Track: 3, Title: " + title + u", Artist: " + band + u", Album: " + album +
+                        u", Genre: " + genre);
+    TID3v2 t;
+    ASSERT_TRUE(t.ReadTag(path));
+    EXPECT_EQ(t.Title, title);
+    EXPECT_EQ(t.Track, 3);
+    EXPECT_EQ(t.Artist, band);
+    EXPECT_EQ(t.Album, album);
+    EXPECT_EQ(t.Genre, genre);
+    FillMp3Tag(path, path, true, line);
+    EXPECT_EQ(line, u"Read TAG: Track: 3, Title: " + title + u", Artist: " + band + u", Album: " + album +
+                        u", Genre: " + genre);
 }
 
 TEST_F(FillMp3, OnlyMpegAudioIsTagged) {

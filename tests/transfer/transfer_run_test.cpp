@@ -90,8 +90,8 @@ TEST_F(TransferRun, TheThreeModesOfTheWorkedExample) {
         EXPECT_EQ(Rows()[0], P("photo\\2010\\Trip A\\img 1.jpg") + " -> " + P(c.destination));
         EXPECT_FALSE(form->ListBox1.Selected(0));
         ExpectEnded();
-        EXPECT_EQ(form->SourcePath, P("photo\\2010\\Trip A\\img 1.jpg"));
-        EXPECT_EQ(form->TargetPath, P(c.destination));
+        EXPECT_EQ(To1250(form->SourcePath), P("photo\\2010\\Trip A\\img 1.jpg"));
+        EXPECT_EQ(To1250(form->TargetPath), P(c.destination));
         DeleteFileW(Widen(P(c.destination)).c_str());
         RemoveDirectoryW(Widen(P("out\\2010\\Trip A")).c_str());
         RemoveDirectoryW(Widen(P("out\\2010")).c_str());
@@ -229,19 +229,19 @@ TEST_F(TransferRun, OptionsFollowEveryChangeOfTheControls) {
     struct Change {
         const char* what;
         std::function<void()> make;
-        std::function<bool(const TransferOptions&)> seen;
+        std::function<bool(const TextTransferOptions&)> seen;
     };
     const std::vector<Change> changes = {
         {"typed delimiter", [&] { SendMessageW(form->Edit_Delimiter.hwnd, WM_CHAR, '+', 0); },
-         [](const TransferOptions& o) { return o.Delimiter == "_+" || o.Delimiter == "+_"; }},
+         [](const TextTransferOptions& o) { return o.Delimiter == u"_+" || o.Delimiter == u"+_"; }},
         {"clicked Move", [&] { SendMessageW(form->CheckBox2.hwnd, BM_CLICK, 0, 0); },
-         [](const TransferOptions& o) { return o.MoveFiles; }},
+         [](const TextTransferOptions& o) { return o.MoveFiles; }},
         {"clicked mode", [&] { SendMessageW(form->RadioButton3.hwnd, BM_CLICK, 0, 0); },
-         [](const TransferOptions& o) { return o.Mode == TransferMode::IntoRoot; }},
+         [](const TextTransferOptions& o) { return o.Mode == TransferMode::IntoRoot; }},
         {"set CZ box", [&] { form->CheckBox_rename.SetChecked(true); },
-         [](const TransferOptions& o) { return o.CzRename; }},
+         [](const TextTransferOptions& o) { return o.CzRename; }},
         {"set text", [&] { form->Edit_newchar.SetText("#"); },
-         [](const TransferOptions& o) { return o.NewChars == "#"; }},
+         [](const TextTransferOptions& o) { return o.NewChars == u"#"; }},
     };
     form->Edit_Delimiter.SetFocus();
     for (const auto& c : changes) {
@@ -634,8 +634,8 @@ TEST_F(TransferRun, Mp3TagsAtTheDestinationOrInPlace) {
     form->Button2Click();
     TID3v2 copy;
     copy.ReadTag(P("out\\Band\\Live\\Track 05 - Intro.mp3"));
-    EXPECT_EQ(copy.Artist, "Band");
-    EXPECT_EQ(copy.Album, "Live");
+    EXPECT_EQ(copy.Artist, u"Band");
+    EXPECT_EQ(copy.Album, u"Live");
     EXPECT_EQ(copy.Track, 5);
     EXPECT_EQ(Get(song), audio);
     EXPECT_EQ(Rows(), std::vector<std::string>{P(song) + " -> " + P("out\\Band\\Live\\Track 05 - Intro.mp3")});
@@ -747,11 +747,11 @@ TEST_F(TransferRun, FailuresStopTheRunWithTheirKind) {
     form->CheckBox4_rel.SetChecked(true);
     form->CheckBox4_relClick();
     Prepare(P("in"), P("in2"));
-    const std::string base = form->BaseDir;
-    form->BaseDir = P("gone");
+    const std::string base = To1250(form->BaseDir);
+    form->BaseDir = From1250(P("gone"));
     dialogs.calls.clear();
     form->Button2Click();
-    form->BaseDir = base;
+    form->BaseDir = From1250(base);
     ExpectStoppedByError("EInOutError");
     form->CheckBox4_rel.SetChecked(false);
     form->CheckBox4_relClick();

@@ -92,6 +92,7 @@ bool IsSafeBuiltPart(const Text& part) {
         while (j < part.size() && !IsSeparator(part[j])) ++j;
         const TextView p = TextView(part).substr(i, j - i);
         if (p.empty() || p == u"." || p == u".." || p.back() == u'.' || p.back() == u' ') return false;
+        if (p.size() > kLongestPart) return false;
         if (IsDeviceName(p)) return false;
         for (char16_t c : p)
             if (c < 32 || TextView(u":*?\"<>|").find(c) != TextView::npos) return false;

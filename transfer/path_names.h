@@ -19,7 +19,9 @@ Text BuiltPart(const Text& destination, const Text& outputDir, const Text& input
 // no empty, "." or ".." part, no part ending in "." or a blank (Windows drops
 // those), no ':' (a stream of another file), no device name (CON, nul.txt, COM¹.txt),
 // no character Windows forbids in names. "\" and "/" both separate parts.
+// A part longer than 255 UTF-16 units, more than a file system holds, is refused too.
 bool IsSafeBuiltPart(const Text& part);
+constexpr std::size_t kLongestPart = 255;
 
 // The folders that hold the file of a full path, from the first below the
 // root to its own ("\\" separates; a "/" is part of a name here).

@@ -864,7 +864,8 @@ TEST_F(TransferRun, RefusedDestinationsLeaveTheRowSelected) {
                           Case{"trailing blank", "name ~thesis.docx", "~", "", "", false},
                           Case{"stream", "a b.docx", "", " ", ":", false},
                           Case{"device", "nulx.docx", "", "x", "", false},
-                          Case{"another source", "a b.txt", "", " ", "_", true}}) {
+                          Case{"another source", "a b.txt", "", " ", "_", true},
+                          Case{"a name over 255 letters", std::string(250, 'x') + ".docx", "", "x", "xy", false}}) {
         SCOPED_TRACE(c.what);
         Put("in\\" + c.name, "mine");
         Put("in\\a_b.txt", "listed");
@@ -880,6 +881,10 @@ TEST_F(TransferRun, RefusedDestinationsLeaveTheRowSelected) {
             if (dry) form->Button3Click();
             else form->Button2Click();
             EXPECT_TRUE(form->ListBox1.Selected(RowOf(row))) << dry;
+            // The run ends by telling why.
+            ASSERT_FALSE(dialogs.calls.empty());
+            const std::string told = dialogs.calls.back().text;
+            EXPECT_EQ(told.rfind("These files were left selected:\r" + row + "\r    (", 0), 0u) << told;
         }
         EXPECT_EQ(Get("in\\" + c.name), "mine");
         EXPECT_EQ(Get("in\\a_b.txt"), "listed");

@@ -5,6 +5,7 @@
 
 #include "media/id3_text.h"
 #include "media/tag_text.h"
+#include "transfer/text_ops.h"
 
 const char* const FrameIdsV23[16] = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON", "COMM", "TCOM",
                                      "TENC", "TCOP", "TLAN", "WXXX", "TDRC", "TOPE", "TIT1", "TOAL"};
@@ -120,40 +121,40 @@ bool ValidMpegFrameHeader(const std::uint8_t* h) {
 }
 
 Text FirstNonEmpty(const Text& a, const Text& b) {
-    Text t = TrimText(a);
-    return t.empty() ? TrimText(b) : t;
+    Text t = Trim(a);
+    return t.empty() ? Trim(b) : t;
 }
 
 std::int32_t ParseTrack(const Text& s) {
-    Text t = TrimText(s);
+    Text t = Trim(s);
     const std::size_t slash = t.find(u'/');
     if (slash != Text::npos) t = t.substr(0, slash);
     std::int32_t v = 0;
-    return TextToIntOf(t, true, v) ? v : 0;
+    return TextToInt(t, true, v) ? v : 0;
 }
 
 Text ParseYear(const Text& year, const Text& date) {
-    Text y = TrimText(year);
-    return y.empty() ? FirstUnits(TrimText(date), 4) : y;
+    Text y = Trim(year);
+    return y.empty() ? FirstUnits(Trim(date), 4) : y;
 }
 
 Text ParseGenre(const Text& s) {
-    Text t = TrimText(s);
+    Text t = Trim(s);
     const std::size_t close = t.rfind(u')');
     return close == Text::npos ? t : t.substr(close + 1);
 }
 
 // The slot of each setter's field: TIT2, TPE1, TALB, TRCK, TCON, COMM.
 void TID3v2::SetTitle(const Text& text) {
-    Title = TrimText(text);
+    Title = Trim(text);
     setSlots_ |= 1u << 0;
 }
 void TID3v2::SetArtist(const Text& text) {
-    Artist = TrimText(text);
+    Artist = Trim(text);
     setSlots_ |= 1u << 1;
 }
 void TID3v2::SetAlbum(const Text& text) {
-    Album = TrimText(text);
+    Album = Trim(text);
     setSlots_ |= 1u << 2;
 }
 void TID3v2::SetTrack(int value) {
@@ -161,11 +162,11 @@ void TID3v2::SetTrack(int value) {
     setSlots_ |= 1u << 3;
 }
 void TID3v2::SetGenre(const Text& text) {
-    Genre = TrimText(text);
+    Genre = Trim(text);
     setSlots_ |= 1u << 5;
 }
 void TID3v2::SetComment(const Text& text) {
-    Comment = TrimText(text);
+    Comment = Trim(text);
     setSlots_ |= 1u << 6;
 }
 
@@ -188,12 +189,12 @@ bool TID3v2::ReadTagFrom(ByteSource& source) {
     Track = static_cast<std::uint8_t>(ParseTrack(f[3].text));
     Year = ParseYear(f[4].text, f[12].text);
     Genre = ParseGenre(f[5].text);
-    Comment = TrimText(f[6].text);
-    Composer = TrimText(f[7].text);
-    Encoder = TrimText(f[8].text);
-    Rights = TrimText(f[9].text);
-    Language = TrimText(f[10].text);
-    Link = TrimText(f[11].text);
+    Comment = Trim(f[6].text);
+    Composer = Trim(f[7].text);
+    Encoder = Trim(f[8].text);
+    Rights = Trim(f[9].text);
+    Language = Trim(f[10].text);
+    Link = Trim(f[11].text);
     readSlots_ = SlotTexts();
     return true;
 }

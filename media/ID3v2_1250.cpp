@@ -3,6 +3,7 @@
 #include "media/ID3v2.h"
 #include "media/id3_text.h"
 #include "media/tag_text.h"
+#include "transfer/text_ops.h"
 
 std::string FirstNonEmpty(const std::string& a, const std::string& b) {
     return To1250(FirstNonEmpty(From1250(a), From1250(b)));
@@ -13,8 +14,8 @@ std::string ParseYear(const std::string& year, const std::string& date) {
 }
 std::string ParseGenre(const std::string& s) { return To1250(ParseGenre(From1250(s))); }
 std::string ParseComment(const std::string& data) {
-    return To1250(TrimText(DecodeFrameData("COMM", data.data(), data.size(), data.size()).text));
+    return To1250(Trim(DecodeFrameData("COMM", data.data(), data.size(), data.size()).text));
 }
 std::string ParseLink(const std::string& data) {
-    return To1250(TrimText(DecodeFrameData("WXXX", data.data(), data.size(), data.size()).text));
+    return To1250(Trim(DecodeFrameData("WXXX", data.data(), data.size(), data.size()).text));
 }

@@ -1,6 +1,7 @@
 #include "media/mp3_tag_rules.h"
 
 #include "media/tag_text.h"
+#include "transfer/text_ops.h"
 
 const char* const kAutomaticComment = "Tag put automatically by Kolvar_files of Tamrelovinska";
 
@@ -11,7 +12,7 @@ std::size_t NameStart(const Text& path) {
     return p == Text::npos ? 0 : p + 1;
 }
 
-Text First30Trimmed(const Text& s) { return TrimText(FirstUnits(s, 30)); }
+Text First30Trimmed(const Text& s) { return Trim(FirstUnits(s, 30)); }
 
 Text Ascii(const char* s) { return From1250(s); }
 
@@ -30,22 +31,22 @@ std::int32_t ValIgnoringError(const Text& text) {
     std::size_t i = 0;
     while (i < text.size() && text[i] == u' ') ++i;
     std::int32_t v = 0;
-    TextToIntOf(TextView(text).substr(i), false, v);
+    TextToInt(Text(TextView(text).substr(i)), false, v);
     return v;
 }
 
 void FillTagFromPath(TID3v2& tag, const Text& namePath) {
     tag.SetTitle(First30Trimmed(PathName(namePath)));
-    tag.SetTitle(DropExtension(tag.Title));
+    tag.SetTitle(Str_drop_extension(tag.Title));
     // Without a number in the name nothing is set, and a track frame that
     // holds no number (a side "A1") stays as it was.
     if (tag.Track == 0) {
-        const std::int32_t track = ValIgnoringError(FieldOf(tag.Title, u"rack", 2));
+        const std::int32_t track = ValIgnoringError(Str_field(tag.Title, u"rack", 2));
         if (track != 0) tag.SetTrack(track);
     }
     const int b = CountOf(namePath, u'\\');
-    tag.SetAlbum(First30Trimmed(FieldOf(namePath, u"\\", static_cast<std::uint8_t>(b))));
-    tag.SetArtist(First30Trimmed(FieldOf(namePath, u"\\", static_cast<std::uint8_t>(b - 1))));
+    tag.SetAlbum(First30Trimmed(Str_field(namePath, u"\\", static_cast<std::uint8_t>(b))));
+    tag.SetArtist(First30Trimmed(Str_field(namePath, u"\\", static_cast<std::uint8_t>(b - 1))));
     tag.SetComment(Ascii(kAutomaticComment));
 }
 
@@ -53,7 +54,7 @@ std::array<Text, 3> Mp3TagCandidates(const Text& namePath) {
     const int b = CountOf(namePath, u'\\');
     auto before = [&](int n) {
         const int p = NthPositionOf(namePath, u'\\', static_cast<std::uint8_t>(n));
-        return TrimText(TextView(namePath).substr(0, p > 0 ? static_cast<std::size_t>(p - 1) : 0)) +
+        return Trim(namePath.substr(0, p > 0 ? static_cast<std::size_t>(p - 1) : 0)) +
                u"\\mp3_tag.txt";
     };
     return {PathFolder(namePath) + u"mp3_tag.txt", before(b - 1), before(b - 2)};
@@ -80,7 +81,7 @@ void ApplyMp3TagRows(TID3v2& tag, const std::string& fileBytes) {
     // Windows-1250, unless a UTF-8 byte-order mark says otherwise.
     const bool utf8 = fileBytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
     const std::vector<Text> rows = SplitRows(utf8 ? FromUtf8(fileBytes) : From1250(fileBytes));
-    auto row = [&](std::size_t i) { return i < rows.size() ? TrimText(rows[i]) : Text(); };
+    auto row = [&](std::size_t i) { return i < rows.size() ? Trim(rows[i]) : Text(); };
     if (!row(0).empty()) tag.SetGenre(row(0));
     if (!row(1).empty()) tag.SetArtist(row(1));
     if (!row(2).empty()) tag.SetAlbum(row(2));

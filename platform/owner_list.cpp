@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 
 #include "platform/errors.h"
 #include "platform/forms.h"
@@ -116,6 +117,24 @@ void DrawFolder(HDC dc, int x, int y) {
     DeleteObject(yellow);
 }
 
+// The list's font for a row with letters beyond Windows-1250: the form's
+// font is a bitmap font of that code page, which draws other letters as
+// blocks. A TrueType face of the same size has them, and Windows links it to
+// further faces for scripts it lacks. Made once per font.
+HFONT WideFontLike(HFONT font) {
+    static std::unordered_map<HFONT, HFONT> made;
+    const auto it = made.find(font);
+    if (it != made.end()) return it->second;
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof lf, &lf);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfOutPrecision = OUT_TT_PRECIS;
+    wcscpy(lf.lfFaceName, L"Tahoma");
+    HFONT wide = CreateFontIndirectW(&lf);
+    made[font] = wide ? wide : font;
+    return made[font];
+}
+
 }  // namespace
 
 void DrawListRow(const DRAWITEMSTRUCT& di, const ListRows* list, HFONT font, bool indented) {
@@ -130,9 +149,9 @@ void DrawListRow(const DRAWITEMSTRUCT& di, const ListRows* list, HFONT font, boo
     SetTextColor(di.hDC, GetSysColor(selected                          ? COLOR_HIGHLIGHTTEXT
                                      : IsWindowEnabled(di.hwndItem) ? COLOR_WINDOWTEXT
                                                                     : COLOR_GRAYTEXT));
-    HGDIOBJ old = SelectObject(di.hDC, font);
+    const TextView text = list && di.itemID < list->rows.size() ? list->rows[di.itemID] : TextView();
+    HGDIOBJ old = SelectObject(di.hDC, Fits1250(text) ? font : WideFontLike(font));
     if (list && di.itemID < list->rows.size()) {
-        const TextView text = list->rows[di.itemID];
         RECT tr = rc;
         tr.left += 2;
         if (indented) {

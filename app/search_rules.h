@@ -28,4 +28,3 @@ bool RowMatches(const Text& comparisonText, const Text& substring);
 Text DirectoryEditText(const Text& text, const Text& baseDir, bool fullPaths, bool bareDriveAllowed);
 
 // The Windows-1250 forms, for the callers that still hold bytes.
-#include "app/search_rules_1250.h"

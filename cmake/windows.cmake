@@ -15,9 +15,7 @@ add_library(kolvar_win STATIC
   platform/file_widgets.cpp
   media/exif_file.cpp
   media/id3v2_file.cpp
-  media/id3v2_file_1250.cpp
   media/mp3_tag_fill.cpp
-  media/mp3_tag_1250.cpp
   app/uMain.cpp
   app/app_message.cpp
   app/file_search.cpp
@@ -41,6 +39,9 @@ target_link_options(Kolvar_files PRIVATE -municode)
 add_executable(kolvar_probe scripts/probe.cpp)
 target_link_options(kolvar_probe PRIVATE -municode)
 
+add_library(kolvar_win_1250 STATIC tests/text_1250/id3v2_file_1250.cpp tests/text_1250/mp3_tag_1250.cpp)
+target_link_libraries(kolvar_win_1250 PUBLIC kolvar_core_1250 kolvar_win)
+
 add_executable(gui_tests
   tests/platform/upper_case_test.cpp
   tests/platform/input_box_test.cpp
@@ -57,7 +58,7 @@ add_executable(gui_tests
   tests/media/id3v2_file_test.cpp
   tests/media/mp3_tag_fill_test.cpp
 )
-target_link_libraries(gui_tests PRIVATE kolvar_win GTest::gtest_main)
+target_link_libraries(gui_tests PRIVATE kolvar_win_1250 GTest::gtest_main)
 # A second process that reads the program's lists as a screen reader does.
 add_executable(list_reader tests/app/list_reader.cpp)
 target_link_options(list_reader PRIVATE -municode)
@@ -83,7 +84,7 @@ target_link_options(exif_bench PRIVATE -municode)
 
 # Interoperability of the tag writer and reader with mutagen and id3v2.
 add_executable(id3_tool tests/media/id3_tool.cpp)
-target_link_libraries(id3_tool PRIVATE kolvar_win)
+target_link_libraries(id3_tool PRIVATE kolvar_win_1250)
 target_link_options(id3_tool PRIVATE -municode)
 add_test(NAME ID3Interop.MutagenAndId3v2
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/media/id3_interop.py

@@ -45,4 +45,3 @@ std::string BatchBytes(TextView text);
 std::string BatchFileText(const std::vector<Text>& lines);
 
 // The Windows-1250 forms, for the callers that still hold bytes.
-#include "commands/batch_text_1250.h"

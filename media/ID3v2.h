@@ -114,4 +114,3 @@ private:
     std::uint16_t setSlots_ = 0;               // one bit a slot, set by the setters
 };
 
-#include "media/ID3v2_1250.h"

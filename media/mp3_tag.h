@@ -12,4 +12,3 @@
 // EFOpenError, with nothing written.
 bool FillMp3Tag(const Text& tagFile, const Text& namePath, bool readOnly, Text& line);
 
-#include "media/mp3_tag_1250.h"

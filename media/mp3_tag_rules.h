@@ -33,4 +33,3 @@ Text ReportLine(const Text& prefix, const TID3v2& tag);
 
 extern const char* const kAutomaticComment;
 
-#include "media/mp3_tag_rules_1250.h"

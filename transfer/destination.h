@@ -41,4 +41,3 @@ int ProgressPosition(int row, int listCount);
 int TopRowAfter(int row);
 
 // The Windows-1250 forms, for the callers that still hold bytes.
-#include "transfer/destination_1250.h"

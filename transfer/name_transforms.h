@@ -21,4 +21,3 @@ Text ReplaceCharsInTarget(const Text& destination, const Text& outputDir, const 
 Text CzechToAscii(const Text& text);
 
 // The Windows-1250 forms, for the callers that still hold bytes.
-#include "transfer/name_transforms_1250.h"

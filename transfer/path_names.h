@@ -39,4 +39,3 @@ Text NameKey(const Text& fullPath);
 void SetNameUpperCase(char16_t (*upper)(char16_t));
 
 // The Windows-1250 forms, for the callers that still hold bytes.
-#include "transfer/path_names_1250.h"

@@ -42,4 +42,3 @@ bool TextToInt(const Text& text, bool whole, std::int32_t& value);
 void SetTextOpsMessageSink(std::function<void(const std::string&)> sink);
 
 // The Windows-1250 forms, for the callers that still hold bytes.
-#include "transfer/text_ops_1250.h"

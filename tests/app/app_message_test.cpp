@@ -4,6 +4,7 @@
 #include "platform/fs.h"
 #include "platform/message_loop.h"
 #include "tests/app/gui_fixture.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "app/counts_line.h"
+#include "tests/text_1250/text_1250.h"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,7 @@
 #include "platform/message_loop.h"
 #include "platform/text.h"
 #include "transfer/text_ops.h"
+#include "tests/text_1250/text_1250.h"
 
 MsgResult ScriptedDialogs::Ask(MsgKind kind, const Text& title, const Text& text, MsgButtons buttons) {
     calls.push_back({kind, To1250(title), To1250(text), buttons, text});

@@ -16,6 +16,7 @@
 #include "app/uMain.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "tests/text_1250/text_1250.h"
 
 struct DialogCall {
     MsgKind kind;

@@ -8,6 +8,7 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "tests/app/gui_fixture.h"
+#include "tests/text_1250/text_1250.h"
 
 // The widgets' path helpers on Windows-1250 texts, as the tables below spell them.
 std::vector<std::string> PathLevels(const std::string& directory) {

@@ -7,6 +7,7 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "tests/app/gui_fixture.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

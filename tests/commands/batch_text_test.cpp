@@ -1,4 +1,5 @@
 #include "commands/batch_text.h"
+#include "tests/text_1250/text_1250.h"
 
 #include <gtest/gtest.h>
 

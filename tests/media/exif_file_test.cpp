@@ -7,6 +7,7 @@
 #include "platform/text.h"
 #include "tests/app/gui_fixture.h"
 #include "tests/media/exif_builder.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

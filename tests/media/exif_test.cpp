@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "tests/media/exif_builder.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "media/Exif.h"
 #include "media/ID3v2.h"
 #include "platform/errors.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

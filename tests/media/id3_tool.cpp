@@ -18,6 +18,7 @@
 #include "media/mp3_tag.h"
 #include "platform/dialogs.h"
 #include "platform/text.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

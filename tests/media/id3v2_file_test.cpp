@@ -9,6 +9,7 @@
 #include "media/ID3v2.h"
 #include "platform/text.h"
 #include "tests/app/gui_fixture.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

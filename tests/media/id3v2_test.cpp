@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "media/mp3_tag_rules.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "media/mp3_tag_rules.h"
+#include "tests/text_1250/text_1250.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/input_box.h"
 #include "platform/text.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

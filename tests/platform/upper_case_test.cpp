@@ -5,6 +5,7 @@
 #include "text/cp1250.h"
 #include "platform/text.h"
 #include "transfer/text_ops.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "transfer/destination.h"
 #include "transfer/path_names.h"
 #include "transfer/text_ops.h"
+#include "tests/text_1250/text_1250.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "transfer/name_transforms.h"
+#include "tests/text_1250/text_1250.h"
 
 #include <gtest/gtest.h>
 

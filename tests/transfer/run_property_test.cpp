@@ -26,6 +26,7 @@
 #include "platform/text.h"
 #include "tests/app/gui_fixture.h"
 #include "transfer/text_ops.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

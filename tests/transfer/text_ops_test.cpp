@@ -1,4 +1,5 @@
 #include "transfer/text_ops.h"
+#include "tests/text_1250/text_1250.h"
 
 #include <gtest/gtest.h>
 

@@ -11,6 +11,7 @@
 #include "tests/app/gui_fixture.h"
 #include "tests/media/exif_builder.h"
 #include "transfer/text_ops.h"
+#include "tests/text_1250/text_1250.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "transfer/name_transforms_1250.h"
+#include "tests/text_1250/name_transforms_1250.h"
 
 #include "transfer/name_transforms.h"
 

@@ -1,4 +1,4 @@
-#include "commands/batch_text_1250.h"
+#include "tests/text_1250/batch_text_1250.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/search_rules_1250.h"
+#include "tests/text_1250/search_rules_1250.h"
 
 #include "app/search_rules.h"
 

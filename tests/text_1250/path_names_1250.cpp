@@ -1,4 +1,4 @@
-#include "transfer/path_names_1250.h"
+#include "tests/text_1250/path_names_1250.h"
 
 #include "transfer/path_names.h"
 

@@ -1,4 +1,4 @@
-#include "media/ID3v2_1250.h"
+#include "tests/text_1250/ID3v2_1250.h"
 
 #include "media/ID3v2.h"
 #include "media/id3_text.h"

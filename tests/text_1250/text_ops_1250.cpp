@@ -1,4 +1,4 @@
-#include "transfer/text_ops_1250.h"
+#include "tests/text_1250/text_ops_1250.h"
 
 #include "text/text.h"
 #include "transfer/text_ops.h"

@@ -1,4 +1,4 @@
-#include "media/mp3_tag_1250.h"
+#include "tests/text_1250/mp3_tag_1250.h"
 
 #include "media/mp3_tag.h"
 

@@ -1,4 +1,4 @@
-#include "transfer/destination_1250.h"
+#include "tests/text_1250/destination_1250.h"
 
 TextTransferOptions ToText(const TransferOptions& o) {
     TextTransferOptions t;

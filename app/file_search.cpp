@@ -54,7 +54,7 @@ void TfrMain::Button1Click() {
 // Depth first, pre-order: a directory's files, then each subdirectory's listing.
 void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse) {
     const Text dir = WithTrailingBackslash(directory);
-    const TextSearchPattern sp = PatternForMask(mask);
+    const SearchPattern sp = PatternForMask(mask);
     const Text namePrefix = PatternDirPart(sp.pattern);
     Text substring = sp.substring;
     // With the pattern "*.*" the file enumeration returns the subdirectories

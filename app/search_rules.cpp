@@ -3,7 +3,7 @@
 #include "transfer/name_transforms.h"
 #include "transfer/text_ops.h"
 
-TextSearchPattern PatternForMask(const Text& mask) {
+SearchPattern PatternForMask(const Text& mask) {
     if (mask.find_first_of(u"*?") == Text::npos) return {u"*.*", mask};
     return {mask, Text()};
 }

@@ -4,14 +4,14 @@
 // which would make it a wildcard mask).
 #include "text/text.h"
 
-struct TextSearchPattern {
+struct SearchPattern {
     Text pattern;    // what is enumerated in each directory
     Text substring;  // a substring mask, empty for a wildcard mask
 };
 
 // A mask with "*" or "?" is enumerated as it stands; any other mask lists
 // "*.*" and filters the rows by the mask text.
-TextSearchPattern PatternForMask(const Text& mask);
+SearchPattern PatternForMask(const Text& mask);
 
 // The directory with a backslash appended unless it already ends in one.
 Text WithTrailingBackslash(const Text& dir);
@@ -27,4 +27,3 @@ bool RowMatches(const Text& comparisonText, const Text& substring);
 // bareDriveAllowed is the output edit's exception for a text such as "D:".
 Text DirectoryEditText(const Text& text, const Text& baseDir, bool fullPaths, bool bareDriveAllowed);
 
-// The Windows-1250 forms, for the callers that still hold bytes.

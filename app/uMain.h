@@ -88,7 +88,7 @@ public:
     void Button3Click();
     void Button5Click();
     void Button7Click();
-    TextTransferOptions ReadTransferOptions() const;
+    TransferOptions ReadTransferOptions() const;
     // Throws CopyStopped when Escape answered Yes stops it between two blocks.
     void CopyFileContents(const Text& source, const Text& destination);
     // false when the destination is taken or the source cannot go; a copy
@@ -153,8 +153,8 @@ private:
     enum class RowOutcome { Transferred, TransferredUntagged, InPlace, Missing, NotTransferred };
     void TransferRun();
     void RunRows();
-    RowOutcome TransferRow(const TextTransferOptions& o);
-    void UpdateRow(int i, RowOutcome outcome, const TextTransferOptions& o);
+    RowOutcome TransferRow(const TransferOptions& o);
+    void UpdateRow(int i, RowOutcome outcome, const TransferOptions& o);
     void RunWithFlag(bool& flag);
     RowOutcome Refused(Text reason);  // the row stays selected, and the run tells why at its end
     void ShowRefusals();

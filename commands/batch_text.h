@@ -44,4 +44,3 @@ std::string BatchBytes(TextView text);
 // first byte beyond ASCII. The batch ends with the errorlevel the lines left.
 std::string BatchFileText(const std::vector<Text>& lines);
 
-// The Windows-1250 forms, for the callers that still hold bytes.

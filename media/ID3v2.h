@@ -94,7 +94,7 @@ public:
     // back after it. True when the file was rewritten; otherwise whyNot, when
     // given, gets the reason.
     bool WriteTag(const Text& fileName, std::string* whyNot = nullptr) const;
-    // The same with a Windows-1250 path (media/id3v2_file_1250.cpp).
+    // The same with a Windows-1250 path, for the tests (tests/text_1250/id3v2_file_1250.cpp).
     bool ReadTag(const std::string& fileName);
     bool WriteTag(const std::string& fileName, std::string* whyNot = nullptr) const;
 

@@ -63,6 +63,6 @@ void WriteWholeFile(const Text& path, const std::string& bytes);
 // The whole file at path; EFOpenError or EReadError when it cannot be read.
 std::string ReadWholeFile(const Text& path);
 
-// Windows-1250 forms, for callers whose text is not Text yet.
+// Windows-1250 forms: the program's own fixed texts, and the tests' byte literals.
 inline void WriteWholeFile(const std::string& path, const std::string& bytes) { WriteWholeFile(From1250(path), bytes); }
 inline std::string ReadWholeFile(const std::string& path) { return ReadWholeFile(From1250(path)); }

@@ -128,7 +128,7 @@ public:
     int Position() const;
     void SetSmooth(bool smooth);
 
-    // Windows-1250 forms, for callers whose text is not Text yet.
+    // Windows-1250 forms: the program's own fixed texts, and the tests' byte literals.
     std::string Text1250() const { return To1250(Text()); }
     std::string Item1250(int index) const { return To1250(Item(index)); }
     void SetText(const std::string& text) { SetText(From1250(text)); }

@@ -65,7 +65,7 @@ bool ReplaceFileWith(const Text& from, const Text& to);
 Text CurrentDir();
 bool SetCurrentDir(const Text& dir);
 
-// Windows-1250 forms, for callers whose text is not Text yet.
+// Windows-1250 forms: the program's own fixed texts, and the tests' byte literals.
 inline std::wstring SystemPath(const std::string& path) { return SystemPath(From1250(path)); }
 inline bool FileExists(const std::string& path) { return FileExists(From1250(path)); }
 inline bool DirectoryExists(const std::string& path) { return DirectoryExists(From1250(path)); }

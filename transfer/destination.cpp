@@ -13,13 +13,13 @@ std::size_t AfterLastSeparator(const Text& path) {
 }
 
 // The untrimmed output directory and a backslash, or nothing when it is blank.
-Text Prefix(const TextTransferOptions& o) {
+Text Prefix(const TransferOptions& o) {
     return IsBlank(o.OutputDir) ? Text() : o.OutputDir + u"\\";
 }
 
 // The rest of the path after the first InputDir + "\\", empty when there is none.
 // A folder further down that bears the input directory's name stays in it.
-Text BelowInputDir(const TextTransferOptions& o, const Text& sourcePath) {
+Text BelowInputDir(const TransferOptions& o, const Text& sourcePath) {
     const std::size_t n = o.InputDir.size();
     std::size_t p = sourcePath.find(o.InputDir);
     while (p != Text::npos && (p + n >= sourcePath.size() || sourcePath[p + n] != u'\\'))
@@ -36,7 +36,7 @@ bool StartsWith(const Text& text, const Text& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-Text DestinationByMode(const TextTransferOptions& o, const Text& sourcePath, const Text& baseDir) {
+Text DestinationByMode(const TransferOptions& o, const Text& sourcePath, const Text& baseDir) {
     const bool haveInputDir = !IsBlank(o.InputDir);
     Text n;
     switch (o.Mode) {
@@ -63,7 +63,7 @@ Text WithoutLeadingBackslash(const Text& path) {
     return !path.empty() && path[0] == u'\\' ? Str_cut_at_char(path, u'\\', true) : path;
 }
 
-Text CzRule(const TextTransferOptions& o, const Text& targetPath, const Text& sourcePath) {
+Text CzRule(const TransferOptions& o, const Text& targetPath, const Text& sourcePath) {
     Text target = targetPath;
     Text m = o.OutputDir + u"\\" + FileNameOf(sourcePath);
     if (o.ReplaceInNames) m = ReplaceText(m, o.CharsToReplace, o.NewChars, false);
@@ -80,7 +80,7 @@ Text CzRule(const TextTransferOptions& o, const Text& targetPath, const Text& so
     return belowInput ? target.substr(0, inputPrefix.size()) + r : r;
 }
 
-Text TransformedTarget(const TextTransferOptions& o, const Text& targetPath, const Text& sourcePath) {
+Text TransformedTarget(const TransferOptions& o, const Text& targetPath, const Text& sourcePath) {
     Text target = targetPath;
     if ((!o.CharsToReplace.empty() || !o.NewChars.empty()) && o.ReplaceInNames)
         target = ReplaceCharsInTarget(target, o.OutputDir, o.CharsToReplace, o.NewChars);

@@ -6,7 +6,7 @@
 enum class TransferMode { AddSubdirNames, UsualCopy, IntoRoot };
 
 // The options of one row, as the window's controls hold them.
-struct TextTransferOptions {
+struct TransferOptions {
     Text InputDir, OutputDir;
     TransferMode Mode = TransferMode::UsualCopy;
     Text Delimiter = u"_", DirsDelimiter;
@@ -22,13 +22,13 @@ Text FileNameOf(const Text& path);
 Text FolderOf(const Text& path);
 bool StartsWith(const Text& text, const Text& prefix);
 
-Text DestinationByMode(const TextTransferOptions& o, const Text& sourcePath, const Text& baseDir);
+Text DestinationByMode(const TransferOptions& o, const Text& sourcePath, const Text& baseDir);
 // One leading backslash removed, so that such a text is relative to the
 // current directory.
 Text WithoutLeadingBackslash(const Text& path);
 // The character replacement and the Czech rule, in that order.
-Text TransformedTarget(const TextTransferOptions& o, const Text& targetPath, const Text& sourcePath);
-Text CzRule(const TextTransferOptions& o, const Text& targetPath, const Text& sourcePath);
+Text TransformedTarget(const TransferOptions& o, const Text& targetPath, const Text& sourcePath);
+Text CzRule(const TransferOptions& o, const Text& targetPath, const Text& sourcePath);
 
 // The date part of an EXIF date-time put in front of the destination's file
 // name, its colons removed.
@@ -40,4 +40,3 @@ int ProgressPosition(int row, int listCount);
 // The list's top row after row i was processed.
 int TopRowAfter(int row);
 
-// The Windows-1250 forms, for the callers that still hold bytes.

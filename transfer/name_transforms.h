@@ -20,4 +20,3 @@ Text ReplaceCharsInTarget(const Text& destination, const Text& outputDir, const 
 // stays as it is.
 Text CzechToAscii(const Text& text);
 
-// The Windows-1250 forms, for the callers that still hold bytes.

@@ -38,4 +38,3 @@ Text NameKey(const Text& fullPath);
 // every unit but the surrogates when installed, and not kept.
 void SetNameUpperCase(char16_t (*upper)(char16_t));
 
-// The Windows-1250 forms, for the callers that still hold bytes.

@@ -41,4 +41,3 @@ bool TextToInt(const Text& text, bool whole, std::int32_t& value);
 // The program routes it to a plain message box; unset, the text goes nowhere.
 void SetTextOpsMessageSink(std::function<void(const std::string&)> sink);
 
-// The Windows-1250 forms, for the callers that still hold bytes.

@@ -58,8 +58,8 @@ struct ClearOnExit {
 
 }  // namespace
 
-TextTransferOptions TfrMain::ReadTransferOptions() const {
-    TextTransferOptions o;
+TransferOptions TfrMain::ReadTransferOptions() const {
+    TransferOptions o;
     o.InputDir = Edit1.Text();
     o.OutputDir = Edit3.Text();
     o.Mode = RadioButton1.Checked()   ? TransferMode::AddSubdirNames
@@ -205,7 +205,7 @@ void TfrMain::RunRows() {
     }
     int shownPosition = 0;
     std::uint64_t optionsRead = ~0ull;
-    TextTransferOptions o;
+    TransferOptions o;
     // Input is handled between two rows, at least every 10 ms; before every
     // row when a row's own work may show a box (a failed deletion, a command
     // template), so that an Escape pressed before it is seen first.
@@ -248,7 +248,7 @@ void TfrMain::RunRows() {
     }
 }
 
-TfrMain::RowOutcome TfrMain::TransferRow(const TextTransferOptions& o) {
+TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
     const Text source = RowPath(SourcePath), target = RowPath(TargetPath);
     if (!FileExists(source)) return RowOutcome::Missing;
     if (SourcePath == TargetPath) return RowOutcome::InPlace;
@@ -305,7 +305,7 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TextTransferOptions& o) {
     return RowOutcome::Transferred;
 }
 
-void TfrMain::UpdateRow(int i, RowOutcome outcome, const TextTransferOptions& o) {
+void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
     switch (outcome) {
     case RowOutcome::Transferred:
     case RowOutcome::TransferredUntagged:

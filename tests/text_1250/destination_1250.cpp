@@ -1,7 +1,7 @@
 #include "tests/text_1250/destination_1250.h"
 
-TextTransferOptions ToText(const TransferOptions& o) {
-    TextTransferOptions t;
+TransferOptions ToText(const TransferOptions1250& o) {
+    TransferOptions t;
     t.InputDir = From1250(o.InputDir);
     t.OutputDir = From1250(o.OutputDir);
     t.Mode = o.Mode;
@@ -26,7 +26,7 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
     return StartsWith(From1250(text), From1250(prefix));
 }
 
-std::string DestinationByMode(const TransferOptions& o, const std::string& sourcePath,
+std::string DestinationByMode(const TransferOptions1250& o, const std::string& sourcePath,
                               const std::string& baseDir) {
     return To1250(DestinationByMode(ToText(o), From1250(sourcePath), From1250(baseDir)));
 }
@@ -35,12 +35,12 @@ std::string WithoutLeadingBackslash(const std::string& path) {
     return To1250(WithoutLeadingBackslash(From1250(path)));
 }
 
-std::string TransformedTarget(const TransferOptions& o, const std::string& targetPath,
+std::string TransformedTarget(const TransferOptions1250& o, const std::string& targetPath,
                               const std::string& sourcePath) {
     return To1250(TransformedTarget(ToText(o), From1250(targetPath), From1250(sourcePath)));
 }
 
-std::string CzRule(const TransferOptions& o, const std::string& targetPath,
+std::string CzRule(const TransferOptions1250& o, const std::string& targetPath,
                    const std::string& sourcePath) {
     return To1250(CzRule(ToText(o), From1250(targetPath), From1250(sourcePath)));
 }

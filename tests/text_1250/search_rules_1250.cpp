@@ -2,8 +2,8 @@
 
 #include "app/search_rules.h"
 
-SearchPattern PatternForMask(const std::string& mask) {
-    const TextSearchPattern p = PatternForMask(From1250(mask));
+SearchPattern1250 PatternForMask(const std::string& mask) {
+    const SearchPattern p = PatternForMask(From1250(mask));
     return {To1250(p.pattern), To1250(p.substring)};
 }
 

@@ -2,13 +2,13 @@
 // The file search's text rules on Windows-1250 bytes, through their Text forms.
 #include <string>
 
-// TextSearchPattern with its texts as Windows-1250 bytes.
-struct SearchPattern {
+// SearchPattern with its texts as Windows-1250 bytes.
+struct SearchPattern1250 {
     std::string pattern;
     std::string substring;
 };
 
-SearchPattern PatternForMask(const std::string& mask);
+SearchPattern1250 PatternForMask(const std::string& mask);
 std::string WithTrailingBackslash(const std::string& dir);
 std::string PatternDirPart(const std::string& pattern);
 bool RowMatches(const std::string& comparisonText, const std::string& substring);

@@ -9,8 +9,8 @@
 
 namespace {
 
-TransferOptions Options(TransferMode mode, const std::string& input, const std::string& output) {
-    TransferOptions o;
+TransferOptions1250 Options(TransferMode mode, const std::string& input, const std::string& output) {
+    TransferOptions1250 o;
     o.Mode = mode;
     o.InputDir = input;
     o.OutputDir = output;
@@ -57,7 +57,7 @@ TEST(DestinationByMode, EachModeWithItsOptions) {
         {kUsual, "c:\\in", "d:", "_", "\\", false, "c:\\", "c:\\in\\s\\f.txt", "d:\\s\\f.txt"},
     };
     for (const auto& c : cases) {
-        TransferOptions o = Options(c.mode, c.input, c.output);
+        TransferOptions1250 o = Options(c.mode, c.input, c.output);
         o.Delimiter = c.delimiter;
         o.DirsDelimiter = c.dirsDelimiter;
         o.AddFolderNames = c.addFolderNames;
@@ -67,7 +67,7 @@ TEST(DestinationByMode, EachModeWithItsOptions) {
 
 TEST(TransformedTarget, ReplacementThenCzechRule) {
     // The worked example: input and output the same folder, the file renamed in place.
-    TransferOptions o = Options(kUsual, "c:\\music", "c:\\music");
+    TransferOptions1250 o = Options(kUsual, "c:\\music", "c:\\music");
     o.CzRename = true;
     const std::string source = "c:\\music\\\xC8" "ech - P\xEDse\xF2.mp3";
     EXPECT_EQ(TransformedTarget(o, source, source), "c:\\music\\cech___Pisen.mp3");
@@ -255,7 +255,7 @@ TEST(PathNames, KeysAndBuiltPartsBeyondWindows1250) {
 // The destination by mode and the transforms keep every script and pair.
 TEST(DestinationByMode, OtherLettersAndSurrogatePairs) {
     const Text smile = u"\U0001F600";
-    TextTransferOptions o;
+    TransferOptions o;
     o.InputDir = u"c:\\фото";
     o.OutputDir = u"d:\\выход";
     o.Delimiter = smile;

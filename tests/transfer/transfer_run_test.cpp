@@ -230,19 +230,19 @@ TEST_F(TransferRun, OptionsFollowEveryChangeOfTheControls) {
     struct Change {
         const char* what;
         std::function<void()> make;
-        std::function<bool(const TextTransferOptions&)> seen;
+        std::function<bool(const TransferOptions&)> seen;
     };
     const std::vector<Change> changes = {
         {"typed delimiter", [&] { SendMessageW(form->Edit_Delimiter.hwnd, WM_CHAR, '+', 0); },
-         [](const TextTransferOptions& o) { return o.Delimiter == u"_+" || o.Delimiter == u"+_"; }},
+         [](const TransferOptions& o) { return o.Delimiter == u"_+" || o.Delimiter == u"+_"; }},
         {"clicked Move", [&] { SendMessageW(form->CheckBox2.hwnd, BM_CLICK, 0, 0); },
-         [](const TextTransferOptions& o) { return o.MoveFiles; }},
+         [](const TransferOptions& o) { return o.MoveFiles; }},
         {"clicked mode", [&] { SendMessageW(form->RadioButton3.hwnd, BM_CLICK, 0, 0); },
-         [](const TextTransferOptions& o) { return o.Mode == TransferMode::IntoRoot; }},
+         [](const TransferOptions& o) { return o.Mode == TransferMode::IntoRoot; }},
         {"set CZ box", [&] { form->CheckBox_rename.SetChecked(true); },
-         [](const TextTransferOptions& o) { return o.CzRename; }},
+         [](const TransferOptions& o) { return o.CzRename; }},
         {"set text", [&] { form->Edit_newchar.SetText("#"); },
-         [](const TextTransferOptions& o) { return o.NewChars == u"#"; }},
+         [](const TransferOptions& o) { return o.NewChars == u"#"; }},
     };
     form->Edit_Delimiter.SetFocus();
     for (const auto& c : changes) {

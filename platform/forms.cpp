@@ -65,7 +65,10 @@ void TControl::SetText(TextView text) {
     SetWindowTextW(hwnd, W(::Text(text)));
     if (def && def->kind == ControlKind::Label) {
         auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA));
-        if (form) form->AutoSizeLabel(*this);
+        if (form) {
+            form->FitFontToText(hwnd);
+            form->AutoSizeLabel(*this);
+        }
     }
 }
 
@@ -289,11 +292,23 @@ void TForm::AddHint(HWND control, const char* hint) {
     }
 }
 
+void TForm::FitFontToText(HWND control) {
+    const auto def = defs_.find(control);
+    if (def == defs_.end()) return;
+    const HFONT own = FontFor(def->second->font);
+    const HFONT wanted = Fits1250(FromW(GetTextW(control))) ? own : WideFontLike(own);
+    // A combo box's own font sets its height too: only its edit changes face.
+    HWND target = def->second->kind == ControlKind::ComboBox ? FindWindowExW(control, nullptr, L"Edit", nullptr) : control;
+    if (!target) return;
+    if (reinterpret_cast<HFONT>(SendMessageW(target, WM_GETFONT, 0, 0)) != wanted)
+        SendMessageW(target, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), TRUE);
+}
+
 void TForm::AutoSizeLabel(TControl& label) {
     const ControlDef& d = *label.def;
     if (d.height != 0 && !(d.flags & cfWordWrap)) return;
     HDC dc = GetDC(label.hwnd);
-    HGDIOBJ old = SelectObject(dc, FontFor(d.font));
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label.hwnd, WM_GETFONT, 0, 0)));
     std::wstring text = GetTextW(label.hwnd);
     RECT rc{0, 0, d.width, 0};
     UINT fmt = DT_CALCRECT | ((d.flags & cfWordWrap) ? DT_WORDBREAK : DT_SINGLELINE);
@@ -454,8 +469,12 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                 if (code == LBN_SELCHANGE) RaiseEvent(ctl, ControlEvent::Click, args);
                 else if (code == LBN_DBLCLK) RaiseEvent(ctl, ControlEvent::DblClick, args);
             } else if (kind == ControlKind::Edit || kind == ControlKind::Memo) {
-                if (code == EN_CHANGE) RaiseEvent(ctl, ControlEvent::Change, args);
+                if (code == EN_CHANGE) {
+                    FitFontToText(ctl);
+                    RaiseEvent(ctl, ControlEvent::Change, args);
+                }
             } else if (kind == ControlKind::ComboBox || kind == ControlKind::DropDownList) {
+                if (code == CBN_EDITCHANGE) FitFontToText(ctl);
                 if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)
                     RaiseEvent(ctl, ControlEvent::Change, args);
             } else if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {

@@ -235,6 +235,9 @@ private:
     HFONT FontFor(const FontSpec& wanted);
     void AddHint(HWND control, const char* hint);
     void AutoSizeLabel(TControl& label);
+    // An edit's or a label's text with letters beyond Windows-1250 is shown
+    // in the TrueType face of its font's size, any other in its own font.
+    void FitFontToText(HWND control);
     friend class TControl;
 
     void DeferClose();

@@ -117,10 +117,8 @@ void DrawFolder(HDC dc, int x, int y) {
     DeleteObject(yellow);
 }
 
-// The list's font for a row with letters beyond Windows-1250: the form's
-// font is a bitmap font of that code page, which draws other letters as
-// blocks. A TrueType face of the same size has them, and Windows links it to
-// further faces for scripts it lacks. Made once per font.
+}  // namespace
+
 HFONT WideFontLike(HFONT font) {
     static std::unordered_map<HFONT, HFONT> made;
     const auto it = made.find(font);
@@ -134,8 +132,6 @@ HFONT WideFontLike(HFONT font) {
     made[font] = wide ? wide : font;
     return made[font];
 }
-
-}  // namespace
 
 void DrawListRow(const DRAWITEMSTRUCT& di, const ListRows* list, HFONT font, bool indented) {
     RECT rc = di.rcItem;

@@ -51,5 +51,10 @@ DWORD OwnerListStyle(bool multiSelect);
 // LB_GETTEXTLEN and LB_GETTEXT answered from the rows; false for any other message.
 // LB_GETTEXT never writes more than the last length told for that row.
 bool AnswerTextRequest(ListRows& list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+// The font for a text with letters beyond Windows-1250: the forms' font is a
+// bitmap font of that code page, which draws other letters as blocks. A
+// TrueType face of the same size has them, and Windows links it to further
+// faces for scripts it lacks. Made once per font.
+HFONT WideFontLike(HFONT font);
 // One row painted; a directory list's rows are indented by level behind a folder.
 void DrawListRow(const DRAWITEMSTRUCT& di, const ListRows* list, HFONT font, bool indented);

@@ -41,7 +41,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
-    const std::string root = Narrow(argv[1]);
+    const Text root = FromW(argv[1]);
 
     double t = Now();
     const long long walked = BareWalk(argv[1]);
@@ -53,7 +53,7 @@ int wmain(int argc, wchar_t** argv) {
     t = Now();
     form.ListBox1.Clear();
     form.ListBox1.BeginUpdate();
-    form.SearchFiles(root, "*.*", true);
+    form.SearchFiles(root, u"*.*", true);
     form.ListBox1.EndUpdate();
     const double listing = Now() - t;
 

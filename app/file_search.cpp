@@ -37,6 +37,7 @@ void TfrMain::Button1Click() {
         ListBox1.BeginUpdate();
         SearchFiles(CurrentPath, Edit2.Text(), CheckBox1.Checked());
         ListBox1.EndUpdate();
+        ListBox1.CompactRows();
         // A stopped listing still counts the rows it found, and Escape may
         // stop that count in turn; a close request stops it as well.
         if (Tag == 555 && !CloseRequested()) Tag = 999;

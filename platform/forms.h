@@ -115,6 +115,9 @@ public:
     void BeginUpdate();  // no repaint while rows are added
     void EndUpdate();
     void Repaint();      // paints what is invalid now, without waiting for the queue
+    // Gives back the memory that rewritten rows and the rows' growth left
+    // unused: once a listing or a run has ended, never in its course.
+    void CompactRows();
 
     // Drop-down list
     void ClearChoices();

@@ -260,13 +260,11 @@ void TControl::BeginUpdate() {
     if (IsListBox(*this)) Held() = true;
 }
 void TControl::EndUpdate() {
-    if (IsListBox(*this)) {
-        Held() = false;
-        Rows().Compact();
-    }
+    if (IsListBox(*this)) Held() = false;
     SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 void TControl::Repaint() { UpdateWindow(hwnd); }
+void TControl::CompactRows() { Rows().Compact(); }
 

@@ -27,10 +27,10 @@ public:
     void Tick() {
         const auto now = Clock::now();
         if (now - last_ < std::chrono::milliseconds(100)) return;
-        last_ = now;
         Show();
         list_.Repaint();
         Hold();
+        last_ = Clock::now();  // what the showing took is not counted as held
     }
     void Hold() { list_.BeginUpdate(); }
     // Before a box of the run's own: the list as it stands.
@@ -154,6 +154,7 @@ void TfrMain::TransferRun() {
     }
     if (CheckBox_Command.Checked()) ExpandCommands(CommandsIniPath, Text(), Text());
     RunRows();
+    ListBox1.CompactRows();
     ShowRefusals();
     ProgressBar1.SetVisible(false);
     Tag = 0;

@@ -8,6 +8,7 @@
 #include "platform/errors.h"
 #include "platform/file_stream.h"
 #include "platform/fs.h"
+#include "platform/message_loop.h"
 #include "platform/shell.h"
 
 namespace {
@@ -49,7 +50,14 @@ bool ProbeCmdReadsUtf8() {
         PROCESS_INFORMATION process{};
         if (whole && CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                                     dir.c_str(), &startup, &process)) {
-            if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+            // The window answers meanwhile, as between two rows of the run.
+            TimedPump pump;
+            const DWORD started = GetTickCount();
+            DWORD waited;
+            while ((waited = WaitForSingleObject(process.hProcess, 20)) == WAIT_TIMEOUT &&
+                   GetTickCount() - started < 10000)
+                pump.Now();
+            if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
             WaitForSingleObject(process.hProcess, 2000);
             CloseHandle(process.hThread);
             CloseHandle(process.hProcess);
@@ -75,9 +83,15 @@ bool ProbeCmdReadsUtf8() {
     return read && entries == 3;
 }
 
+// Asked again from the window's pump while the probe runs, the answer is no.
 bool CmdReadsUtf8() {
-    static const bool reads = ProbeCmdReadsUtf8();
-    return reads;
+    enum class Known { Not, Probing, No, Yes };
+    static Known known = Known::Not;
+    if (known == Known::Not) {
+        known = Known::Probing;
+        known = ProbeCmdReadsUtf8() ? Known::Yes : Known::No;
+    }
+    return known == Known::Yes;
 }
 
 // The path as the batch can give it to cmd, or nothing when it cannot: as it is

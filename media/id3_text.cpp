@@ -14,16 +14,6 @@ FrameKind KindOf(const std::string& identifier) {
     return FrameKind::Text;
 }
 
-void PutCodePoint(Text& out, char32_t c) {
-    if (c < 0x10000) {
-        out += static_cast<char16_t>(c);
-    } else {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
-}
-
 // UTF-8; a byte-order mark at the start of a string (at the start, or after
 // a zero byte) is skipped; a sequence that the end of the bytes cuts short
 // is dropped; a byte that begins no sound sequence, or a sequence broken off
@@ -56,7 +46,7 @@ void AppendUtf8(Text& out, const std::uint8_t* p, std::size_t n) {
         }
         const bool overlong = (extra == 1 && c < 0x80) || (extra == 2 && c < 0x800) || (extra == 3 && c < 0x10000);
         if (overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) out += u'\uFFFD';
-        else PutCodePoint(out, c);
+        else AppendCodePoint(out, c);
     }
 }
 

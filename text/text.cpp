@@ -45,7 +45,9 @@ void PutUtf8(std::string& out, char32_t cp) {
     }
 }
 
-void PutUnit(Text& out, char32_t cp) {
+}  // namespace
+
+void AppendCodePoint(Text& out, char32_t cp) {
     if (cp < 0x10000) {
         out += static_cast<char16_t>(cp);
     } else {
@@ -54,8 +56,6 @@ void PutUnit(Text& out, char32_t cp) {
         out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
 }
-
-}  // namespace
 
 Text From1250(std::string_view bytes) {
     const Tables& t = T();
@@ -105,7 +105,7 @@ Text FromUtf8(std::string_view bytes) {
             i += j;  // the bytes read so far; a byte that broke the sequence starts anew
             continue;
         }
-        PutUnit(text, cp);
+        AppendCodePoint(text, cp);
         i += j;
     }
     return text;

@@ -23,6 +23,9 @@ Text FromUtf8(std::string_view bytes);
 // Text as UTF-8 (no byte-order mark); a lone surrogate as U+FFFD.
 std::string ToUtf8(TextView text);
 
+// A code point appended as one UTF-16 unit, or as a surrogate pair beyond U+FFFF.
+void AppendCodePoint(Text& text, char32_t codePoint);
+
 // A UTF-16 unit that starts or ends a surrogate pair.
 inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }

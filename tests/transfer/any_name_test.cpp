@@ -13,6 +13,7 @@
 #include "app/counts_line.h"
 #include "media/ID3v2.h"
 #include "platform/text.h"
+#include "platform/file_stream.h"
 #include "tests/app/gui_fixture.h"
 #include "tests/media/exif_builder.h"
 
@@ -29,14 +30,11 @@ std::string U8(const std::wstring& w) { return ToUtf8(Tx(w)); }
 std::wstring Long(const std::wstring& full) { return L"\\\\?\\" + full; }
 
 std::string ReadAll(const std::wstring& full) {
-    std::string out;
-    HANDLE h = CreateFileW(Long(full).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    char buf[65536];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
-    CloseHandle(h);
-    return out;
+    try {
+        return ReadWholeFile(Tx(Long(full)));
+    } catch (const Exception&) {
+        return std::string();
+    }
 }
 
 void Snap(const std::wstring& root, const Path& rel, Snapshot& s) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "transfer/text_ops.h"
+
 std::vector<Text> SplitLines(TextView text) {
     std::vector<Text> lines;
     std::size_t start = 0;
@@ -30,15 +32,6 @@ namespace {
 // character whatever else the token holds.
 const TextView kExclamationVariable = u"!kolvar_excl!";
 const TextView kCaretVariable = u"!kolvar_caret!";
-
-// a to z made capitals; every other character stays (cmd's words and the
-// placeholders are plain ASCII).
-Text UpperAscii(TextView text) {
-    Text upper(text);
-    for (char16_t& c : upper)
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    return upper;
-}
 
 bool SpecialOutsideQuotes(char16_t c) {
     return c == u'&' || c == u'|' || c == u'<' || c == u'>' || c == u'^' || c == u'(' || c == u')';
@@ -186,7 +179,7 @@ void AppendEntry(std::vector<Text>& buffer, TextView entry) {
 bool IsCommentLine(TextView line) {
     std::size_t i = 0;
     while (i < line.size() && line[i] <= 32) ++i;
-    return UpperAscii(line.substr(i, 3)) == u"REM";
+    return UpperAscii(Text(line.substr(i, 3))) == u"REM";
 }
 
 void RemoveCommentLines(std::vector<Text>& buffer) {

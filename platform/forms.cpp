@@ -52,7 +52,6 @@ bool FontSpec::operator<(const FontSpec& o) const {
 // ---------------------------------------------------------------- TControl
 
 ::Text TControl::Text() const { return FromW(GetTextW(hwnd)); }
-bool TControl::TextFits() const { return Fits1250(Text()); }
 
 namespace {
 std::uint64_t controlChanges = 0;

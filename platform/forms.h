@@ -81,8 +81,6 @@ public:
 
     const char* Name() const { return def ? def->name : ""; }
     ::Text Text() const;
-    // false when the text holds a letter that Windows-1250 lacks.
-    bool TextFits() const;
     void SetText(TextView text);
     bool Checked() const;
     void SetChecked(bool checked);

@@ -15,10 +15,9 @@ inline std::wstring ToW(const Text& text) {
     return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }
 
-// Windows-1250 text for the W API and back, for texts that are still bytes.
+// Windows-1250 text for the W API and back: the program's own captions, hints and dates.
 inline std::wstring Widen(const std::string& s) { return ToW(From1250(s)); }
 inline std::string Narrow(const std::wstring& w) { return To1250(FromW(w)); }
-inline bool FitsCp1250(const std::wstring& w) { return Fits1250(FromW(w)); }
 
 // The upper case Windows gives one UTF-16 unit, as the file system compares
 // names; a unit of a surrogate pair stays as it is.

@@ -394,6 +394,7 @@ TControl TForm::CreateControl(const ControlDef& d) {
         case ControlKind::ListBox:
         case ControlKind::DirectoryList:
             if (d.itemHeight) SendMessageW(h, LB_SETITEMHEIGHT, 0, d.itemHeight);
+            ShowRowsAsText(h);
             break;
         case ControlKind::CheckBox:
         case ControlKind::RadioButton:

@@ -18,11 +18,17 @@ bool IsListBox(const TControl& c) {
 }  // namespace
 
 DWORD OwnerListStyle(bool multiSelect) {
-    // Owner-drawn "with strings": that tells the platform to fetch a row's
-    // text for another process by LB_GETTEXTLEN and LB_GETTEXT, not to hand
-    // it the item data.
-    return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-           (multiSelect ? LBS_EXTENDEDSEL : 0);
+    return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_OWNERDRAWFIXED | (multiSelect ? LBS_EXTENDEDSEL : 0);
+}
+
+void ShowRowsAsText(HWND list) {
+    // Owner-drawn "with strings" tells the platform to fetch a row's text for
+    // another process by LB_GETTEXTLEN and LB_GETTEXT, not to hand it the
+    // item data. A list box reads its own styles once, when it is made, and
+    // the platform reads the window's style each time it passes a message on.
+    // Set on the window only, the style leaves the control keeping no string
+    // of its own for a row (under Wine an allocation of some 48 bytes each).
+    SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) | LBS_HASSTRINGS);
 }
 
 void RowTexts::push_back(TextView text) {
@@ -184,8 +190,8 @@ void TControl::Clear() {
 }
 
 void TControl::Add(TextView row) {
-    // The control's own string stays empty: the text is the row's.
-    LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
+    // The control keeps no string of its own and no item data: the text is the row's.
+    LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, 0);
     if (r == LB_ERR || r == LB_ERRSPACE) throw Exception("The list cannot take another row");
     Rows().push_back(row);
 }

@@ -46,8 +46,10 @@ struct ListRows {
     std::unordered_map<WPARAM, std::size_t> told;
 };
 
-// The window styles of such a list box.
+// The window styles such a list box is made with.
 DWORD OwnerListStyle(bool multiSelect);
+// Called once the list box is made: its rows go to other processes as text.
+void ShowRowsAsText(HWND list);
 // LB_GETTEXTLEN and LB_GETTEXT answered from the rows; false for any other message.
 // LB_GETTEXT never writes more than the last length told for that row.
 bool AnswerTextRequest(ListRows& list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -254,6 +254,12 @@ TEST_F(ListTools, RowsReadWholeFromAnotherProcess) {
     // strings"; without the style it hands over the item data (Wine hands the
     // text either way).
     EXPECT_TRUE(GetWindowLongPtrW(form->ListBox1.hwnd, GWL_STYLE) & LBS_HASSTRINGS);
+    // The control itself keeps no string for a row (under Wine an allocation
+    // a row): asked directly, it tells the size of the item data, not the
+    // length of a text of its own.
+    const auto control = reinterpret_cast<WNDPROC>(GetClassLongPtrW(form->ListBox1.hwnd, GCLP_WNDPROC));
+    EXPECT_EQ(CallWindowProcW(control, form->ListBox1.hwnd, LB_GETTEXTLEN, 0, 0),
+              static_cast<LRESULT>(sizeof(ULONG_PTR)));
     auto shown = [&] {
         std::vector<std::wstring> rows;
         for (const std::string& row : Rows()) rows.push_back(Widen(row));

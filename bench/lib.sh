@@ -14,13 +14,22 @@ bench_wine_session() {
   export DISPLAY="$(cat "$BUILD/display")"
 }
 
+# Makes a tree once and keeps it: the Python script on standard input makes
+# DIR (its first argument; ARGS follow) unless an earlier run finished it.
+# Usage: bench_make_once DIR [ARGS...] <<'PY' ... PY
+bench_make_once() {
+  local dir="$1"
+  if [ -f "$dir/.done" ]; then cat >/dev/null; return; fi
+  rm -rf "$dir"
+  /usr/bin/python3 - "$@"
+  touch "$dir/.done"
+}
+
 # The tree of 100,000 files in 1,000 folders that List Files is measured on,
 # made once and kept: BENCH_TREE.
 BENCH_TREE="$BUILD/bench-tree"
 bench_tree() {
-  [ -f "$BENCH_TREE/.done" ] && return
-  rm -rf "$BENCH_TREE"
-  /usr/bin/python3 - "$BENCH_TREE" <<'PY'
+  bench_make_once "$BENCH_TREE" <<'PY'
 import os, sys
 root = sys.argv[1]
 for a in range(10):
@@ -30,7 +39,6 @@ for a in range(10):
         for f in range(100):
             with open(os.path.join(d, f"file{f:03d}.dat"), "wb") as fh:
                 fh.write(b"x" * ((a * 7 + b * 3 + f) % 500))
-open(os.path.join(root, ".done"), "w").close()
 PY
 }
 
@@ -38,9 +46,7 @@ PY
 # mixed case) and 500 subfolders, made once and kept: BENCH_FLAT.
 BENCH_FLAT="$BUILD/bench-flat"
 bench_flat() {
-  [ -f "$BENCH_FLAT/.done" ] && return
-  rm -rf "$BENCH_FLAT"
-  /usr/bin/python3 - "$BENCH_FLAT" <<'PY'
+  bench_make_once "$BENCH_FLAT" <<'PY'
 import os, sys
 root = sys.argv[1]
 os.makedirs(root)
@@ -50,7 +56,6 @@ for f in range(100000):
     open(os.path.join(root, name), "wb").close()
 for d in range(500):
     os.makedirs(os.path.join(root, f"Folder{d:03d}"))
-open(os.path.join(root, ".done"), "w").close()
 PY
 }
 

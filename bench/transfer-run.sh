@@ -18,16 +18,6 @@ make_trees() {
   /usr/bin/python3 - "$BUILD" <<'PY'
 import os, sys
 build = sys.argv[1]
-tree = os.path.join(build, "bench-tree")
-if not os.path.exists(os.path.join(tree, ".done")):
-    for a in range(10):
-        for b in range(100):
-            d = os.path.join(tree, f"top{a:02d}", f"sub{b:03d}")
-            os.makedirs(d, exist_ok=True)
-            for f in range(100):
-                with open(os.path.join(d, f"file{f:03d}.dat"), "wb") as fh:
-                    fh.write(b"x" * ((a * 7 + b * 3 + f) % 500))
-    open(os.path.join(tree, ".done"), "w").close()
 large = os.path.join(build, "bench-large")
 if not os.path.exists(os.path.join(build, "bench-large.done")):
     os.makedirs(large, exist_ok=True)
@@ -47,6 +37,7 @@ if not os.path.exists(os.path.join(build, "bench-small.done")):
     open(os.path.join(build, "bench-small.done"), "w").close()
 PY
 }
+bench_tree
 make_trees
 
 bench_wine_session
@@ -58,7 +49,7 @@ out="$BUILD/transfer-bench.out"
 echo "== Try over 100,000 rows"
 best_try=""; best_list=""
 for round in 1 2 3; do
-  "$WINE" "$exe" try "$(win "$BUILD/bench-tree")" | tr -d '\r' >"$out"
+  "$WINE" "$exe" try "$(win "$BENCH_TREE")" | tr -d '\r' >"$out"
   l=$(field listing "$out"); r=$(field run "$out")
   if [ -z "$best_try" ] || awk -v a="$r" -v b="$best_try" 'BEGIN { exit !(a < b) }'; then best_try=$r; fi
   if [ -z "$best_list" ] || awk -v a="$l" -v b="$best_list" 'BEGIN { exit !(a < b) }'; then best_list=$l; fi

@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 #include "platform/fs.h"
 #include "transfer/name_transforms.h"
+#include "transfer/path_names.h"
 #include "transfer/text_ops.h"
 
 namespace {
@@ -73,6 +74,8 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
                 if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));
                 continue;
             }
+            // The search matches short names too; a copy not yet whole is no user's file.
+            if (!LongNameMatches(sp.pattern, entry.name) || IsCopyTempName(entry.name)) continue;
             Text row = dir + namePrefix + entry.name;
             if (!FullPaths) row = StripBaseDir(row, BaseDir);
             CurrentPath = row;

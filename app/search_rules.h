@@ -20,6 +20,13 @@ Text WithTrailingBackslash(const Text& dir);
 // empty when the pattern holds no backslash.
 Text PatternDirPart(const Text& pattern);
 
+// Whether a file's own name is one that the pattern names (its part after
+// the last backslash or colon), by the rules Windows applies to long names:
+// '*' any run of letters, '?' one letter, "*.*" every name, a trailing dot
+// names without an extension, letters in either case. A search of the file
+// system matches 8.3 short names as well, so its entries are checked by this.
+bool LongNameMatches(const Text& pattern, const Text& name);
+
 // Whether a row passes the substring filter (already upper-cased if asked).
 bool RowMatches(const Text& comparisonText, const Text& substring);
 

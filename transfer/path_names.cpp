@@ -87,6 +87,9 @@ Text BuiltPart(const Text& destination, const Text& outputDir, const Text& input
 }
 
 bool IsSafeBuiltPart(const Text& part) {
+    // Windows reads a '/' as a folder boundary, but no folder is made for it
+    // (an EXIF date written 2011/04/15): the name could never be given.
+    if (part.find(u'/') != Text::npos) return false;
     for (std::size_t i = 0; i <= part.size();) {
         std::size_t j = i;
         while (j < part.size() && !IsSeparator(part[j])) ++j;
@@ -136,4 +139,52 @@ Text NameKey(const Text& fullPath) {
     const std::vector<char16_t>& upper = NameUpperTable();
     for (char16_t& c : key) c = upper[c];
     return key;
+}
+
+char16_t NameUpper(char16_t c) { return NameUpperTable()[c]; }
+
+namespace {
+constexpr TextView kTempHead = u"~Kolvar_files-", kTempTail = u".tmp";
+constexpr std::size_t kTempDigits = 8;
+}  // namespace
+
+Text CopyTempName(std::uint32_t n) {
+    Text name(kTempHead);
+    for (int shift = 28; shift >= 0; shift -= 4) name += u"0123456789abcdef"[(n >> shift) & 15];
+    return name += kTempTail;
+}
+
+bool IsCopyTempName(TextView name) {
+    if (name.size() != kTempHead.size() + kTempDigits + kTempTail.size()) return false;
+    if (name.substr(0, kTempHead.size()) != kTempHead || name.substr(name.size() - kTempTail.size()) != kTempTail)
+        return false;
+    for (char16_t c : name.substr(kTempHead.size(), kTempDigits))
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'))) return false;
+    return true;
+}
+
+void FolderSpellings::Add(const Text& spelt, const Text& own) {
+    if (own.empty()) return;
+    Text from = NameKey(spelt), to = NameKey(own);
+    if (from != to) keys_.emplace_back(std::move(from), std::move(to));
+}
+
+Text FolderSpellings::Key(const Text& fullPath) const {
+    Text key = NameKey(fullPath);
+    const std::pair<Text, Text>* best = nullptr;
+    for (const auto& k : keys_) {
+        const Text& from = k.first;
+        if (key.size() >= from.size() && key.compare(0, from.size(), from) == 0 &&
+            (key.size() == from.size() || key[from.size()] == u'\\') && (!best || from.size() > best->first.size()))
+            best = &k;
+    }
+    if (best) key.replace(0, best->first.size(), best->second);
+    return key;
+}
+
+bool MayBeShortName(TextView name) {
+    const std::size_t dot = name.find(u'.');
+    const TextView base = name.substr(0, dot), ext = dot == TextView::npos ? TextView() : name.substr(dot + 1);
+    return !base.empty() && base.size() <= 8 && ext.size() <= 3 && ext.find(u'.') == TextView::npos &&
+           base.find(u'~') != TextView::npos;
 }

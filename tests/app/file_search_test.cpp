@@ -92,6 +92,35 @@ TEST_F(FileSearch, MaskWithAFolderPart) {
     EXPECT_EQ(Sorted(Rows()), Sorted({r + "sub\\a.txt", r + "x\\sub\\b.txt"}));
 }
 
+// The system's search matches 8.3 short names too: *.jpg finds
+// photo.jpg_old (PHOTO~1.JPG) and *.htm every .html file. A listing shows
+// exactly the files whose own names the mask names, so a Delete after it
+// deletes no other; a copy cut off before it was whole is no user's file.
+TEST_F(FileSearch, WildcardsNameOwnNamesOnly) {
+    for (const char* name : {"a.jpg", "photo.jpg_old", "page.html", "page.htm", "noext", "~Kolvar_files-0123abcd.tmp"})
+        tree->File(name);
+    const std::string r = tree->Root() + "\\";
+    struct Case { std::string mask; std::vector<std::string> rows; };
+    const std::vector<Case> cases = {
+        {"*.jpg", {r + "a.jpg"}},
+        {"*.htm", {r + "page.htm"}},
+        {"*.JPG_OLD", {r + "photo.jpg_old"}},
+        {"*.", {r + "noext"}},
+        {"p*.h?m", {r + "page.htm"}},
+        {"*.*", {r + "a.jpg", r + "photo.jpg_old", r + "page.html", r + "page.htm", r + "noext"}},
+        {"Kolvar", {}},
+    };
+    for (const auto& c : cases) {
+        List(tree->Root(), c.mask);
+        EXPECT_EQ(Sorted(Rows()), Sorted(c.rows)) << c.mask;
+    }
+    List(tree->Root(), "*.jpg");
+    dialogs.answers = {MsgResult::Yes};
+    form->Button5Click();
+    EXPECT_FALSE(FileExists(r + "a.jpg"));
+    EXPECT_TRUE(FileExists(r + "photo.jpg_old"));
+}
+
 TEST_F(FileSearch, HiddenFoldersAreNotSearchedHiddenFilesAreListed) {
     tree->Dir("hid");
     tree->File("hid\\in_hidden.txt");

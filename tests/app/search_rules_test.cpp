@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "transfer/path_names.h"
+
 namespace {
 
 TEST(SearchRules, MaskKindsAndPatternParts) {
@@ -60,6 +62,58 @@ TEST(SearchRules, OtherLettersStayAsTyped) {
     EXPECT_EQ(PatternDirPart(u"фото\\*.txt"), u"фото\\");
     EXPECT_EQ(DirectoryEditText(u"C:\\работа\\фото", u"C:\\работа", false, false), u"\\фото");
     EXPECT_EQ(DirectoryEditText(u"\\фото", u"C:\\работа", true, false), u"C:\\работа\\фото");
+}
+
+// A search of the file system matches 8.3 short names too (*.htm finds
+// every .html file by its short name); each entry's own name is checked
+// against the pattern by the rules Windows applies to long names.
+TEST(SearchRules, WildcardsNameLongNamesOnly) {
+    struct Case { Text pattern, name; bool named; };
+    const std::vector<Case> cases = {
+        {u"*.jpg", u"a.jpg", true},
+        {u"*.jpg", u"photo.jpg_old", false},   // short name PHOTO~1.JPG
+        {u"*.htm", u"page.html", false},       // short name PAGE~1.HTM
+        {u"*.htm", u"page.htm", true},
+        {u"*.JPG", u"a.jpg", true},            // letters in either case
+        {u"*.jpg", u"a.b.jpg", true},
+        {u"*.jpg", u".jpg", true},
+        {u"*.*", u"noext", true},              // every name
+        {u"*.*", u"a.b.c", true},
+        {u"*", u"a.txt", true},
+        {u"*.", u"noext", true},               // a trailing dot: no extension
+        {u"*.", u"a.txt", false},
+        {u"*.*.", u"a.txt", true},
+        {u"a*.*", u"abc", true},
+        {u"a*.*", u"bc.d", false},
+        {u"?.txt", u"a.txt", true},
+        {u"?.txt", u"ab.txt", false},
+        {u"??.txt", u"a.txt", true},           // a '?' stands for nothing at a dot
+        {u"a?", u"a", true},                   // or at the end
+        {u"a?c", u"abc", true},
+        {u"a?c", u"ac", false},
+        {u"*.?", u"a.b", true},
+        {u"*.?", u"a", true},                  // ".?" may stand for the end
+        {u"*.?", u"a.bc", false},
+        {u"x*y", u"x.y", true},
+        {u"sub\\*.txt", u"a.txt", true},      // the part after the folder
+        {u"sub\\*.txt", u"a.txt_", false},
+        {u"*\u010d.txt", u"\u010c.txt", true},  // other letters in either case
+        {u"*.mp3", u"x.mp3.part", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LongNameMatches(c.pattern, c.name), c.named) << To1250(c.pattern) << " " << To1250(c.name);
+}
+
+// The name a copy is written under until it is whole is short whatever the
+// destination's, and no user's name is taken for it.
+TEST(SearchRules, CopyTempNames) {
+    EXPECT_TRUE(IsCopyTempName(CopyTempName(0)));
+    EXPECT_TRUE(IsCopyTempName(CopyTempName(0xdeadbeef)));
+    EXPECT_NE(CopyTempName(1), CopyTempName(2));
+    EXPECT_LE(CopyTempName(0xffffffff).size(), 32u);
+    EXPECT_FALSE(IsCopyTempName(u"~Kolvar_files-0000000g.tmp"));
+    EXPECT_FALSE(IsCopyTempName(u"~Kolvar_files-00000000.tmp.txt"));
+    EXPECT_FALSE(IsCopyTempName(u"a.txt.~1"));
 }
 
 }  // namespace

@@ -148,6 +148,7 @@ TEST(PathNames, BuiltPartsAndNameKeys) {
              {"d:\\out\\a \\b.txt", "d:\\out", "", "a \\b.txt", false},
              {"d:\\out\\b.txt.", "d:\\out", "", "b.txt.", false},
              {"d:\\out\\x/../../y.txt", "d:\\out", "", "x/../../y.txt", false},
+             {"d:\\out\\2011/04/15_a.jpg", "d:\\out", "", "2011/04/15_a.jpg", false},  // an EXIF date with '/'
              {"d:\\out\\a:b.txt", "d:\\out", "", "a:b.txt", false},
              {"d:\\out\\", "d:\\out", "", "", false},
              {"d:\\out\\nul.mp3", "d:\\out", "", "nul.mp3", false},

@@ -233,6 +233,12 @@ void TfrMain::FormResize() {
 
 Text TfrMain::RowPath(const Text& row) const { return ResolvedAgainst(BaseDir, row); }
 
+Text TfrMain::TypedFolder(const Text& text) const {
+    if (IsBlank(text)) return BaseDir;
+    if (text.find(u":\\") == Text::npos && text[0] == u'\\') return BaseDir + text;
+    return RowPath(text);
+}
+
 TfrMain::Operation::Operation(TfrMain& form, bool stoppable)
     : form_(form), taken_(!form.runInProgress_), tag_(form.Tag) {
     if (!taken_) return;

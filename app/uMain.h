@@ -13,6 +13,7 @@
 #include "platform/forms.h"
 #include "platform/message_loop.h"
 #include "transfer/destination.h"
+#include "transfer/path_names.h"
 
 class TfrMain : public TForm {
 public:
@@ -97,6 +98,9 @@ public:
     // A row's file: a relative row is a file of BaseDir, whatever is current.
     Text RowPath(const Text& row) const;
     void CreateTargetFolders();
+    // The full path of a directory edit's text, as the listing and the
+    // destinations read it.
+    Text TypedFolder(const Text& text) const;
     bool RunInProgress() const { return runInProgress_; }
     // A run (not a listing) is going: its selection is not to be changed.
     bool RunningRows() const { return rowsRunning_; }
@@ -156,11 +160,14 @@ private:
     RowOutcome TransferRow(const TransferOptions& o);
     void UpdateRow(int i, RowOutcome outcome, const TransferOptions& o);
     void RunWithFlag(bool& flag);
+    bool SameFolders() const;
     RowOutcome Refused(Text reason);  // the row stays selected, and the run tells why at its end
     void ShowRefusals();
     std::vector<std::pair<Text, Text>> refusals_;  // row, reason
     std::unordered_set<Text> runDestinations_;  // NameKey of each destination this run has tried
     std::unordered_set<Text> runSources_;       // NameKey of each row selected at the start
+    FolderSpellings runFolders_;                // the run's folders with their own long paths
+    std::unordered_set<Text> runFoldersSwept_;  // NameKey of each folder whose cut-off copies this run removed
     bool runInProgress_ = false;  // a run or an Operation: its pump lets no second one start
     bool rowsRunning_ = false;    // a run over the rows (Copy, Try, Delete, CZ, Go)
     TimedPump listingPump_;
@@ -173,6 +180,16 @@ class CopyStopped : public Exception {
 public:
     CopyStopped() : Exception("The copy was stopped") {}
     const char* ClassName() const override { return "CopyStopped"; }
+};
+
+// What CopyFileContents throws when a whole copy cannot be given the new
+// name (one the file system refuses, such as one too long for it, or one
+// that another program took meanwhile); the copy is gone by then. The row
+// fails, not the run.
+class NameNotGiven : public Exception {
+public:
+    NameNotGiven() : Exception("The name cannot be given") {}
+    const char* ClassName() const override { return "NameNotGiven"; }
 };
 
 // Unticks a check box when the scope ends, however it ends.

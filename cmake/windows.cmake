@@ -64,6 +64,11 @@ target_link_libraries(gui_tests PRIVATE kolvar_win_1250 GTest::gtest_main)
 add_executable(list_reader tests/app/list_reader.cpp)
 target_link_options(list_reader PRIVATE -municode)
 add_dependencies(gui_tests list_reader)
+# The program's run in a process of its own, for the test that kills a copy.
+add_executable(copy_child tests/transfer/copy_child.cpp)
+target_link_libraries(copy_child PRIVATE kolvar_win)
+target_link_options(copy_child PRIVATE -municode)
+add_dependencies(gui_tests copy_child)
 gtest_discover_tests(gui_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
 
 # Benchmarks: built on request (bench/list-files.sh), never run by ctest.

@@ -134,6 +134,11 @@ void TfrMain::StartNotepad(const Text& path) {
 }
 
 Text TfrMain::CommandsRefusal(const Text& file1, const Text& file2) {
+    // A line break (or another control character, which Linux and network
+    // shares allow in names) would end the command in the middle of the path.
+    for (const Text* path : {&file1, &file2})
+        for (char16_t c : *path)
+            if (c < 32) return u"A batch cannot give cmd this name: it holds a control character\r" + *path;
     for (const Text* path : {&file1, &file2})
         if (!CarriedPath(*path))
             return u"A batch cannot give cmd this name: cmd here reads batch lines in one code page, which lacks "

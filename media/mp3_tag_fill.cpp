@@ -28,17 +28,16 @@ std::string WhyNotMpegAudio(const Text& path) {
     }
 }
 
-// The bytes of mp3_tag.txt; the messages name the file in Windows-1250, as
-// every message of the program does.
+// The bytes of mp3_tag.txt; the messages name the file by its name.
 std::string LoadBytes(const Text& path) {
     try {
         FileSource file(path);
         std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
         if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size())
-            throw EReadError("Read error in \"" + To1250(path) + "\"");
+            throw EReadError(u"Read error in \"" + path + u"\"");
         return bytes;
     } catch (const EInOutError& e) {
-        throw EFOpenError("Cannot open file \"" + To1250(path) + "\". " + e.what());
+        throw EFOpenError(u"Cannot open file \"" + path + u"\". " + e.Message());
     }
 }
 

@@ -4,10 +4,19 @@
 #include <stdexcept>
 #include <string>
 
+#include "text/text.h"
+
 class Exception : public std::runtime_error {
 public:
-    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    explicit Exception(const std::string& message) : std::runtime_error(message), text_(From1250(message)) {}
+    // A message that names a file keeps its name whole (what() has it in
+    // Windows-1250, '?' for the letters that code page lacks).
+    explicit Exception(const Text& message) : std::runtime_error(To1250(message)), text_(message) {}
     virtual const char* ClassName() const { return "Exception"; }
+    const Text& Message() const { return text_; }
+
+private:
+    Text text_;
 };
 
 #define KOLVAR_ERROR_CLASS(Name)                                          \

@@ -15,11 +15,11 @@ constexpr std::size_t kBufferSize = 4096;
 FileSource::FileSource(const Text& path) : buffer_(kBufferSize) {
     HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw EInOutError("Cannot open " + To1250(path));
+    if (h == INVALID_HANDLE_VALUE) throw EInOutError(u"Cannot open " + path);
     LARGE_INTEGER size;
     if (!GetFileSizeEx(h, &size)) {
         CloseHandle(h);
-        throw EInOutError("Cannot read " + To1250(path));
+        throw EInOutError(u"Cannot read " + path);
     }
     handle_ = h;
     size_ = static_cast<std::uint64_t>(size.QuadPart);

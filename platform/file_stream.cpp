@@ -5,15 +5,16 @@
 #include "platform/errors.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "transfer/path_names.h"
 
 InputFile::InputFile(const Text& path) {
     HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file " + To1250(path));
+    if (h == INVALID_HANDLE_VALUE) throw EFOpenError(u"Cannot open file " + path);
     LARGE_INTEGER size;
     if (!GetFileSizeEx(h, &size)) {
         CloseHandle(h);
-        throw EFOpenError("Cannot open file " + To1250(path));
+        throw EFOpenError(u"Cannot open file " + path);
     }
     handle_ = h;
     size_ = static_cast<std::uint64_t>(size.QuadPart);
@@ -34,7 +35,7 @@ namespace {
 void RefuseReadOnly(const Text& path) {
     const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        throw EFCreateError("Cannot create file " + To1250(path));
+        throw EFCreateError(u"Cannot create file " + path);
 }
 
 HANDLE CreateForWriting(const Text& path, DWORD disposition) {
@@ -47,20 +48,25 @@ HANDLE CreateForWriting(const Text& path, DWORD disposition) {
 OutputFile::OutputFile(const Text& path) : path_(path) {
     RefuseReadOnly(path);
     HANDLE h = CreateForWriting(path, CREATE_ALWAYS);
-    if (h == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file " + To1250(path));
+    if (h == INVALID_HANDLE_VALUE) throw EFCreateError(u"Cannot create file " + path);
     handle_ = h;
 }
 
 OutputFile::OutputFile(const Text& path, New) : path_(path) {
     HANDLE h = CreateForWriting(path, CREATE_NEW);
-    if (h == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file " + To1250(path));
+    if (h == INVALID_HANDLE_VALUE) throw EFCreateError(u"Cannot create file " + path);
     handle_ = h;
 }
 
-OutputFile::OutputFile(const Text& path, Beside) {
-    RefuseReadOnly(path);
-    for (int n = 1; n <= 1000; ++n) {
-        path_ = path + u".~" + From1250(std::to_string(n));
+OutputFile::OutputFile(const Text& path, Beside beside) {
+    if (beside.replacing) RefuseReadOnly(path);
+    const std::size_t cut = path.find_last_of(u"\\/:");
+    const Text folder = cut == Text::npos ? Text() : path.substr(0, cut + 1);
+    // Numbers from the process and the clock, so that two programs writing
+    // into one folder seldom try the same name first.
+    static std::uint32_t next = GetCurrentProcessId() * 2654435761u ^ GetTickCount();
+    for (int tries = 0; tries < 1000; ++tries) {
+        path_ = folder + CopyTempName(next++);
         HANDLE h = CreateForWriting(path_, CREATE_NEW);
         if (h != INVALID_HANDLE_VALUE) {
             handle_ = h;
@@ -69,7 +75,15 @@ OutputFile::OutputFile(const Text& path, Beside) {
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
     }
-    throw EFCreateError("Cannot create file " + To1250(path));
+    throw EFCreateError(u"Cannot create file " + path);
+}
+
+void RemoveCutOffCopies(const Text& folder) {
+    const Text dir = folder.empty() || folder.back() == u'\\' ? folder : folder + u"\\";
+    DirEnumerator found(dir + kCopyTempPattern);
+    DirEntry entry;
+    while (found.Next(entry))
+        if (!entry.IsDirectory() && IsCopyTempName(entry.name)) DeleteFileAt(dir + entry.name);
 }
 
 OutputFile::~OutputFile() {

@@ -37,10 +37,13 @@ public:
     struct New {};
     OutputFile(const Text& path, New);
     OutputFile(const std::string& path, New) : OutputFile(From1250(path), New{}) {}
-    // A new file beside path, that is to replace it: created under a name
-    // that no entry has yet (never following or emptying another entry);
-    // Path() tells the name. EFCreateError also when path is read-only.
-    struct Beside {};
+    // A new file in path's folder that is to take path's name when whole:
+    // created under a short name of its own (CopyTempName) that no entry has
+    // yet, never following or emptying another entry; Path() tells the name.
+    // EFCreateError also when path is a read-only file that is to be replaced.
+    struct Beside {
+        bool replacing = true;  // false: path is known to name nothing yet
+    };
     OutputFile(const Text& path, Beside);
     OutputFile(const std::string& path, Beside) : OutputFile(From1250(path), Beside{}) {}
     ~OutputFile();
@@ -56,6 +59,11 @@ private:
     void* handle_;
     Text path_;
 };
+
+// Removes the files of a copy cut off before it was whole (by a kill, a
+// crash, a power cut) from folder: those named by CopyTempName. A copy that
+// still goes on holds its file open and keeps it.
+void RemoveCutOffCopies(const Text& folder);
 
 // The file at path created or emptied and filled with bytes; one that
 // cannot be written throws EFCreateError or EWriteError.

@@ -141,7 +141,7 @@ std::vector<::Text> MatchingFiles(const ::Text& directory, const ::Text& masks,
 // ---------------------------------------------------------------- DirectoryList
 
 void DirectoryList::SetDirectory(const ::Text& dir) {
-    if (!SetCurrentDir(dir)) throw EInOutError("Cannot enter the directory " + To1250(dir));
+    if (!SetCurrentDir(dir)) throw EInOutError(u"Cannot enter the directory " + dir);
     directory_ = CurrentDir();
     Update();
 }

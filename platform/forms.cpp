@@ -426,7 +426,7 @@ void Guarded(Handler&& handle) {
     try {
         handle();
     } catch (const Exception& e) {
-        ShowError(e.what());
+        ShowError(e.Message());
     } catch (const std::exception& e) {
         ShowError(e.what());
     }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace {
@@ -17,16 +19,84 @@ void FillEntry(const WIN32_FIND_DATAW& fd, DirEntry& e) {
 
 }  // namespace
 
+namespace {
+
+bool IsSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The full path of a folder as the system reports it, without a "\\?\" head.
+std::wstring PlainFullPath(std::wstring w) {
+    if (w.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + w.substr(8);
+    if (w.compare(0, 4, L"\\\\?\\") == 0) return w.substr(4);
+    return w;
+}
+
+std::wstring CurrentFolder() {
+    const DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::wstring w(n, L'\0');
+    w.resize(GetCurrentDirectoryW(n, w.data()));
+    return PlainFullPath(w);
+}
+
+// The current folder of a drive ("D:" alone), as a drive-relative path means it.
+std::wstring DriveFolder(const std::wstring& drive) {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD n = GetFullPathNameW(drive.c_str(), MAX_PATH + 1, buffer, nullptr);
+    if (n == 0 || n > MAX_PATH) return drive + L"\\";
+    return PlainFullPath(std::wstring(buffer, n));
+}
+
+// The length of the root of a full path: "X:" or "\\server\share".
+std::size_t RootOf(const std::wstring& w) {
+    if (w.size() >= 2 && w[1] == L':') return 2;
+    std::size_t i = 2;
+    for (int parts = 0; parts < 2 && i <= w.size(); ++parts) {
+        while (i < w.size() && !IsSlash(w[i])) ++i;
+        if (parts == 0 && i < w.size()) ++i;
+    }
+    return std::min(i, w.size());
+}
+
+}  // namespace
+
 std::wstring SystemPath(const Text& path) {
-    std::wstring w = ToW(path);
-    constexpr std::size_t kShortEnough = 248;
-    if (w.size() < kShortEnough || w.compare(0, 4, L"\\\\?\\") == 0) return w;
-    const DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return w;
-    std::wstring full(n, L'\0');
-    const DWORD got = GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
-    if (got == 0 || got >= n) return w;
-    full.resize(got);
+    const std::wstring w = ToW(path);
+    if (w.empty() || w.compare(0, 4, L"\\\\?\\") == 0 || w.compare(0, 4, L"\\\\.\\") == 0) return w;
+    // The folder the path starts from, and the rest of it.
+    std::wstring base, rest;
+    if (w.size() >= 2 && w[1] == L':') {
+        if (w.size() >= 3 && IsSlash(w[2])) base = w.substr(0, 2);
+        else base = DriveFolder(w.substr(0, 2));
+        rest = w.substr(2);
+    } else if (w.size() >= 2 && IsSlash(w[0]) && IsSlash(w[1])) {
+        base = w.substr(0, RootOf(w));
+        rest = w.substr(base.size());
+    } else if (IsSlash(w[0])) {
+        const std::wstring current = CurrentFolder();
+        base = current.substr(0, RootOf(current));
+        rest = w;
+    } else {
+        base = CurrentFolder();
+        rest = w;
+    }
+    // Part by part: "." skipped, ".." takes the last part off (never the
+    // root), every other part kept exactly as it is spelt.
+    const std::size_t root = RootOf(base);
+    std::wstring full = base.substr(0, root);
+    const std::wstring parts = base.substr(root) + L"\\" + rest;
+    for (std::size_t i = 0; i <= parts.size();) {
+        std::size_t j = i;
+        while (j < parts.size() && !IsSlash(parts[j])) ++j;
+        const std::wstring part = parts.substr(i, j - i);
+        if (part == L"..") {
+            const std::size_t cut = full.rfind(L'\\');
+            if (cut != std::wstring::npos && cut >= root) full.resize(cut);
+        } else if (!part.empty() && part != L".") {
+            full += L'\\';
+            full += part;
+        }
+        i = j + 1;
+    }
+    if (full.size() == root) full += L'\\';
     if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }
@@ -118,6 +188,47 @@ bool SetAttributesOf(const Text& path, std::uint32_t attributes) {
 
 bool ReplaceFileWith(const Text& from, const Text& to) {
     return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+Text LongPathOf(const Text& path) {
+    const std::wstring w = SystemPath(path);
+    const DWORD n = GetLongPathNameW(w.c_str(), nullptr, 0);
+    if (n == 0) return Text();
+    std::wstring full(n, L'\0');
+    const DWORD got = GetLongPathNameW(w.c_str(), full.data(), n);
+    if (got == 0 || got >= n) return Text();
+    full.resize(got);
+    return FromW(PlainFullPath(full));
+}
+
+Text OwnNameOf(const Text& path) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileExW(SystemPath(path).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) return Text();
+    FindClose(h);
+    return FromW(fd.cFileName);
+}
+
+namespace {
+
+bool IdentityOf(const Text& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE h = CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool got = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return got;
+}
+
+}  // namespace
+
+bool SameFile(const Text& a, const Text& b) {
+    BY_HANDLE_FILE_INFORMATION x, y;
+    if (!IdentityOf(a, x) || !IdentityOf(b, y)) return false;
+    if (x.nFileIndexHigh == 0 && x.nFileIndexLow == 0) return false;  // a file system without indexes
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
 }
 
 Text CurrentDir() {

@@ -5,10 +5,13 @@
 
 #include "text/text.h"
 
-// The form in which a path goes to the W API's file calls: as it is while it
-// is short; from 248 characters on (a folder's limit), its full path in the
-// "\\?\" form, which those calls take up to 32,767 characters. The full path
-// is made first, so "." and ".." still resolve.
+// The form in which a path goes to the W API's file calls: the "\\?\" form
+// of its full path, which Windows takes literally, at any length. The full
+// path is made here, not by the system, which would drop each part's
+// trailing dots and blanks and so name another file ("a.txt." is not
+// "a.txt"): "." and ".." resolve, "/" separates, every other part stays as
+// it is spelt. A relative path starts from the current folder (a
+// drive-relative "D:x" from that drive's).
 std::wstring SystemPath(const Text& path);
 
 struct DirEntry {
@@ -62,6 +65,17 @@ bool SetAttributesOf(const Text& path, std::uint32_t attributes);
 // MoveFileExW with MOVEFILE_REPLACE_EXISTING: the file at to is replaced by
 // from in one step; on failure both stay as they were.
 bool ReplaceFileWith(const Text& from, const Text& to);
+// The path with each part's own long name, as the file system reports it
+// (an 8.3 part such as PHOTOA~1 becomes Photo Album; "." and ".." resolve);
+// empty when the path does not exist.
+Text LongPathOf(const Text& path);
+// The own name of the entry a path reaches, which is another when its last
+// part is that entry's 8.3 name; empty when nothing is there.
+Text OwnNameOf(const Text& path);
+// Both paths reach one file or folder, by its volume and file index (so also
+// a mapped drive and its share, a subst drive, a junction); false when
+// either cannot be opened.
+bool SameFile(const Text& a, const Text& b);
 Text CurrentDir();
 bool SetCurrentDir(const Text& dir);
 

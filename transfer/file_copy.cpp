@@ -8,13 +8,17 @@
 namespace {
 
 constexpr std::size_t kCopyBuffer = 1 << 20;
+// A copy that must reach the disk before it takes a name is flushed as it
+// is written, so that the flush before the rename is a short one.
+constexpr std::uint64_t kFlushEvery = 32ull << 20;
 
 // Everything of in into out; EReadError when the source ends before its size.
-// Between two blocks goOn() is asked; CopyStopped when it says no.
+// Between two blocks goOn() is asked; CopyStopped when it says no. With
+// flushing, every kFlushEvery bytes and the end are written out to the disk.
 template <class GoOn>
-void Pour(InputFile& in, OutputFile& out, GoOn&& goOn) {
+void Pour(InputFile& in, OutputFile& out, GoOn&& goOn, bool flushing) {
     static const std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
-    std::uint64_t left = in.Size();
+    std::uint64_t left = in.Size(), unflushed = 0;
     for (bool first = true; left > 0; first = false) {
         if (!first && !goOn()) throw CopyStopped();
         const std::size_t want = left < kCopyBuffer ? static_cast<std::size_t>(left) : kCopyBuffer;
@@ -22,8 +26,34 @@ void Pour(InputFile& in, OutputFile& out, GoOn&& goOn) {
         if (got == 0) throw EReadError("Stream read error");
         out.Write(buffer.get(), got);
         left -= got;
+        unflushed += got;
+        if (flushing && unflushed >= kFlushEvery) {
+            out.Flush();
+            unflushed = 0;
+        }
     }
+    if (flushing) out.Flush();
 }
+
+// A copy written beside its destination under a name of its own; what is
+// left of it after a failure is removed, whatever the failure.
+class CopyBeside {
+public:
+    CopyBeside(const Text& destination, bool replacing) : out_(destination, OutputFile::Beside{replacing}) {}
+    ~CopyBeside() {
+        if (done_) return;
+        out_.Abandon();
+        DeleteFileAt(out_.Path());
+    }
+    CopyBeside(const CopyBeside&) = delete;
+    CopyBeside& operator=(const CopyBeside&) = delete;
+    OutputFile& Out() { return out_; }
+    void Done() { done_ = true; }
+
+private:
+    OutputFile out_;
+    bool done_ = false;
+};
 
 // Between two blocks of a copy input is handled as between two rows of the
 // run, so that a large file leaves the window answering; false once Escape
@@ -43,11 +73,13 @@ private:
 
 }  // namespace
 
-// One pass from the source's stream into the destination's. A copy that
-// fails part-way removes what it wrote, so no short file passes for a copy.
-// A destination that exists is replaced only by a complete copy: the copy
-// goes into a new file beside it, which then takes its place in one step, so
-// a failure (a full disk, a read error) leaves the old file as it was.
+// One pass from the source's stream into a new file beside the
+// destination, which takes the destination's name only when it is whole: a
+// failure (a full disk, a read error), Escape or a kill at any moment leaves
+// no short file under that name, only the file beside it, which a later run
+// into the folder removes. A destination that exists is replaced in one step
+// by a copy flushed to the disk first, so the old file stays until then;
+// a new one needs no flush for that.
 // Between two blocks input is handled as between two rows of the run, so
 // that a large file leaves the window answering; Escape answered Yes stops
 // the copy there, as a failure would, with CopyStopped.
@@ -55,35 +87,23 @@ void TfrMain::CopyFileContents(const Text& source, const Text& destination) {
     if (source == destination) return;
     InputFile in(source);
     BetweenBlocks goOn(*this);
-    if (!FileExists(destination)) {
-        OutputFile out(destination, OutputFile::New{});
-        try {
-            Pour(in, out, goOn);
-            out.Close();
-        } catch (const Exception&) {
-            out.Abandon();
-            DeleteFileAt(destination);
-            throw;
-        }
-        return;
+    const bool replacing = FileExists(destination);
+    CopyBeside copy(destination, replacing);
+    Pour(in, copy.Out(), goOn, replacing);
+    copy.Out().Close();
+    if (!replacing) {
+        if (RenameWithinVolume(copy.Out().Path(), destination) != RenameResult::Done) throw NameNotGiven();
+    } else if (!ReplaceFileWith(copy.Out().Path(), destination)) {
+        throw EFCreateError(u"Cannot create file " + destination);
     }
-    OutputFile out(destination, OutputFile::Beside{});
-    try {
-        Pour(in, out, goOn);
-        out.Flush();
-        out.Close();
-        if (!ReplaceFileWith(out.Path(), destination)) throw EFCreateError("Cannot create file " + To1250(destination));
-    } catch (const Exception&) {
-        out.Abandon();
-        DeleteFileAt(out.Path());
-        throw;
-    }
+    copy.Done();
 }
 
-// A move within a volume is a rename. Between volumes it is a copy into a
-// new file, flushed to the disk and given the source's times, and only then
-// is the source deleted: a copy that fails part-way is removed and the
-// source stays, and a source that cannot be deleted keeps the move undone.
+// A move within a volume is a rename. Between volumes it is a copy beside
+// the destination, flushed to the disk and given the source's times, that
+// then takes the destination's name, and only then is the source deleted: a
+// copy that fails part-way is removed and the source stays, and a source
+// that cannot be deleted keeps the move undone.
 bool TfrMain::MoveFileContents(const Text& source, const Text& destination) {
     switch (RenameWithinVolume(source, destination)) {
     case RenameResult::Done: return true;
@@ -94,19 +114,14 @@ bool TfrMain::MoveFileContents(const Text& source, const Text& destination) {
     const std::uint32_t attributes = AttributesOf(source);
     {
         InputFile in(source);
-        OutputFile out(destination, OutputFile::New{});
+        CopyBeside copy(destination, false);
         BetweenBlocks goOn(*this);
-        try {
-            Pour(in, out, goOn);
-            out.Flush();
-            out.Close();
-        } catch (const Exception&) {
-            out.Abandon();
-            DeleteFileAt(destination);
-            throw;
-        }
+        Pour(in, copy.Out(), goOn, true);
+        copy.Out().Close();
+        CopyFileTimes(source, copy.Out().Path());
+        if (RenameWithinVolume(copy.Out().Path(), destination) != RenameResult::Done) return false;
+        copy.Done();
     }
-    CopyFileTimes(source, destination);
     if (!DeleteFileAt(source)) {
         DeleteFileAt(destination);
         return false;

@@ -4,6 +4,7 @@
 #include "app/uMain.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
+#include "platform/file_stream.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
 #include "transfer/exif_date.h"
@@ -47,7 +48,7 @@ private:
 };
 
 void EnterDirectory(const Text& dir) {
-    if (!SetCurrentDir(dir)) throw EInOutError("Cannot enter directory " + To1250(dir));
+    if (!SetCurrentDir(dir)) throw EInOutError(u"Cannot enter directory " + dir);
 }
 
 // Clears a flag when the scope ends, however it ends.
@@ -132,7 +133,7 @@ void TfrMain::Button7Click() {
 void TfrMain::TransferRun() {
     BatchReady = false;
     ListCount = ListBox1.Count();
-    if (Edit1.Text() == Edit3.Text() && !DeleteMode &&
+    if (!DeleteMode && SameFolders() &&
         !AskWarningYesNo("Source and output directory is the same!\rAre you sure you want to continue?"))
         return;
     if (ListBox1.SelCount() == 0) ShowInformation("No files selected ...");
@@ -153,6 +154,11 @@ void TfrMain::TransferRun() {
         return;
     }
     if (CheckBox_Command.Checked()) ExpandCommands(CommandsIniPath, Text(), Text());
+    // The folders are resolved once: names below them are compared as below
+    // their own long paths, whatever spelling was typed.
+    runFolders_ = FolderSpellings();
+    for (const Text& folder : {TypedFolder(Edit1.Text()), TypedFolder(Trim(Edit3.Text())), BaseDir})
+        runFolders_.Add(folder, LongPathOf(folder));
     RunRows();
     ListBox1.CompactRows();
     ShowRefusals();
@@ -160,6 +166,18 @@ void TfrMain::TransferRun() {
     Tag = 0;
     BatchReady = true;
     SetBusyCursor(false);
+}
+
+// The input and output folders are one: by their texts, by their own long
+// paths (an 8.3 spelling, "\\?\", a drive-relative path), or by the file
+// system's identity of the folder (a mapped drive and its share, a subst
+// drive, a junction).
+bool TfrMain::SameFolders() const {
+    if (Edit1.Text() == Edit3.Text()) return true;
+    const Text in = TypedFolder(Edit1.Text()), out = TypedFolder(Trim(Edit3.Text()));
+    const Text inOwn = LongPathOf(in);
+    if (!inOwn.empty() && NameKey(inOwn) == NameKey(LongPathOf(out))) return true;
+    return SameFile(in, out);
 }
 
 TfrMain::RowOutcome TfrMain::Refused(Text reason) {
@@ -193,6 +211,7 @@ void TfrMain::RunRows() {
         ~Release() {
             std::unordered_set<Text>().swap(f.runDestinations_);
             std::unordered_set<Text>().swap(f.runSources_);
+            std::unordered_set<Text>().swap(f.runFoldersSwept_);
         }
     } release{*this};
     refusals_.clear();
@@ -202,7 +221,7 @@ void TfrMain::RunRows() {
     for (int i : ListBox1.SelectedIndices()) {
         if (i >= ListCount) continue;
         chosen[static_cast<std::size_t>(i)] = 1;
-        if (!DeleteMode) runSources_.insert(NameKey(RowPath(WithoutLeadingBackslash(ListBox1.Item(i)))));
+        if (!DeleteMode) runSources_.insert(runFolders_.Key(RowPath(WithoutLeadingBackslash(ListBox1.Item(i)))));
     }
     int shownPosition = 0;
     std::uint64_t optionsRead = ~0ull;
@@ -262,14 +281,25 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
     // source of the run: names are compared as the file system does. A
     // destination that is the source itself under another spelling is only
     // renamed (a change of letter case), never copied onto itself.
-    Text destination = NameKey(target);
+    Text destination = runFolders_.Key(target);
     const bool renaming = (o.CzRename || o.MoveFiles) && !o.RunCommands;
-    if (destination == NameKey(source) ? !renaming : runSources_.count(destination) != 0)
+    const bool itself = destination == runFolders_.Key(source);
+    // The same name in another spelling of its folder (the output folder
+    // typed by its 8.3 path, say) is the file where it stands.
+    if (itself && renaming && FileNameOf(target) == FileNameOf(source)) return RowOutcome::InPlace;
+    if (itself ? !renaming : runSources_.count(destination) != 0)
         return Refused(u"the new name is that of a file this run takes: " + TargetPath);
     // The name is taken when a row tries it, in Try as in Copy, so that Try
     // shows every row that Copy refuses.
     if (!runDestinations_.insert(std::move(destination)).second)
         return Refused(u"another file of this run takes the new name: " + TargetPath);
+    // A file that the new name reaches only as its 8.3 name is another file
+    // than the one the run means: it is never written over.
+    if (MayBeShortName(FileNameOf(target)) && AttributesOf(target) != ~0u) {
+        const Text own = OwnNameOf(target);
+        if (!own.empty() && NameKey(own) != NameKey(FileNameOf(target)))
+            return Refused(u"the new name is the short name of another file: " + FolderOf(TargetPath) + own);
+    }
     // A name the batch cannot hand to cmd is refused before any folder is made.
     if (o.RunCommands) {
         const Text why = CommandsRefusal(SourcePath, TargetPath);
@@ -291,6 +321,8 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
         // nothing to delete either; a source name that still resolves then
         // names the moved file itself (a change of letter case only). A copy
         // that Escape stopped part-way has left nothing of itself.
+        const Text folder = FolderOf(target);
+        if (runFoldersSwept_.insert(NameKey(folder)).second) RemoveCutOffCopies(folder);
         try {
             if (o.CzRename || o.MoveFiles) {
                 if (!MoveFileContents(source, target)) return RowOutcome::NotTransferred;
@@ -299,6 +331,8 @@ TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
             }
         } catch (const CopyStopped&) {
             return RowOutcome::NotTransferred;
+        } catch (const NameNotGiven&) {
+            return Refused(u"the file system cannot give the file this name: " + TargetPath);
         }
     }
     // A copy without the tag the user asked for stays selected.
@@ -345,5 +379,5 @@ void TfrMain::CreateTargetFolders() {
     const std::vector<Text> levels = FolderLevels(RowPath(TargetPath));
     if (levels.empty() || DirectoryExists(levels.back())) return;
     for (const Text& d : levels)
-        if (!DirectoryExists(d) && !CreateDir(d)) throw Exception("Cannot create " + To1250(d));
+        if (!DirectoryExists(d) && !CreateDir(d)) throw Exception(u"Cannot create " + d);
 }

@@ -90,8 +90,10 @@ void TempTree::SetAttributes(const std::string& relative, DWORD attributes) cons
     ASSERT_TRUE(SetFileAttributesW(Widen(Path(relative)).c_str(), attributes)) << relative;
 }
 
+// Files by the program's own literal form, so that a name ending in a dot
+// or a blank is that file.
 void PutFile(const std::string& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
     DWORD done = 0;
     if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
@@ -101,7 +103,7 @@ void PutFile(const std::string& path, const std::string& bytes) {
 
 std::string GetFile(const std::string& path) {
     std::string out;
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return out;
     char buf[65536];

@@ -86,6 +86,14 @@ bool Ascii(const Path& p) {
     return true;
 }
 
+struct Case {
+    const char* name;
+    std::function<void()> act;
+    std::function<std::vector<Op>()> ops;
+    std::function<void()> check;
+    bool dry = false;  // the ops name rows only; no file changes
+};
+
 class AnyName : public MainWindowTest {
 protected:
     std::wstring root;
@@ -144,6 +152,37 @@ protected:
             EXPECT_TRUE(RowOf(Full(r)) >= 0 && form->ListBox1.Selected(RowOf(Full(r)))) << U8(r);
         }
     }
+    // Each case acts, then every file under the test folder is what its ops
+    // say: exactly the files they name change, each by content.
+    void Check(const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            dialogs.calls.clear();
+            const Snapshot before = Now();
+            c.act();
+            const std::vector<Op> ops = c.ops();
+            Snapshot expected = before;
+            for (const Op& op : ops) {
+                if (op.row && (op.kind == Op::Copy || op.kind == Op::Move)) {
+                    const int row = RowOf(op.from, op.to);
+                    EXPECT_TRUE(row >= 0 && !form->ListBox1.Selected(row)) << "row " << U8(op.from) << " -> " << U8(op.to);
+                }
+                if (c.dry) continue;
+                if (op.kind == Op::Made) expected[op.from] = kAny;
+                if (op.kind == Op::Copy || op.kind == Op::Move) expected[op.to] = before.count(op.from) ? before.at(op.from) : "(none)";
+                if (op.kind == Op::Move || op.kind == Op::Remove) expected.erase(op.from);
+            }
+            const Snapshot after = Now();
+            std::string diff;
+            for (const auto& [path, bytes] : expected)
+                if (!after.count(path)) diff += "\n  missing " + U8(path);
+                else if (bytes != kAny && after.at(path) != bytes) diff += "\n  changed " + U8(path);
+            for (const auto& [path, bytes] : after)
+                if (!expected.count(path)) diff += "\n  unexpected " + U8(path);
+            EXPECT_EQ(diff, "");
+            c.check();
+        }
+    }
     void SetUp() override {
         MainWindowTest::SetUp();
         root = Widen(tree->Root());
@@ -182,13 +221,6 @@ TEST_F(AnyName, EveryOperationOnEveryName) {
     Write(L"flat\\ж.txt", "old");
 
     const Path cz = L"Фото\\xα\\日本\\smile 😀\\č\\Ж deep.txt";
-    struct Case {
-        const char* name;
-        std::function<void()> act;
-        std::function<std::vector<Op>()> ops;
-        std::function<void()> check;
-        bool dry = false;  // the ops name rows only; no file changes
-    };
     const std::vector<Case> cases = {
         {"listing", [&] { List(L"in", L"*.*"); }, [] { return std::vector<Op>{}; },
          [&] {
@@ -346,33 +378,121 @@ TEST_F(AnyName, EveryOperationOnEveryName) {
                                 "the new name is that of a file this run takes: ");
          }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        dialogs.calls.clear();
-        const Snapshot before = Now();
-        c.act();
-        const std::vector<Op> ops = c.ops();
-        Snapshot expected = before;
-        for (const Op& op : ops) {
-            if (op.row && (op.kind == Op::Copy || op.kind == Op::Move)) {
-                const int row = RowOf(op.from, op.to);
-                EXPECT_TRUE(row >= 0 && !form->ListBox1.Selected(row)) << "row " << U8(op.from) << " -> " << U8(op.to);
-            }
-            if (c.dry) continue;
-            if (op.kind == Op::Made) expected[op.from] = kAny;
-            if (op.kind == Op::Copy || op.kind == Op::Move) expected[op.to] = before.count(op.from) ? before.at(op.from) : "(none)";
-            if (op.kind == Op::Move || op.kind == Op::Remove) expected.erase(op.from);
-        }
-        const Snapshot after = Now();
-        std::string diff;
-        for (const auto& [path, bytes] : expected)
-            if (!after.count(path)) diff += "\n  missing " + U8(path);
-            else if (bytes != kAny && after.at(path) != bytes) diff += "\n  changed " + U8(path);
-        for (const auto& [path, bytes] : after)
-            if (!expected.count(path)) diff += "\n  unexpected " + U8(path);
-        EXPECT_EQ(diff, "");
-        c.check();
-    }
+    Check(cases);
+}
+
+// A file is only what its own name names. Windows gives a file other names
+// too: a path not in the "\\?\" form loses its trailing dots and blanks
+// (a.txt. is then a.txt), and an 8.3 name opens the file it was made for.
+// The run acts on each row's own file, never writes over a file reached by
+// its 8.3 name, and asks the same-folder question for any spelling of the
+// input folder; a copy goes under a name of its own until it is whole.
+TEST_F(AnyName, OnlyWhatItsOwnNameNames) {
+    for (const wchar_t* name : {L"a.txt", L"a.txt.", L"b.txt", L"b.txt ", L"c.txt"})
+        Write(std::wstring(L"dots\\") + name, U8(name) + " bytes");
+    Write(L"Album folder\\Long name.txt", "first");
+    wchar_t shortPath[1024] = {};
+    GetShortPathNameW(Long(Full(L"Album folder\\Long name.txt")).c_str(), shortPath, 1024);
+    const std::wstring shortName = Wd(FileNameOf(Tx(shortPath)));
+    ASSERT_NE(shortName, L"Long name.txt") << "this file system gives no 8.3 names";
+    Write(L"Album folder\\sub\\" + shortName, "second");
+    GetShortPathNameW(Full(L"Album folder").c_str(), shortPath, 1024);
+    const std::wstring shortAlbum = shortPath;
+    CreateDirectoryW(Long(Full(L"root")).c_str(), nullptr);
+    const std::wstring name255 = std::wstring(251, L'n') + L".txt";
+    Write(L"l255\\" + name255, "new");
+    Write(L"l255\\z.txt", "z");
+    Write(L"o255\\" + name255, "old");
+    const Path cutOff = L"cut\\~Kolvar_files-00c0ffee.tmp", leftOver = L"cutout\\~Kolvar_files-0badf00d.tmp";
+    Write(cutOff, "half");
+    Write(L"cut\\x.txt", "x");
+    Write(leftOver, "half");
+    Write(L"Фото\\content.txt", "read-only");
+    SetFileAttributesW(Long(Full(L"Фото\\content.txt")).c_str(), FILE_ATTRIBUTE_READONLY);
+    auto only = [&](std::vector<Path> rows) {
+        Deselect([rows](const Path& p) { return std::find(rows.begin(), rows.end(), p) == rows.end(); });
+    };
+    const std::vector<Case> cases = {
+        {"listed and counted under their own names", [&] { List(L"dots", L"*.*"); }, [] { return std::vector<Op>{}; },
+         [&] {
+             std::vector<Text> rows = form->AllRows(), named;
+             for (const wchar_t* n : {L"a.txt", L"a.txt.", L"b.txt", L"b.txt ", L"c.txt"}) named.push_back(Tx(Full(L"dots\\" + std::wstring(n))));
+             std::sort(rows.begin(), rows.end());
+             std::sort(named.begin(), named.end());
+             EXPECT_EQ(rows, named);
+             only({L"dots\\a.txt."});
+             form->ListBox1Click();
+             EXPECT_EQ(form->lblNumberFound.Text1250(), "5 files found (1 selected), 12 bytes in selected files");
+         }},
+        {"a copy copies its own file's bytes",
+         [&] {
+             List(L"dots", L"*.*");
+             only({L"dots\\a.txt."});
+             Options(L"out");
+             form->CheckBox_repl.SetChecked(true);
+             form->Edit_chartoreplace.SetText(u".");
+             form->Edit_newchar.SetText(u"_");
+             form->Button2Click();
+             form->CheckBox_repl.SetChecked(false);
+         },
+         [] { return std::vector<Op>{{Op::Copy, L"dots\\a.txt.", L"out\\a_txt_"}}; }, [] {}},
+        {"a delete deletes its own file",
+         [&] {
+             List(L"dots", L"*.*");
+             only({L"dots\\a.txt.", L"dots\\b.txt "});
+             dialogs.answers = {MsgResult::Yes};
+             form->Button5Click();
+         },
+         [] { return std::vector<Op>{{Op::Remove, L"dots\\a.txt.", L"", false}, {Op::Remove, L"dots\\b.txt ", L"", false}}; },
+         [] {}},
+        {"an 8.3 name of another file of the run is not written over",
+         [&] { List(L"Album folder", L"*.*"); Options(L"root", TransferMode::IntoRoot); form->Button2Click(); },
+         [] { return std::vector<Op>{{Op::Copy, L"Album folder\\Long name.txt", L"root\\Long name.txt"}}; },
+         [&] {
+             ExpectLeftSelected({L"Album folder\\sub\\" + shortName}, "the new name is the short name of another file: ");
+         }},
+        {"the 8.3 spelling of the input folder is the same folder",
+         [&] {
+             List(L"Album folder", L"*.*");
+             form->Edit3.SetText(Tx(shortAlbum));
+             dialogs.answers = {MsgResult::No};
+             form->Button2Click();
+         },
+         [] { return std::vector<Op>{}; },
+         [&] {
+             ASSERT_EQ(dialogs.calls.size(), 1u);
+             EXPECT_EQ(dialogs.calls[0].text, "Source and output directory is the same!\rAre you sure you want to continue?");
+         }},
+        {"a name of 255 letters is replaced and the run goes on",
+         [&] { List(L"l255", L"*.*"); Options(L"o255"); form->Button2Click(); },
+         [&] {
+             return std::vector<Op>{{Op::Copy, L"l255\\" + name255, L"o255\\" + name255},
+                                    {Op::Copy, L"l255\\z.txt", L"o255\\z.txt"}};
+         },
+         [&] { EXPECT_TRUE(dialogs.calls.empty()); }},
+        {"a cut-off copy is never listed, and a run into its folder removes it",
+         [&] {
+             List(L"cut", L"*.*");
+             EXPECT_EQ(form->AllRows(), std::vector<Text>{Tx(Full(L"cut\\x.txt"))});
+             Options(L"cutout");
+             form->Button2Click();
+         },
+         [&] { return std::vector<Op>{{Op::Copy, L"cut\\x.txt", L"cutout\\x.txt"}, {Op::Remove, leftOver, L"", false}}; },
+         [] {}},
+        {"an error box names a file by its name",
+         [&] {
+             const Text base = form->BaseDir;
+             form->BaseDir = Tx(Full(L"Фото"));
+             SendMessageW(form->BitBtn5.hwnd, BM_CLICK, 0, 0);  // Save, as a click raises it
+             form->BaseDir = base;
+         },
+         [] { return std::vector<Op>{}; },
+         [&] {
+             ASSERT_EQ(dialogs.calls.size(), 1u);
+             EXPECT_EQ(dialogs.calls[0].wideText, u"Cannot create file " + Tx(Full(L"Фото\\content.txt")));
+         }},
+    };
+    Check(cases);
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ struct Case {
     Op op = Op::Copy;
     Place place = Place::Sibling;
     std::string output;
+    int spelling = 0;  // the output folder typed as it is (0), in capitals (1), by its 8.3 path (2)
     TransferMode mode = TransferMode::UsualCopy;
     std::string delimiter, dirsDelimiter, from, to;
     bool replace = false, addFolderNames = false, relative = false, untickRelative = false, decoy = false;
@@ -81,22 +82,32 @@ public:
     std::string Pick(std::initializer_list<const char*> items) {
         return *(items.begin() + Int(0, static_cast<int>(items.size()) - 1));
     }
-    // A name that Windows keeps as it is: no trailing dot or blank. Those
-    // reach destinations through the delimiters and the replacement only.
+    // A folder's name ends in no dot or blank; a file's may (other systems,
+    // shares and archives make such names), and may be 250 to 255 letters
+    // long, all a file system holds.
     std::string Name(bool file) {
         std::string n;
         for (int k = Int(1, 4); k > 0; --k) n += kPieces[Int(0, std::size(kPieces) - 1)];
         while (!n.empty() && (n.back() == '.' || n.back() == ' ')) n.pop_back();
         if (n.empty()) n = "n";
-        return file ? n + Pick({".txt", ".mp3", ".TXT", ""}) : n;
+        if (!file) return n;
+        n += Pick({".txt", ".mp3", ".TXT", ""});
+        if (Chance(5)) {  // as many letters as a name holds, also where a letter beyond ASCII takes two bytes (Linux)
+            int wide = 0;
+            for (unsigned char ch : n) wide += ch >= 0x80;
+            n.insert(0, static_cast<std::size_t>(std::max(0, Int(250, 255) - wide - static_cast<int>(n.size()))), 'L');
+        }
+        else if (Chance(10)) n += Pick({".", " ", ".."});
+        return n;
     }
 
 private:
     std::mt19937 rng_;
 };
 
-// A path as Windows compares names: "." and ".." resolved, each part
-// without its trailing dots and blanks, letters in one case.
+// A path as the file system compares names: "." and ".." resolved, letters
+// in one case. A part's trailing dots and blanks are its own: the program
+// names every file in the literal form.
 std::wstring Key(const std::string& path) {
     const std::wstring w = Widen(path);
     std::vector<std::wstring> parts;
@@ -109,8 +120,7 @@ std::wstring Key(const std::string& path) {
             if (!parts.empty()) parts.pop_back();
             continue;
         }
-        while (!part.empty() && (part.back() == L'.' || part.back() == L' ')) part.pop_back();
-        if (!part.empty()) parts.push_back(part);
+        if (!part.empty() && part != L".") parts.push_back(part);
     }
     std::wstring key;
     for (const auto& part : parts) key += (key.empty() ? L"" : L"\\") + part;
@@ -147,6 +157,7 @@ Case Generate(std::uint32_t seed) {
         }
     }
     auto add = [&](const std::string& path, bool selected, int readOnlyPercent, int size) {
+        if (ToUtf8(From1250(FileNameOf(path))).size() > 255) return;  // more than the file system below holds
         if (!taken.insert(Key(path)).second) return;
         c.files.push_back({path, "seed " + std::to_string(seed) + " file " + std::to_string(c.files.size()) + "\n",
                            selected, g.Chance(readOnlyPercent)});
@@ -200,7 +211,10 @@ Case Generate(std::uint32_t seed) {
         c.dirs.push_back("out");
         for (int k = g.Int(0, 2); k > 0; --k) add("out\\" + someInputName(), false, 30, 5);
         break;
-    case Place::SameAsInput: c.output = "in"; break;
+    case Place::SameAsInput:
+        c.output = "in";
+        c.spelling = g.Pick({"0", "0", "1", "2"})[0] - '0';
+        break;
     case Place::InsideInput:
         c.output = "in\\out";
         c.dirs.push_back("in\\out");
@@ -257,6 +271,7 @@ std::string Describe(const Case& c) {
     o << "seed " << c.seed << ": " << ops[static_cast<int>(c.op)] << " into " << Printable(c.output) << ", mode "
       << modes[static_cast<int>(c.mode)] << ", delimiter '" << c.delimiter << "', folder delimiter '"
       << c.dirsDelimiter << "'";
+    if (c.spelling) o << (c.spelling == 1 ? ", typed in capitals" : ", typed as its 8.3 path");
     if (c.replace) o << ", replace '" << Printable(c.from) << "' by '" << Printable(c.to) << "'";
     if (c.addFolderNames) o << ", add folder names";
     if (c.relative) o << ", relative paths" << (c.untickRelative ? " unticked after listing" : "");
@@ -280,7 +295,7 @@ using Snapshot = std::map<std::wstring, Entry>;
 
 void Walk(const std::wstring& dir, Snapshot& s) {
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    HANDLE h = FindFirstFileW(SystemPath(FromW(dir + L"\\*")).c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return;
     do {
         const std::wstring name = fd.cFileName;
@@ -331,7 +346,10 @@ protected:
         return path.size() == 1 ? root : root + "\\" + path.substr(1);
     }
     // Relative rows mean the base directory, the case's folder.
+    std::string typedOutput, ownOutput;  // the output folder as typed, and its own path
     std::string Resolve(const std::string& row) const {
+        if (!typedOutput.empty() && row.compare(0, typedOutput.size() + 1, typedOutput + "\\") == 0)
+            return ownOutput + row.substr(typedOutput.size());
         if (row.size() >= 2 && row[1] == ':') return row;
         return tree->Path(!row.empty() && row[0] == '\\' ? row.substr(1) : row);
     }
@@ -346,6 +364,7 @@ protected:
         for (int i = 0; i < form->ListBox1.Count(); ++i) s.push_back(form->ListBox1.Selected(i));
         return s;
     }
+    bool asked = true;  // the same-folder question came first, where the folders are one
     void Start(const Case& c, bool dry) {
         dialogs.answers.clear();
         if (c.op == Op::Delete) {
@@ -353,7 +372,18 @@ protected:
             form->Button5Click();
             return;
         }
-        if (form->Edit1.Text1250() == form->Edit3.Text1250()) dialogs.answers = {MsgResult::Yes};
+        const std::size_t first = dialogs.calls.size();
+        struct Asked {
+            RunProperty& t;
+            const Case& c;
+            std::size_t first;
+            ~Asked() {
+                if (c.place == Place::SameAsInput)
+                    t.asked = t.asked && t.dialogs.calls.size() > first &&
+                              t.dialogs.calls[first].text.rfind("Source and output directory is the same!", 0) == 0;
+            }
+        } note{*this, c, first};
+        if (c.place == Place::SameAsInput) dialogs.answers = {MsgResult::Yes};
         form->CheckBox2.SetChecked(c.op == Op::Move);
         if (!dry) {
             if (c.op == Op::Cz) form->Button7Click();
@@ -399,7 +429,15 @@ std::vector<std::string> RunProperty::Run(const Case& c) {
         form->CheckBox4_relClick();
     }
     List(tree->Path("in"), "*.*");
-    form->Edit3.SetText(Abs(c.output));
+    ownOutput = typedOutput = Abs(c.output);
+    if (c.spelling == 1) typedOutput = UpperAscii(typedOutput);
+    if (c.spelling == 2) {
+        wchar_t shortPath[1024] = {};
+        GetShortPathNameW(Widen(ownOutput).c_str(), shortPath, 1024);
+        typedOutput = Narrow(shortPath);
+    }
+    form->Edit3.SetText(typedOutput);
+    asked = true;
     if (c.untickRelative) {  // with no row selected the rows stay relative
         form->ListBox1.SetAllSelected(false);
         form->CheckBox4_rel.SetChecked(false);
@@ -486,10 +524,11 @@ std::vector<std::string> RunProperty::Run(const Case& c) {
 
     // Where the rows may go: below the output folder, in parts that Windows keeps as they are.
     // CZ leaves a file in the input folder that would go straight into the output folder.
-    std::vector<std::string> roots = {Abs(c.output)};
-    if (c.op == Op::Cz) roots.push_back(tree->Path("in"));
+    std::vector<std::string> ownRoots = {Abs(c.output)};
+    if (c.op == Op::Cz) ownRoots.push_back(tree->Path("in"));
+    if (!asked) fail("question", "no same-folder question for the output folder typed as " + typedOutput);
     auto inside = [&](const std::wstring& k) {
-        for (const std::string& root : roots) {
+        for (const std::string& root : ownRoots) {
             const std::wstring r = Key(root);
             if (k.size() > r.size() && k.compare(0, r.size(), r) == 0 && k[r.size()] == L'\\') return true;
         }
@@ -497,7 +536,7 @@ std::vector<std::string> RunProperty::Run(const Case& c) {
     };
     auto wellPlaced = [&](const std::string& destination) {
         const std::string path = Resolve(destination);
-        for (const std::string& root : roots) {
+        for (const std::string& root : ownRoots) {
             if (path.compare(0, root.size() + 1, root + "\\") != 0) continue;
             const std::string below = path.substr(root.size() + 1) + "\\";
             bool kept = true;
@@ -626,6 +665,89 @@ TEST_F(RunProperty, ARunActsOnlyOnTheFilesItNames) {
         ADD_FAILURE() << Describe(c) << text << "Replay: KOLVAR_PROPERTY_SEED=" << seed << " KOLVAR_PROPERTY_CASES=1";
     }
     EXPECT_EQ(failed, "") << "failing seeds";
+}
+
+// A Copy killed at a random moment (the program's own run in a process of
+// its own, copy_child.exe) leaves under every destination name either the
+// file that was there before or the whole new one, never a short one; the
+// next Copy into the folder ends with every file whole and nothing of the
+// cut-off copy left. Some destinations exist already (a copy that
+// replaces), some do not; the sizes and the moment of the kill come from
+// the seed.
+TEST_F(RunProperty, ACopyKilledAtAnyMomentLeavesNoShortFile) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring child = exe;
+    child.resize(child.rfind(L'\\') + 1);
+    child += L"copy_child.exe";
+    for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Gen g(seed);
+        const std::unique_ptr<TempTree> own = std::make_unique<TempTree>();
+        own->Dir("in");
+        own->Dir("out");
+        std::map<std::string, std::string> sources, before;  // name: bytes
+        for (int k = g.Int(2, 4); k > 0; --k) {
+            const std::string name = "f" + std::to_string(k) + ".bin";
+            std::string bytes(static_cast<std::size_t>(g.Int(1, 24)) << 20, static_cast<char>('a' + k));
+            bytes.replace(0, name.size(), name);  // each file its own bytes
+            sources[name] = bytes;
+            PutFile(own->Path("in\\" + name), bytes);
+            if (g.Chance(50)) {
+                before[name] = "old " + name;
+                PutFile(own->Path("out\\" + name), before[name]);
+            }
+        }
+        std::wstring line = L"\"" + child + L"\" \"" + Widen(own->Path("in")) + L"\" \"" + Widen(own->Path("out")) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   Widen(own->Root()).c_str(), &si, &pi));
+        // The kill comes once the copy has begun to write, a little later or at once.
+        auto writing = [&] {
+            WIN32_FIND_DATAW fd;
+            HANDLE h = FindFirstFileW(Widen(own->Path("out\\~Kolvar_files-*")).c_str(), &fd);
+            if (h == INVALID_HANDLE_VALUE) return false;
+            FindClose(h);
+            return true;
+        };
+        for (int i = 0; i < 2000 && !writing() && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; ++i) Sleep(2);
+        Sleep(static_cast<DWORD>(g.Int(0, 300)));
+        TerminateProcess(pi.hProcess, 9);
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+
+        auto check = [&](bool killed) {
+            for (const auto& [name, bytes] : sources) {
+                const std::string now = GetFile(own->Path("out\\" + name));
+                const bool whole = now == bytes;
+                const bool old = before.count(name) ? now == before[name] : !FileExists(own->Path("out\\" + name));
+                EXPECT_TRUE(whole || (killed && old)) << name << ": " << now.size() << " of " << bytes.size() << " bytes";
+            }
+        };
+        check(true);
+        // The next Copy into the folder, in this process.
+        SetCurrentDir(own->Root());
+        List(own->Path("in"), "*.*");
+        form->Edit3.SetText(own->Path("out"));
+        form->Button2Click();
+        check(false);
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW(Widen(own->Path("out\\*")).c_str(), &fd);
+        std::set<std::string> left;
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                if (fd.cFileName[0] != L'.') left.insert(Narrow(fd.cFileName));
+            } while (FindNextFileW(h, &fd));
+            FindClose(h);
+        }
+        std::set<std::string> names;
+        for (const auto& [name, bytes] : sources) names.insert(name);
+        EXPECT_EQ(left, names);
+        SetCurrentDir(savedDir);
+    }
 }
 
 }  // namespace

@@ -1006,7 +1006,11 @@ TEST_F(TransferRun, LongPathsAreFilesLikeAnyOther) {
     // The "\\?\" form is made from the full path.
     const std::string dotted = P(deep) + "\\..\\" + level + "\\.\\a.txt";
     EXPECT_EQ(Narrow(SystemPath(dotted)), "\\\\?\\" + P(deep) + "\\a.txt");
-    EXPECT_EQ(Narrow(SystemPath("C:\\short.txt")), "C:\\short.txt");
+    // Every path goes literally, as the program resolves it: a part keeps its trailing dots and blanks.
+    EXPECT_EQ(Narrow(SystemPath("C:\\short.txt")), "\\\\?\\C:\\short.txt");
+    EXPECT_EQ(Narrow(SystemPath("C:\\dir\\a.txt. ")), "\\\\?\\C:\\dir\\a.txt. ");
+    EXPECT_EQ(Narrow(SystemPath("C:/dir/./x/../a.txt")), "\\\\?\\C:\\dir\\a.txt");
+    EXPECT_EQ(Narrow(SystemPath("\\\\srv\\share\\..\\a.txt")), "\\\\?\\UNC\\srv\\share\\a.txt");
 }
 
 // Runs until it returns true, every 10 ms, while it is set.

@@ -704,16 +704,22 @@ TEST_F(RunProperty, ACopyKilledAtAnyMomentLeavesNoShortFile) {
         PROCESS_INFORMATION pi{};
         ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    Widen(own->Root()).c_str(), &si, &pi));
-        // The kill comes once the copy has begun to write, a little later or at once.
-        auto writing = [&] {
+        // The kill comes once the copy has written a share of its bytes that the
+        // seed picks, whatever names it writes them under.
+        auto written = [&] {
+            std::uint64_t sum = 0;
             WIN32_FIND_DATAW fd;
-            HANDLE h = FindFirstFileW(Widen(own->Path("out\\~Kolvar_files-*")).c_str(), &fd);
-            if (h == INVALID_HANDLE_VALUE) return false;
+            HANDLE h = FindFirstFileW(Widen(own->Path("out\\*")).c_str(), &fd);
+            if (h == INVALID_HANDLE_VALUE) return sum;
+            do sum += (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+            while (FindNextFileW(h, &fd));
             FindClose(h);
-            return true;
+            return sum;
         };
-        for (int i = 0; i < 2000 && !writing() && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; ++i) Sleep(2);
-        Sleep(static_cast<DWORD>(g.Int(0, 300)));
+        std::uint64_t total = 0;
+        for (const auto& [name, bytes] : sources) total += bytes.size();
+        const std::uint64_t at = written() + total * static_cast<std::uint64_t>(g.Int(1, 99)) / 100;
+        for (int i = 0; i < 20000 && written() < at && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; ++i) Sleep(1);
         TerminateProcess(pi.hProcess, 9);
         WaitForSingleObject(pi.hProcess, 10000);
         CloseHandle(pi.hProcess);

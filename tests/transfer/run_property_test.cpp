@@ -51,6 +51,7 @@ enum class Input { None, EscapeNo, CtrlA, MarkAll, Close };
 struct File {
     std::string path, bytes;
     bool selected = false, readOnly = false;
+    int shortOf = -1;  // named, in its folder, by the 8.3 name of that file (known once it is made)
 };
 
 struct Case {
@@ -74,9 +75,12 @@ struct Case {
 const char* const kPieces[] = {"a", "b", "A", "x", "\xE8", "\xC8", "\xF8", "\x9E", "\xED", "\xCD", " ", "-",
                                "&", "(", ")", "!", "%", "^", "~", "..", ".", "_", "'", "\xB4"};
 
+// The draws of later kinds of case come from a second stream, so that a
+// seed still makes the tree, options and selection it made before.
 class Gen {
 public:
-    explicit Gen(std::uint32_t seed) : rng_(seed) {}
+    explicit Gen(std::uint32_t seed) : rng_(seed), more_(seed * 2654435761u + 1) {}
+    int More(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(more_); }
     int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     bool Chance(int percent) { return Int(1, 100) <= percent; }
     std::string Pick(std::initializer_list<const char*> items) {
@@ -92,17 +96,18 @@ public:
         if (n.empty()) n = "n";
         if (!file) return n;
         n += Pick({".txt", ".mp3", ".TXT", ""});
-        if (Chance(5)) {  // as many letters as a name holds, also where a letter beyond ASCII takes two bytes (Linux)
+        if (More(1, 100) <= 5) {  // as many letters as a name holds, also where a letter beyond ASCII takes two bytes (Linux)
             int wide = 0;
             for (unsigned char ch : n) wide += ch >= 0x80;
-            n.insert(0, static_cast<std::size_t>(std::max(0, Int(250, 255) - wide - static_cast<int>(n.size()))), 'L');
+            n.insert(0, static_cast<std::size_t>(std::max(0, More(250, 255) - wide - static_cast<int>(n.size()))), 'L');
+        } else if (More(1, 100) <= 10) {
+            n += More(0, 2) == 0 ? "." : More(0, 1) ? " " : "..";
         }
-        else if (Chance(10)) n += Pick({".", " ", ".."});
         return n;
     }
 
 private:
-    std::mt19937 rng_;
+    std::mt19937 rng_, more_;
 };
 
 // A path as the file system compares names: "." and ".." resolved, letters
@@ -199,6 +204,22 @@ Case Generate(std::uint32_t seed) {
         add(dir + "\\" + name, selected, 10, size);
     }
     add("by\\" + g.Name(true), false, 0, 10);
+    // A file named by another's 8.3 name, in another folder: flat into one
+    // folder the two meet under one name to Windows.
+    if (g.More(1, 100) <= 30) {
+        std::vector<int> longNamed;
+        for (int i = 0; i < static_cast<int>(c.files.size()); ++i)
+            if (c.files[i].path.rfind("in\\", 0) == 0 && FileNameOf(c.files[i].path).size() > 12) longNamed.push_back(i);
+        if (!longNamed.empty() && inputDirs.size() > 1) {
+            File f{inputDirs[g.More(0, static_cast<int>(inputDirs.size()) - 1)] + "\\(8.3 name)", "the 8.3 twin\n", g.More(0, 3) > 0};
+            f.shortOf = longNamed[g.More(0, static_cast<int>(longNamed.size()) - 1)];
+            if (FolderOf(f.path) != FolderOf(c.files[f.shortOf].path)) {
+                c.files.push_back(f);
+                c.files[f.shortOf].selected = true;
+                if (g.More(1, 100) <= 70) c.mode = TransferMode::IntoRoot;  // where the two meet
+            }
+        }
+    }
     std::vector<File> inputFiles;
     std::copy_if(c.files.begin(), c.files.end(), std::back_inserter(inputFiles),
                  [](const File& f) { return f.path.rfind("in\\", 0) == 0; });
@@ -213,7 +234,7 @@ Case Generate(std::uint32_t seed) {
         break;
     case Place::SameAsInput:
         c.output = "in";
-        c.spelling = g.Pick({"0", "0", "1", "2"})[0] - '0';
+        c.spelling = std::max(0, g.More(-1, 2));
         break;
     case Place::InsideInput:
         c.output = "in\\out";
@@ -394,17 +415,28 @@ protected:
         form->Button3Click();
         form->CheckBox_rename.SetChecked(false);
     }
-    std::vector<std::string> Run(const Case& c);
+    std::vector<std::string> Run(Case& c);
 };
 
-std::vector<std::string> RunProperty::Run(const Case& c) {
+std::vector<std::string> RunProperty::Run(Case& c) {
     // A fresh folder, base directory and window for every case.
     form.reset();
     SetCurrentDir(savedDir);
     tree = std::make_unique<TempTree>();
     if (!volume.empty()) RemoveTree(Widen(volume));
     for (const std::string& d : c.dirs) CreateDirectoryW(Widen(Abs(d)).c_str(), nullptr);
-    for (const File& f : c.files) {
+    for (std::size_t i = 0; i < c.files.size(); ++i) {
+        File& f = c.files[i];
+        if (f.shortOf >= 0) {  // the 8.3 name the file system gave the other file
+            wchar_t shortPath[1024] = {};
+            GetShortPathNameW(SystemPath(Abs(c.files[f.shortOf].path)).c_str(), shortPath, 1024);
+            const std::string shortName = FileNameOf(Narrow(shortPath));
+            f.path = FolderOf(f.path) + shortName;
+            if (shortName.empty() || shortName == FileNameOf(c.files[f.shortOf].path) || FileExists(Abs(f.path))) {
+                c.files.erase(c.files.begin() + static_cast<std::ptrdiff_t>(i--));
+                continue;
+            }
+        }
         PutFile(Abs(f.path), f.bytes);
         if (f.readOnly) SetFileAttributesW(Widen(Abs(f.path)).c_str(), FILE_ATTRIBUTE_READONLY);
     }
@@ -656,7 +688,7 @@ TEST_F(RunProperty, ARunActsOnlyOnTheFilesItNames) {
         if (std::find(seeds.begin(), seeds.end(), s) == seeds.end()) seeds.push_back(s);
     std::string failed;
     for (std::uint32_t seed : seeds) {
-        const Case c = Generate(seed);
+        Case c = Generate(seed);
         const std::vector<std::string> v = Run(c);
         if (v.empty()) continue;
         failed += " " + std::to_string(seed);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <vector>
+
 #include "platform/errors.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -38,8 +41,8 @@ void RefuseReadOnly(const Text& path) {
         throw EFCreateError(u"Cannot create file " + path);
 }
 
-HANDLE CreateForWriting(const Text& path, DWORD disposition) {
-    return CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+HANDLE CreateForWriting(const Text& path, DWORD disposition, DWORD access = GENERIC_WRITE) {
+    return CreateFileW(SystemPath(path).c_str(), access, 0, nullptr, disposition,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
@@ -67,7 +70,7 @@ OutputFile::OutputFile(const Text& path, Beside beside) {
     static std::uint32_t next = GetCurrentProcessId() * 2654435761u ^ GetTickCount();
     for (int tries = 0; tries < 1000; ++tries) {
         path_ = folder + CopyTempName(next++);
-        HANDLE h = CreateForWriting(path_, CREATE_NEW);
+        HANDLE h = CreateForWriting(path_, CREATE_NEW, GENERIC_WRITE | DELETE);
         if (h != INVALID_HANDLE_VALUE) {
             handle_ = h;
             return;
@@ -99,6 +102,23 @@ void OutputFile::Write(const void* data, std::size_t n) {
 
 void OutputFile::Flush() {
     if (!FlushFileBuffers(static_cast<HANDLE>(handle_))) throw EWriteError("Stream write error");
+}
+
+bool OutputFile::GiveNewName(const Text& path) {
+    // The NT form of the full path ("\\??\\C:\\..."), as the file system takes a new name.
+    std::wstring target = SystemPath(path);
+    if (target.compare(0, 4, L"\\\\?\\") == 0) target.replace(0, 4, L"\\??\\");
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, target.data(), info->FileNameLength);
+    if (!SetFileInformationByHandle(static_cast<HANDLE>(handle_), FileRenameInfo, info,
+                                    static_cast<DWORD>(buffer.size())))
+        return false;
+    path_ = path;
+    return true;
 }
 
 void OutputFile::Close() {

@@ -52,6 +52,10 @@ public:
     const Text& Path() const { return path_; }
     void Write(const void* data, std::size_t n);  // EWriteError, also for a short write
     void Flush();                                 // EWriteError when the data cannot be kept
+    // Renames the open file to path, which must name nothing; false when the
+    // file system refuses (path taken meanwhile, a name it cannot hold). One
+    // call on the open file: cheaper than a rename by path after the close.
+    bool GiveNewName(const Text& path);
     void Close();                                 // EWriteError when closing fails
     void Abandon();                               // closes, whatever happens
 

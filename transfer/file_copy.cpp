@@ -90,12 +90,14 @@ void TfrMain::CopyFileContents(const Text& source, const Text& destination) {
     const bool replacing = FileExists(destination);
     CopyBeside copy(destination, replacing);
     Pour(in, copy.Out(), goOn, replacing);
-    copy.Out().Close();
     if (!replacing) {
-        if (RenameWithinVolume(copy.Out().Path(), destination) != RenameResult::Done) throw NameNotGiven();
-    } else if (!ReplaceFileWith(copy.Out().Path(), destination)) {
-        throw EFCreateError(u"Cannot create file " + destination);
+        if (!copy.Out().GiveNewName(destination)) throw NameNotGiven();
+        copy.Done();
+        copy.Out().Close();
+        return;
     }
+    copy.Out().Close();
+    if (!ReplaceFileWith(copy.Out().Path(), destination)) throw EFCreateError(u"Cannot create file " + destination);
     copy.Done();
 }
 

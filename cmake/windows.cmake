@@ -51,6 +51,7 @@ add_executable(gui_tests
   tests/app/file_search_test.cpp
   tests/transfer/transfer_run_test.cpp
   tests/transfer/run_property_test.cpp
+  tests/transfer/run_cases.cpp
   tests/transfer/any_name_test.cpp
   tests/app/list_tools_test.cpp
   tests/commands/batch_test.cpp

@@ -25,7 +25,7 @@ bool IsSearchedSubdir(const DirEntry& e) {
 // marked and counted as after a complete listing.
 void TfrMain::Button1Click() {
     // No listing inside a run's or another operation's pump. The Tag is given
-    // back as it was: a Delete answered No leaves its 999.
+    // back as it was: a Delete answered No leaves it stoppable.
     Operation listing(*this, AllowAbort);
     if (!listing.Taken()) return;
     ListBox1.Clear();
@@ -40,7 +40,7 @@ void TfrMain::Button1Click() {
         ListBox1.CompactRows();
         // A stopped listing still counts the rows it found, and Escape may
         // stop that count in turn; a close request stops it as well.
-        if (Tag == 555 && !CloseRequested()) Tag = 999;
+        if (StopAsked() && !CloseRequested()) Tag = StopSignal::Stoppable;
         BitBtn4Click();
     } catch (const Exception& e) {
         // Rows found before the failure stay; Mark All does not run.
@@ -68,7 +68,7 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
         while (files.Next(entry)) {
             // Between two entries: input is handled and a stop is seen.
             if (AllowAbort) listingPump_.WhenDue();
-            if (Tag == 555) return;
+            if (StopAsked()) return;
             if (entry.IsDirectory()) {
                 if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));
                 continue;
@@ -92,12 +92,12 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
         DirEntry entry;
         while (dirs.Next(entry)) {
             if (AllowAbort) listingPump_.WhenDue();
-            if (Tag == 555) return;
+            if (StopAsked()) return;
             if (IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));
         }
     }
     for (const Text& name : subdirs) {
-        if (Tag == 555) return;
+        if (StopAsked()) return;
         SearchFiles(dir + name, subMask, true);
     }
 }
@@ -139,10 +139,10 @@ void TfrMain::CheckBox5_caseClick() { CaseInsensitive = CheckBox5_case.Checked()
 // The counts line. Sizes come from the directory entry, so a file that
 // another program holds open is counted too, and nothing is opened. It pumps
 // like a run (after a listing every row is selected, and 100,000 lookups
-// take a second), as an operation of its own or as part of the listing or
-// run it is called from. A click meanwhile begins a newer count, which shows
-// its line: this one then drops its own. Escape answered Yes stops it, and
-// the line ends after the counts.
+// take a second), as an operation of its own or as part of the listing it
+// is called from. A click on the list meanwhile is counted when this count
+// has ended (the newer line is the one shown). Escape answered Yes stops
+// it, and the line ends after the counts.
 void TfrMain::ListBox1Click() {
     const std::uint64_t count = ++countsStarted_;
     Operation counting(*this, AllowAbort);
@@ -154,11 +154,10 @@ void TfrMain::ListBox1Click() {
     for (int i : ListBox1.SelectedIndices()) {
         if (AllowAbort) pump.WhenDue();
         if (countsStarted_ != count) return;
-        if (Tag == 555) {
+        if (StopAsked()) {
             whole = false;
             break;
         }
-        // A count may run from the pump of a run's copy: the run's fields stay its own.
         std::uint64_t size = 0;
         if (FileSizeOf(RowPath(ListBox1.Item(i)), size)) total += size;
     }

@@ -150,7 +150,7 @@ bool TForm::CloseRequested() { return !closesKept.empty(); }
 void TForm::DeferClose() {
     if (std::find(closesKept.begin(), closesKept.end(), hwnd) == closesKept.end())
         closesKept.push_back(hwnd);
-    if (Tag == 999) Tag = 555;
+    if (Tag == StopSignal::Stoppable) Tag = StopSignal::Asked;
     for (TForm* modal : modalForms) modal->SetModalResult(mrCancel);
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/owner_list.h"
+#include "transfer/stop_signal.h"
 
 enum class ControlKind {
     Label, Edit, ComboBox, CheckBox, RadioButton, ListBox,
@@ -161,7 +162,9 @@ public:
     TForm& operator=(const TForm&) = delete;
 
     HWND hwnd = nullptr;
-    int Tag = 0;
+    int Tag = StopSignal::Idle;  // the state of the form's long operation (transfer/stop_signal.h)
+    // The one stop test of every long loop: the user has asked to stop.
+    bool StopAsked() const { return Tag == StopSignal::Asked; }
 
     ::Text Caption() const;
     void SetCaption(TextView caption);
@@ -192,7 +195,7 @@ public:
     // Held by every handler while it works. A close request that arrives
     // meanwhile (the Close button, the close box, Alt+F4) does not destroy
     // the window under the handler: it stops a run as a confirmed Escape
-    // does (Tag 999 becomes 555), cancels the modal forms, and the window
+    // does (a stoppable Tag becomes Asked), cancels the modal forms, and the window
     // closes when the last handler has returned.
     class BusyScope {
     public:

@@ -135,7 +135,8 @@ const char* const kTabOrder[] = {
 };
 
 // What an event does while an operation of the window's own goes on: the
-// options' own controls are read by it, so their handlers run at once; a
+// options' own controls are read by it, so their handlers run at once, as
+// does Close, which stops the operation before it closes the window; a
 // control that has changed already (the list's selection, the path mode)
 // has its handler run when the operation ends; any other command waits for
 // nothing and is refused, as a button of a busy window is.
@@ -181,7 +182,8 @@ const Event kEvents[] = {
     {&TfrMain::BitBtn3, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn3Click(); }},
     {&TfrMain::Edit1, ControlEvent::DblClick, [](TfrMain& f, EventArgs&) { f.BitBtn2Click(); }},
     {&TfrMain::Edit3, ControlEvent::DblClick, [](TfrMain& f, EventArgs&) { f.BitBtn3Click(); }},
-    {&TfrMain::BitBtn1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn1Click(); }},
+    // Close: a close request stops the operation, then closes the window.
+    {&TfrMain::BitBtn1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn1Click(); }, During::Now},
     {&TfrMain::Button4, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button4Click(); }},
 };
 

@@ -154,7 +154,12 @@ public:
         return FillMp3Tag(file, namePath, readOnly, line);
     }
     Text ExifDate(const Text& destination, const Text& source) override { return AddExifDate(destination, source); }
-    void BatchHead() override { f_.ExpandCommands(f_.CommandsIniPath, Text(), Text()); }
+    // The head comes before the first row: a box it shows finds the list as it stands.
+    void BatchHead() override {
+        list_.Show();
+        f_.ExpandCommands(f_.CommandsIniPath, Text(), Text());
+        list_.Hold();
+    }
     Text BatchRefusal(const Text& source, const Text& target) override { return f_.CommandsRefusal(source, target); }
     Text Batch(const Text& source, const Text& target) override {
         return f_.ExpandCommands(f_.CommandsToProcessPath, source, target);

@@ -13,6 +13,7 @@ add_library(kolvar_win STATIC
   platform/date_text.cpp
   platform/input_box.cpp
   platform/batch_probe.cpp
+  platform/file_rewrite.cpp
   platform/file_widgets.cpp
   media/exif_file.cpp
   media/id3v2_file.cpp

@@ -63,17 +63,10 @@ Text TfrMain::ExpandCommands(const Text& templatePath, const Text& file1, const 
     if (templatePath == CommandsIniPath) BatchState = BatchContext{};
     if (!FileExists(templatePath)) StartNotepad(templatePath);
     if (!FileExists(templatePath)) return Text();
-    std::vector<Text> lines;
-    WorkList = &lines;
-    struct Release {
-        std::vector<Text>*& field;
-        ~Release() { field = nullptr; }
-    } release{WorkList};
     try {
         // A template is Windows-1250 text, as Notepad saves it here.
-        *WorkList = SplitLines(From1250(ReadWholeFile(templatePath)));
-        ExpandedCommands = ExpandTemplate(JoinLines(*WorkList), *CarriedPath(file1), *CarriedPath(file2),
-                                          BatchState);
+        const std::vector<Text> lines = SplitLines(From1250(ReadWholeFile(templatePath)));
+        ExpandedCommands = ExpandTemplate(JoinLines(lines), *CarriedPath(file1), *CarriedPath(file2), BatchState);
         WriteWholeFile(TempBatPath, BatchBytes(ExpandedCommands));
         AppendEntry(Batch, ExpandedCommands + u"\r");
     } catch (const Exception& e) {

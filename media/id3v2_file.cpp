@@ -28,18 +28,20 @@ bool TID3v2::WriteTag(const Text& fileName, std::string* whyNot) const {
     if (!SetAttributesOf(fileName, 0)) return fail("its attributes cannot be cleared");
     const RestoredAttributes restore(fileName, attributes);
     std::vector<std::uint8_t> newTag;
-    std::int64_t skip = 0;
+    OldTagBytes old;
     try {
         FileSource source(fileName);
-        newTag = TagBytesFor(source, skip, reason);
+        newTag = TagBytesFor(source, old, reason);
     } catch (const Exception&) {
         return fail("the file cannot be read");
     }
     if (newTag.empty()) return fail(reason);
-    if (!ReplaceTagInFile(fileName, newTag, skip)) return fail("the file cannot be rewritten");
+    if (!ReplaceTagInFile(fileName, newTag, old)) return fail("the file cannot be rewritten");
     return true;
 }
 
-bool ReplaceTagInFile(const Text& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip) {
-    return ReplaceHeadOfFile(fileName, newTag, skip);
+// What follows the old tag in front, less an appended one.
+bool ReplaceTagInFile(const Text& fileName, const std::vector<std::uint8_t>& newTag, const OldTagBytes& old) {
+    if (old.appendedSize <= 0) return RewriteFile(fileName, newTag, {{old.front, -1}});
+    return RewriteFile(fileName, newTag, {{old.front, old.appendedAt}, {old.appendedAt + old.appendedSize, -1}});
 }

@@ -44,11 +44,41 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
                                       FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
                                       FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
 
-// Steps 5 to 8 of a rewrite: the temporary file gets the new tag and the
-// audio, and is complete and closed before anything replaces the original.
-// created tells whether the temporary file was made (and so may be removed).
-bool WriteTemporary(const std::wstring& file, const std::wstring& temp, std::int64_t skip,
-                    const std::vector<std::uint8_t>& newTag, bool& created) {
+// Copies the bytes of in from position from up to position to (to its end
+// when to is negative) into out. The window keeps answering while a large
+// file is copied: input is handled between two blocks, as often as the run
+// handles it between rows. An Escape there only asks the run to stop after
+// this file. The copy is flushed as it goes: one flush of the whole file at
+// the end would keep the window waiting while the disk writes all of it.
+bool CopyUpTo(HANDLE in, HANDLE out, std::int64_t from, std::int64_t to, std::vector<std::uint8_t>& buffer,
+              std::uint64_t& unflushed, TimedPump& pump) {
+    constexpr std::uint64_t kFlushEvery = 32ull << 20;
+    LARGE_INTEGER at;
+    at.QuadPart = from;
+    if (!SetFilePointerEx(in, at, nullptr, FILE_BEGIN)) return false;
+    std::uint64_t left = to < 0 ? ~0ull : static_cast<std::uint64_t>(to - from);
+    while (left > 0) {
+        const DWORD want = left < buffer.size() ? static_cast<DWORD>(left) : static_cast<DWORD>(buffer.size());
+        DWORD got = 0;
+        if (!ReadFile(in, buffer.data(), want, &got, nullptr)) return false;
+        if (got == 0) return to < 0;
+        if (!WriteAll(out, buffer.data(), got)) return false;
+        left -= got;
+        unflushed += got;
+        if (unflushed >= kFlushEvery) {
+            if (!FlushFileBuffers(out)) return false;
+            unflushed = 0;
+        }
+        pump.WhenDue();
+    }
+    return true;
+}
+
+// The new file gets the head and the kept ranges, and is complete and
+// closed before anything replaces the original. created tells whether it
+// was made (and so may be removed).
+bool WriteTemporary(const std::wstring& file, const std::wstring& temp, const std::vector<std::uint8_t>& newHead,
+                    const std::vector<ByteRange>& kept, bool& created) {
     Handle in(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!in.Ok()) return false;
     // The temporary file is always created new. An entry of that name that is
@@ -57,32 +87,12 @@ bool WriteTemporary(const std::wstring& file, const std::wstring& temp, std::int
     Handle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.Ok()) return false;
     created = true;
-    LARGE_INTEGER at;
-    at.QuadPart = skip;
-    if (!SetFilePointerEx(in.Get(), at, nullptr, FILE_BEGIN)) return false;
-    if (!WriteAll(out.Get(), newTag.data(), newTag.size())) return false;
-    // The window keeps answering while a large file is copied: input is
-    // handled between two blocks, as often as the run handles it between
-    // rows. An Escape there only asks the run to stop after this file. The
-    // copy is flushed as it goes: one flush of the whole file at the end
-    // would keep the window waiting while the disk writes all of it.
+    if (!WriteAll(out.Get(), newHead.data(), newHead.size())) return false;
     TimedPump pump;
-    constexpr DWORD kBlock = 1u << 20;
-    constexpr std::uint64_t kFlushEvery = 32ull << 20;
+    std::vector<std::uint8_t> buffer(1u << 20);
     std::uint64_t unflushed = 0;
-    std::vector<std::uint8_t> buffer(kBlock);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(in.Get(), buffer.data(), kBlock, &got, nullptr)) return false;
-        if (got == 0) break;
-        if (!WriteAll(out.Get(), buffer.data(), got)) return false;
-        unflushed += got;
-        if (unflushed >= kFlushEvery) {
-            if (!FlushFileBuffers(out.Get())) return false;
-            unflushed = 0;
-        }
-        pump.WhenDue();
-    }
+    for (const ByteRange& r : kept)
+        if (!CopyUpTo(in.Get(), out.Get(), r.begin, r.end, buffer, unflushed, pump)) return false;
     if (!FlushFileBuffers(out.Get())) return false;
     return out.Close() && in.Close();
 }
@@ -94,14 +104,14 @@ RestoredAttributes::~RestoredAttributes() {
     SetFileAttributesW(SystemPath(file_).c_str(), a ? a : FILE_ATTRIBUTE_NORMAL);
 }
 
-bool ReplaceHeadOfFile(const Text& fileName, const std::vector<std::uint8_t>& newHead, std::int64_t skip) {
+bool RewriteFile(const Text& fileName, const std::vector<std::uint8_t>& newHead, const std::vector<ByteRange>& kept) {
     // Long paths too: from 248 characters on, the calls need the "\\?\" form.
     const std::wstring file = SystemPath(fileName);
     const std::wstring temp = SystemPath(fileName + u"~");
     // The original is replaced in one step, so there is never a moment
     // without the file; on any failure it stays as it was.
     bool created = false;
-    if (WriteTemporary(file, temp, skip, newHead, created) &&
+    if (WriteTemporary(file, temp, newHead, kept, created) &&
         MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
     if (created) DeleteFileW(temp.c_str());

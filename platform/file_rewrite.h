@@ -6,11 +6,17 @@
 
 #include "text/text.h"
 
-// newHead in place of the first skip bytes of the file. The copy goes to a
-// new file beside it ("~" after its name) that replaces the file in one step
-// once it is complete and flushed; on failure the file stays as it was. The
-// window answers between two blocks of a large file.
-bool ReplaceHeadOfFile(const Text& fileName, const std::vector<std::uint8_t>& newHead, std::int64_t skip);
+// The bytes of a file from begin up to end (up to its end when end is negative).
+struct ByteRange {
+    std::int64_t begin = 0, end = -1;
+};
+
+// The file made anew: newHead, then the ranges of it that are kept, in
+// order. The copy goes to a new file beside it ("~" after its name) that
+// replaces the file in one step once it is complete and flushed; on failure
+// the file stays as it was. The window answers between two blocks of a
+// large file.
+bool RewriteFile(const Text& fileName, const std::vector<std::uint8_t>& newHead, const std::vector<ByteRange>& kept);
 
 // Puts back the attributes a file had (those that can be set) when it goes
 // out of scope.

@@ -170,8 +170,13 @@ void TControl::CountRows() const {
 }
 
 void TControl::Clear() {
-    SendMessageW(hwnd, LB_RESETCONTENT, 0, 0);
     ListRows& list = List();
+    if (list.paintHeld) {
+        // The rows to come are counted while the drawing is held: see BeginUpdate.
+        list.paintHeld = false;
+        SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+    }
+    SendMessageW(hwnd, LB_RESETCONTENT, 0, 0);
     list.rows.clear();
     list.levels.clear();
     list.told.clear();
@@ -181,8 +186,9 @@ void TControl::Clear() {
 void TControl::Add(TextView row) {
     // While the list is held the control learns of the new rows at the end,
     // in one message, not one message a row.
-    Rows().push_back(row);
-    if (!Held()) CountRows();
+    ListRows& list = List();
+    list.rows.push_back(row);
+    if (!list.held) CountRows();
 }
 
 void TControl::AddIndented(TextView row, int level) {
@@ -273,10 +279,30 @@ void TControl::SetTopIndex(int index) {
     SendMessageW(hwnd, LB_SETTOPINDEX, index, 0);
 }
 void TControl::BeginUpdate() {
+    if (IsListBox(*this)) {
+        ListRows& list = List();
+        if (list.held) return;
+        list.held = true;
+        // A list with rows (a run's, the invert's) only leaves its painting
+        // for later. Under Wine, drawing let go by WM_SETREDRAW costs tens of
+        // milliseconds each time (the window shown again, its scroll bar
+        // drawn), which a run does ten times a second. Rows are added
+        // with the drawing held, where their count costs nothing.
+        if (list.counted > 0) {
+            list.paintHeld = true;
+            return;
+        }
+    }
     SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
-    if (IsListBox(*this)) Held() = true;
 }
 void TControl::EndUpdate() {
+    if (IsListBox(*this) && List().paintHeld) {
+        ListRows& list = List();
+        list.paintHeld = list.held = false;
+        CountRows();
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return;
+    }
     // The drawing is let go however the count ends; a refused row is the
     // listing's failure, not the window's.
     struct LetGo {

@@ -21,6 +21,7 @@ struct ListRows {
     RowTexts rows;
     std::vector<int> levels;  // a directory list's indentation per row
     bool held = false;        // drawing held by BeginUpdate
+    bool paintHeld = false;   // held by leaving its painting for later, not by WM_SETREDRAW
     std::size_t counted = 0;  // the rows the control knows of
     // Lengths that LB_GETTEXTLEN told and LB_GETTEXT has not fetched yet.
     std::unordered_map<WPARAM, std::size_t> told;

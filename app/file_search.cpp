@@ -65,6 +65,9 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
     {
         DirEnumerator files(dir + sp.pattern);
         DirEntry entry;
+        // One text for every row of the folder: a row costs a copy, not an allocation.
+        Text row = dir + namePrefix;
+        const std::size_t folderPart = row.size();
         while (files.Next(entry)) {
             // Between two entries: input is handled and a stop is seen.
             if (AllowAbort) listingPump_.WhenDue();
@@ -73,15 +76,18 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
                 if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));
                 continue;
             }
-            Text row = dir + namePrefix + entry.name;
-            if (!FullPaths) row = StripBaseDir(row, BaseDir);
-            CurrentPath = row;
-            Text comparison = row;
+            row.resize(folderPart);
+            row += entry.name;
+            if (FullPaths) CurrentPath = row;
+            else CurrentPath = StripBaseDir(row, BaseDir);
+            bool matches;
             if (CaseInsensitive) {
                 substring = UpperAscii(substring);
-                comparison = UpperAscii(row);
+                matches = RowMatches(UpperAscii(CurrentPath), substring);
+            } else {
+                matches = RowMatches(CurrentPath, substring);
             }
-            if (RowMatches(comparison, substring)) ListBox1.Add(CurrentPath);
+            if (matches) ListBox1.Add(CurrentPath);
         }
     }
     // Subdirectories get the substring itself, so the rule holds at every depth.

@@ -111,11 +111,11 @@ public:
     void AddIndented(TextView row, int level);  // a directory list's row
     int Level(int index) const;
     void SetItemIndex(int index);  // the caret row; the selected row of a single-selection list
-    void BeginUpdate();  // no repaint while rows are added
+    void BeginUpdate();  // no repaint while rows are added; the control learns of them at the end
     void EndUpdate();
     void Repaint();      // paints what is invalid now, without waiting for the queue
-    // Gives back the memory that rewritten rows and the rows' growth left
-    // unused: once a listing or a run has ended, never in its course.
+    // Gives back the memory that rewritten rows left unused: once a listing
+    // or a run has ended, never in its course.
     void CompactRows();
 
     // Drop-down list
@@ -145,6 +145,8 @@ private:
     RowTexts& Rows() const;
     std::vector<int>& Levels() const;
     bool& Held() const;
+    // Tells the control of the rows added since it last counted them.
+    void CountRows() const;
 };
 
 // Grows whenever a control may have changed: a notification from any

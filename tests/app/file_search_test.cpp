@@ -371,11 +371,13 @@ TEST_F(FileSearch, BadInputGivesAnEmptyOrPartialList) {
 
 namespace {
 
-// A list box that refuses every row after the second, as a full one would.
+// A list box that refuses every row after the second, as a full one would,
+// whether the rows come one by one or as a count.
 WNDPROC g_listProc = nullptr;
 int g_added = 0;
 LRESULT CALLBACK RefusingList(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == LB_ADDSTRING && ++g_added > 2) return LB_ERRSPACE;
+    if (msg == LB_SETCOUNT && wp > 2) return LB_ERRSPACE;
     return CallWindowProcW(g_listProc, h, msg, wp, lp);
 }
 

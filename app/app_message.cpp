@@ -23,7 +23,7 @@ bool ChangesListSelection(const MSG& msg) {
 
 // The Escape hook. Every message taken from the queue passes here before it
 // is dispatched: an Escape key-down offers to stop the run of the last form
-// whose Tag is 999, and reaches the focused control as Space, except in this
+// whose operation is stoppable, and reaches the focused control as Space, except in this
 // window while a run or a listing goes on: there it changes nothing (a Space
 // would select the list's caret row alone, or type a blank into an option).
 // While a run goes on the list also takes no input that selects rows; the
@@ -48,8 +48,8 @@ void TfrMain::AppMessage(MSG& msg) {
     const auto& forms = TForm::ApplicationForms();
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
         TForm* form = *it;
-        if (form->Tag != 999) continue;
-        if (Confirm(u"Terminate the process? \r" + form->Caption())) form->Tag = 555;
+        if (form->Tag != StopSignal::Stoppable) continue;
+        if (Confirm(u"Terminate the process? \r" + form->Caption())) form->Tag = StopSignal::Asked;
         break;
     }
 }

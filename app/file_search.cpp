@@ -26,7 +26,7 @@ bool IsSearchedSubdir(const DirEntry& e) {
 // marked and counted as after a complete listing.
 void TfrMain::Button1Click() {
     // No listing inside a run's or another operation's pump. The Tag is given
-    // back as it was: a Delete answered No leaves its 999.
+    // back as it was: a Delete answered No leaves it stoppable.
     Operation listing(*this, AllowAbort);
     if (!listing.Taken()) return;
     ListBox1.Clear();
@@ -41,7 +41,7 @@ void TfrMain::Button1Click() {
         ListBox1.CompactRows();
         // A stopped listing still counts the rows it found, and Escape may
         // stop that count in turn; a close request stops it as well.
-        if (Tag == 555 && !CloseRequested()) Tag = 999;
+        if (StopAsked() && !CloseRequested()) Tag = StopSignal::Stoppable;
         BitBtn4Click();
     } catch (const Exception& e) {
         // Rows found before the failure stay; Mark All does not run.
@@ -66,25 +66,31 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
     {
         DirEnumerator files(dir + sp.pattern);
         DirEntry entry;
+        // One text for every row of the folder: a row costs a copy, not an allocation.
+        Text row = dir + namePrefix;
+        const std::size_t folderPart = row.size();
         while (files.Next(entry)) {
             // Between two entries: input is handled and a stop is seen.
             if (AllowAbort) listingPump_.WhenDue();
-            if (Tag == 555) return;
+            if (StopAsked()) return;
             if (entry.IsDirectory()) {
                 if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));
                 continue;
             }
             // The search matches short names too; a copy not yet whole is no user's file.
             if (!LongNameMatches(sp.pattern, entry.name) || IsCopyTempName(entry.name)) continue;
-            Text row = dir + namePrefix + entry.name;
-            if (!FullPaths) row = StripBaseDir(row, BaseDir);
-            CurrentPath = row;
-            Text comparison = row;
+            row.resize(folderPart);
+            row += entry.name;
+            if (FullPaths) CurrentPath = row;
+            else CurrentPath = StripBaseDir(row, BaseDir);
+            bool matches;
             if (CaseInsensitive) {
                 substring = UpperAscii(substring);
-                comparison = UpperAscii(row);
+                matches = RowMatches(UpperAscii(CurrentPath), substring);
+            } else {
+                matches = RowMatches(CurrentPath, substring);
             }
-            if (RowMatches(comparison, substring)) ListBox1.Add(CurrentPath);
+            if (matches) ListBox1.Add(CurrentPath);
         }
     }
     // Subdirectories get the substring itself, so the rule holds at every depth.
@@ -95,12 +101,12 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
         DirEntry entry;
         while (dirs.Next(entry)) {
             if (AllowAbort) listingPump_.WhenDue();
-            if (Tag == 555) return;
+            if (StopAsked()) return;
             if (IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));
         }
     }
     for (const Text& name : subdirs) {
-        if (Tag == 555) return;
+        if (StopAsked()) return;
         SearchFiles(dir + name, subMask, true);
     }
 }
@@ -142,10 +148,10 @@ void TfrMain::CheckBox5_caseClick() { CaseInsensitive = CheckBox5_case.Checked()
 // The counts line. Sizes come from the directory entry, so a file that
 // another program holds open is counted too, and nothing is opened. It pumps
 // like a run (after a listing every row is selected, and 100,000 lookups
-// take a second), as an operation of its own or as part of the listing or
-// run it is called from. A click meanwhile begins a newer count, which shows
-// its line: this one then drops its own. Escape answered Yes stops it, and
-// the line ends after the counts.
+// take a second), as an operation of its own or as part of the listing it
+// is called from. A click on the list meanwhile is counted when this count
+// has ended (the newer line is the one shown). Escape answered Yes stops
+// it, and the line ends after the counts.
 void TfrMain::ListBox1Click() {
     const std::uint64_t count = ++countsStarted_;
     Operation counting(*this, AllowAbort);
@@ -157,11 +163,10 @@ void TfrMain::ListBox1Click() {
     for (int i : ListBox1.SelectedIndices()) {
         if (AllowAbort) pump.WhenDue();
         if (countsStarted_ != count) return;
-        if (Tag == 555) {
+        if (StopAsked()) {
             whole = false;
             break;
         }
-        // A count may run from the pump of a run's copy: the run's fields stay its own.
         std::uint64_t size = 0;
         if (FileSizeOf(RowPath(ListBox1.Item(i)), size)) total += size;
     }

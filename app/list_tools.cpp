@@ -52,7 +52,7 @@ void TfrMain::BitBtn4MouseDown(MouseButton button) {
     ListBox1.BeginUpdate();
     for (int first = 0; first < ListCount;) {
         if (AllowAbort) pump.WhenDue();
-        if (Tag == 555) break;
+        if (StopAsked()) break;
         const bool wasSelected = next < selected.size() && selected[next] == first;
         int end = first;
         if (wasSelected) {

@@ -1,6 +1,7 @@
 #include "app/uMain.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/version.h"
 #include "platform/dialogs.h"
@@ -133,26 +134,33 @@ const char* const kTabOrder[] = {
     "CheckBox5_rel", "Button7", "CheckBox_rename", "CheckBox_tag", "CheckBox_repl", "CheckBox_exif",
 };
 
+// What an event does while an operation of the window's own goes on: the
+// options' own controls are read by it, so their handlers run at once, as
+// does Close, which stops the operation before it closes the window; a
+// control that has changed already (the list's selection, the path mode)
+// has its handler run when the operation ends; any other command waits for
+// nothing and is refused, as a button of a busy window is.
+enum class During { Refused, Now, After };
+
 struct Event {
     TControl TfrMain::*control;
     ControlEvent event;
     void (*handle)(TfrMain&, EventArgs&);
+    During during = During::Refused;
 };
 
 const Event kEvents[] = {
     {&TfrMain::Button1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button1Click(); }},
-    {&TfrMain::Edit1, ControlEvent::Change, [](TfrMain& f, EventArgs&) { f.Edit1Change(); }},
-    {&TfrMain::Edit3, ControlEvent::Change, [](TfrMain& f, EventArgs&) { f.Edit3Change(); }},
+    {&TfrMain::Edit1, ControlEvent::Change, [](TfrMain& f, EventArgs&) { f.Edit1Change(); }, During::Now},
+    {&TfrMain::Edit3, ControlEvent::Change, [](TfrMain& f, EventArgs&) { f.Edit3Change(); }, During::Now},
     {&TfrMain::Edit2, ControlEvent::KeyDown, [](TfrMain& f, EventArgs& a) { f.Edit2KeyDown(*a.key); }},
     {&TfrMain::Edit2_old, ControlEvent::KeyDown, [](TfrMain& f, EventArgs& a) { f.Edit2KeyDown(*a.key); }},
-    {&TfrMain::CheckBox4_rel, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.CheckBox4_relClick(); }},
-    {&TfrMain::CheckBox5_case, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.CheckBox5_caseClick(); }},
-    {&TfrMain::CheckBox5_rel, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.CheckBox5_caseClick(); }},
-    {&TfrMain::ListBox1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.ListBox1Click(); }},
-    // The selection a run works from is not changed meanwhile.
-    {&TfrMain::BitBtn4, ControlEvent::Click, [](TfrMain& f, EventArgs&) { if (!f.RunningRows()) f.BitBtn4Click(); }},
-    {&TfrMain::BitBtn4, ControlEvent::MouseDown,
-     [](TfrMain& f, EventArgs& a) { if (!f.RunningRows()) f.BitBtn4MouseDown(a.button); }},
+    {&TfrMain::CheckBox4_rel, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.CheckBox4_relClick(); }, During::After},
+    {&TfrMain::CheckBox5_case, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.CheckBox5_caseClick(); }, During::Now},
+    {&TfrMain::CheckBox5_rel, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.CheckBox5_caseClick(); }, During::Now},
+    {&TfrMain::ListBox1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.ListBox1Click(); }, During::After},
+    {&TfrMain::BitBtn4, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn4Click(); }},
+    {&TfrMain::BitBtn4, ControlEvent::MouseDown, [](TfrMain& f, EventArgs& a) { f.BitBtn4MouseDown(a.button); }},
     {&TfrMain::BitBtn4, ControlEvent::KeyDown, [](TfrMain& f, EventArgs& a) { f.BitBtn4KeyDown(*a.key); }},
     {&TfrMain::ListBox1, ControlEvent::KeyDown,
      [](TfrMain& f, EventArgs& a) { f.ListBox1KeyDown(*a.key, a.shift, a.ctrl, a.alt); }},
@@ -174,7 +182,8 @@ const Event kEvents[] = {
     {&TfrMain::BitBtn3, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn3Click(); }},
     {&TfrMain::Edit1, ControlEvent::DblClick, [](TfrMain& f, EventArgs&) { f.BitBtn2Click(); }},
     {&TfrMain::Edit3, ControlEvent::DblClick, [](TfrMain& f, EventArgs&) { f.BitBtn3Click(); }},
-    {&TfrMain::BitBtn1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn1Click(); }},
+    // Close: a close request stops the operation, then closes the window.
+    {&TfrMain::BitBtn1, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.BitBtn1Click(); }, During::Now},
     {&TfrMain::Button4, ControlEvent::Click, [](TfrMain& f, EventArgs&) { f.Button4Click(); }},
 };
 
@@ -240,16 +249,26 @@ Text TfrMain::TypedFolder(const Text& text) const {
 }
 
 TfrMain::Operation::Operation(TfrMain& form, bool stoppable)
-    : form_(form), taken_(!form.runInProgress_), tag_(form.Tag) {
+    : form_(form), taken_(!form.runInProgress_), keepsTag_(false), tag_(form.Tag) {
     if (!taken_) return;
     form_.runInProgress_ = true;
-    if (stoppable) form_.Tag = 999;
+    if (stoppable) form_.Tag = StopSignal::Stoppable;
+}
+
+TfrMain::Operation::Operation(TfrMain& form, Rows)
+    : form_(form), taken_(!form.runInProgress_), keepsTag_(true), tag_(form.Tag) {
+    if (taken_) form_.runInProgress_ = form_.rowsRunning_ = true;
 }
 
 TfrMain::Operation::~Operation() {
     if (!taken_) return;
-    form_.runInProgress_ = false;
-    form_.Tag = tag_;
+    form_.runInProgress_ = form_.rowsRunning_ = false;
+    if (!keepsTag_) form_.Tag = tag_;
+    // What changed meanwhile: the path mode, the list's selection (its counts line).
+    const bool pathMode = std::exchange(form_.pathModeAgain_, false), count = std::exchange(form_.countAgain_, false);
+    if (CloseRequested()) return;
+    if (pathMode) form_.PathModeChanged();
+    if (count) form_.ListBox1Click();
 }
 
 void TfrMain::BitBtn1Click() { Close(); }
@@ -263,7 +282,12 @@ void TfrMain::Button4Click() {
 
 void TfrMain::OnClosed() { PostQuitMessage(0); }
 
+// No handler runs inside another: while an operation goes on, an event is
+// handled as its table row says (During).
 void TfrMain::OnControlEvent(HWND control, ControlEvent event, EventArgs& args) {
-    for (const Event& e : kEvents)
-        if (e.event == event && (this->*e.control).hwnd == control) e.handle(*this, args);
+    for (const Event& e : kEvents) {
+        if (e.event != event || (this->*e.control).hwnd != control) continue;
+        if (!runInProgress_ || e.during == During::Now) e.handle(*this, args);
+        else if (e.during == During::After) (e.control == &TfrMain::ListBox1 ? countAgain_ : pathModeAgain_) = true;
+    }
 }

@@ -14,6 +14,7 @@
 #include "platform/message_loop.h"
 #include "transfer/destination.h"
 #include "transfer/path_names.h"
+#include "transfer/run_engine.h"
 
 class TfrMain : public TForm {
 public:
@@ -97,7 +98,6 @@ public:
     bool MoveFileContents(const Text& source, const Text& destination);
     // A row's file: a relative row is a file of BaseDir, whatever is current.
     Text RowPath(const Text& row) const;
-    void CreateTargetFolders();
     // The full path of a directory edit's text, as the listing and the
     // destinations read it.
     Text TypedFolder(const Text& text) const;
@@ -105,16 +105,19 @@ public:
     // A run (not a listing) is going: its selection is not to be changed.
     bool RunningRows() const { return rowsRunning_; }
 
-    // Held for the length of an operation of the window's own that is not a
-    // run (a listing, a counts line, an invert, an open chooser): it takes
-    // the run's guard, so that no run, listing or other operation starts from
-    // its pump, and when stoppable Escape asks to stop it (Tag 999, 555 once
-    // answered Yes). Both are given back as they were when it ends. Inside a
-    // run or another operation Taken() is false and nothing is changed: the
-    // work is part of that one.
+    // The one busy guard, held for the length of a long operation of the
+    // window's own: a run over the rows, a listing, a counts line, an invert,
+    // an open chooser. While it is held no other operation starts (Taken() is
+    // false for one begun inside it: that work is part of this one), and the
+    // handlers of other controls wait or are refused (OnControlEvent). A
+    // stoppable one makes Escape ask to stop it (Tag Stoppable, Asked once
+    // answered Yes) and gives the Tag back as it was at its end; a run sets
+    // its Tag itself. A close request waits for the end of it.
     class Operation {
     public:
+        struct Rows {};  // a run over the rows: the selection it started with is not changed meanwhile
         Operation(TfrMain& form, bool stoppable);
+        Operation(TfrMain& form, Rows);
         ~Operation();
         Operation(const Operation&) = delete;
         Operation& operator=(const Operation&) = delete;
@@ -123,8 +126,9 @@ public:
     private:
         TfrMain& form_;
         bool taken_;
+        bool keepsTag_;
         int tag_;
-        BusyScope busy_;  // a close request waits for the end of the operation
+        BusyScope busy_;
     };
 
     // Folder buttons (chooser/)
@@ -154,22 +158,16 @@ private:
     void ApplyEditRule(TControl& edit, bool bareDriveAllowed);
     bool applyingEditRule_ = false;
 
-    enum class RowOutcome { Transferred, TransferredUntagged, InPlace, Missing, NotTransferred };
     void TransferRun();
-    void RunRows();
-    RowOutcome TransferRow(const TransferOptions& o);
-    void UpdateRow(int i, RowOutcome outcome, const TransferOptions& o);
+    RunRequest Request() const;
     void RunWithFlag(bool& flag);
     bool SameFolders() const;
-    RowOutcome Refused(Text reason);  // the row stays selected, and the run tells why at its end
-    void ShowRefusals();
-    std::vector<std::pair<Text, Text>> refusals_;  // row, reason
-    std::unordered_set<Text> runDestinations_;  // NameKey of each destination this run has tried
-    std::unordered_set<Text> runSources_;       // NameKey of each row selected at the start
-    FolderSpellings runFolders_;                // the run's folders with their own long paths
-    std::unordered_set<Text> runFoldersSwept_;  // NameKey of each folder whose cut-off copies this run removed
-    bool runInProgress_ = false;  // a run or an Operation: its pump lets no second one start
-    bool rowsRunning_ = false;    // a run over the rows (Copy, Try, Delete, CZ, Go)
+    // The rows left selected for a reason of the run's own (row, reason).
+    void ShowRefusals(std::vector<std::pair<Text, Text>> refusals);
+    bool runInProgress_ = false;  // an Operation is held
+    bool rowsRunning_ = false;    // it is a run over the rows (Copy, Try, Delete, CZ, Go)
+    // Changed while an operation went on: handled when it ends.
+    bool countAgain_ = false, pathModeAgain_ = false;
     TimedPump listingPump_;
     std::uint64_t countsStarted_ = 0;  // counts lines begun; a newer one wins
 };

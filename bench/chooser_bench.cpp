@@ -37,20 +37,20 @@ int wmain(int argc, wchar_t** argv) {
     }
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    const std::string dir = Narrow(argv[1]);
+    const Text dir = FromW(argv[1]);
 
     double t = Now();
     const long long entries = BareCount(argv[1]);
     const double bare = Now() - t;
 
     t = Now();
-    const std::size_t matched = MatchingFiles(dir, "*.*").size();
+    const std::size_t matched = MatchingFiles(dir, u"*.*").size();
     const double matching = Now() - t;
 
     Tvybersoubform form;
     t = Now();
     SetCurrentDirectoryW(argv[1]);
-    form.OpenAtCurrentDir("*.*");
+    form.OpenAtCurrentDir(u"*.*");
     const double opening = Now() - t;
     const int allRows = form.FileListBox1.Count();
 

@@ -26,7 +26,7 @@ dir_time=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s
 awk -v b="$bare" -v l="$listing" -v c="$counts" -v d="$dir_time" 'BEGIN {
   printf "bare walk      %6.3f s\nList Files     %6.3f s   (counts line not included)\n", b, l
   printf "counts line    %6.3f s   (100,000 selected rows)\nwine cmd dir   %6.3f s\n", c, d
-  printf "listing / bare walk   = %.2f   (target 1.5 or less)\n", l / b
+  printf "listing / bare walk   = %.2f   (target 1.2 or less)\n", l / b
   printf "listing / wine dir    = %.2f   (target under 0.3)\n", l / d
   printf "counts line / listing = %.2f   (target 1 or less)\n", c / l
 }'

@@ -124,7 +124,7 @@ int wmain(int argc, wchar_t** argv) {
         const std::string current = GetCurrentDir();
         Tvybersoubform chooser;
         SetCurrentDir(flat);
-        measure("chooser", [&] { chooser.OpenAtCurrentDir("*.*"); });
+        measure("chooser", [&] { chooser.OpenAtCurrentDir(u"*.*"); });
         chooserFiles = chooser.FileListBox1.Count();
         chooserDirs = chooser.DirectoryOutline1.Count();
         SetCurrentDir(current);

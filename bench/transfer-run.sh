@@ -56,7 +56,7 @@ for round in 1 2 3; do
 done
 head -1 "$out"
 awk -v l="$best_list" -v r="$best_try" 'BEGIN {
-  printf "List Files %6.3f s\nTry run    %6.3f s\nTry / listing = %.2f   (target 2 or less)\n", l, r, r / l }'
+  printf "List Files %6.3f s\nTry run    %6.3f s\nTry / listing = %.2f   (target 1 or less)\n", l, r, r / l }'
 
 [ "${1:-}" = try ] && exit 0
 

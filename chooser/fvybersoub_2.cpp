@@ -69,7 +69,7 @@ void Tvybersoubform::FormCreate() {
     DirectoryOutline1.OnChange = [this] { DirectoryOutline1Change(); };
     // A fill of either list ends when the chooser closes (a modal result,
     // the main window's close request) or its opening is stopped.
-    const auto closing = [this] { return Tag == 555 || ModalResult() != mrNone || CloseRequested(); };
+    const auto closing = [this] { return StopAsked() || ModalResult() != mrNone || CloseRequested(); };
     DirectoryOutline1.Stop = closing;
     FileListBox1.Stop = closing;
     DriveComboBox1.Fill();
@@ -179,10 +179,10 @@ void ChooseDirectory(Text& mask, Text& directory) {
         // Filling the lists of a large directory takes a while before the
         // chooser shows: Escape asks to stop it meanwhile, and a stopped
         // opening, or one that a close request has met, is a Cancel.
-        f.Tag = 999;
+        f.Tag = StopSignal::Stoppable;
         f.OpenAtCurrentDir(mask);
-        const bool stopped = f.Tag == 555 || TForm::CloseRequested();
-        f.Tag = 0;
+        const bool stopped = f.StopAsked() || TForm::CloseRequested();
+        f.Tag = StopSignal::Idle;
         if (!stopped && f.ShowModal() == mrOk) {
             directory = f.DirectoryOutline1.Directory();
             SetCurrentDir(directory);

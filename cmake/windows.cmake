@@ -12,6 +12,8 @@ add_library(kolvar_win STATIC
   platform/file_stream.cpp
   platform/date_text.cpp
   platform/input_box.cpp
+  platform/batch_probe.cpp
+  platform/file_rewrite.cpp
   platform/file_widgets.cpp
   media/exif_file.cpp
   media/id3v2_file.cpp
@@ -51,6 +53,7 @@ add_executable(gui_tests
   tests/app/file_search_test.cpp
   tests/transfer/transfer_run_test.cpp
   tests/transfer/run_property_test.cpp
+  tests/transfer/run_cases.cpp
   tests/transfer/any_name_test.cpp
   tests/app/list_tools_test.cpp
   tests/commands/batch_test.cpp
@@ -71,23 +74,24 @@ target_link_options(copy_child PRIVATE -municode)
 add_dependencies(gui_tests copy_child)
 gtest_discover_tests(gui_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
 
-# Benchmarks: built on request (bench/list-files.sh), never run by ctest.
-add_executable(list_bench EXCLUDE_FROM_ALL bench/list_bench.cpp)
+# Benchmarks: built with everything else, so that a change that breaks one
+# fails the build; run only by the scripts in bench/, never by ctest.
+add_executable(list_bench bench/list_bench.cpp)
 target_link_libraries(list_bench PRIVATE kolvar_win)
 target_link_options(list_bench PRIVATE -municode)
-add_executable(transfer_bench EXCLUDE_FROM_ALL bench/transfer_bench.cpp)
+add_executable(transfer_bench bench/transfer_bench.cpp)
 target_link_libraries(transfer_bench PRIVATE kolvar_win)
 target_link_options(transfer_bench PRIVATE -municode)
-add_executable(chooser_bench EXCLUDE_FROM_ALL bench/chooser_bench.cpp)
+add_executable(chooser_bench bench/chooser_bench.cpp)
 target_link_libraries(chooser_bench PRIVATE kolvar_win)
 target_link_options(chooser_bench PRIVATE -municode)
-add_executable(responsiveness_bench EXCLUDE_FROM_ALL bench/responsiveness_bench.cpp)
+add_executable(responsiveness_bench bench/responsiveness_bench.cpp)
 target_link_libraries(responsiveness_bench PRIVATE kolvar_win)
 target_link_options(responsiveness_bench PRIVATE -municode)
-add_executable(memory_bench EXCLUDE_FROM_ALL bench/memory_bench.cpp)
+add_executable(memory_bench bench/memory_bench.cpp)
 target_link_libraries(memory_bench PRIVATE kolvar_win psapi)
 target_link_options(memory_bench PRIVATE -municode)
-add_executable(exif_bench EXCLUDE_FROM_ALL bench/exif_bench.cpp)
+add_executable(exif_bench bench/exif_bench.cpp)
 target_link_libraries(exif_bench PRIVATE kolvar_win)
 target_link_options(exif_bench PRIVATE -municode)
 

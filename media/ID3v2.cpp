@@ -26,49 +26,21 @@ std::int64_t TotalTagSize(const TagInfo& info) {
     return size > info.FileSize ? 0 : size;
 }
 
-void StoreFrame(const std::string& identifier, const FrameText& frame, TagInfo& info) {
-    const char* const* ids = info.Version() <= 2 ? FrameIdsV22 : FrameIdsV23;
-    for (int slot = 0; slot < 16; ++slot)
-        if (identifier == ids[slot]) {
-            info.Frames[static_cast<std::size_t>(slot)] = frame;
-            return;
-        }
-}
-
-namespace {
-
-// The one frame loop of both versions; v2 frames have 6-byte headers with a
-// 3-byte identifier and a 24-bit size.
-void ReadFrameLoop(ByteSource& source, TagInfo& info, bool v2) {
-    const std::size_t headerSize = v2 ? 6 : 10;
-    const std::size_t idSize = v2 ? 3 : 4;
-    const std::int64_t total = TotalTagSize(info);
-    const std::uint64_t fileSize = source.Size();
-    // Positions are 64-bit: a declared size near 2^32 cannot wrap them back.
-    std::uint64_t pos = 10;
-    std::uint8_t header[10];
-    char buffer[kFrameBuffer];
-    while (static_cast<std::int64_t>(pos) < total && pos < fileSize) {
-        if (source.ReadAt(pos, header, headerSize) != headerSize) return;
-        if (header[0] < 'A' || header[0] > 'Z') return;
-        const std::uint64_t dataSize =
-            v2 ? (std::uint64_t{header[3]} << 16) | (std::uint64_t{header[4]} << 8) | header[5]
-               : (std::uint64_t{header[4]} << 24) | (std::uint64_t{header[5]} << 16) |
-                     (std::uint64_t{header[6]} << 8) | header[7];
-        const std::uint64_t p = pos + headerSize;
-        std::memset(buffer, 0, sizeof buffer);
-        const std::size_t want = dataSize < kFrameBuffer ? static_cast<std::size_t>(dataSize) : kFrameBuffer;
-        if (source.ReadAt(p, buffer, want) != want) return;
-        const std::string identifier(reinterpret_cast<char*>(header), idSize);
-        StoreFrame(identifier, DecodeFrameData(identifier, buffer, want, kFrameBuffer), info);
-        pos = p + dataSize;
+void StoreFrame(const Id3Frame& frame, TagInfo& info) {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    if (!FrameContent(frame, data, size)) return;
+    for (std::size_t slot = 0; slot < 16; ++slot) {
+        const char* id = info.Version() <= 2 ? V23Twin(FrameIdsV22[slot]) : FrameIdsV23[slot];
+        if (frame.id != id) continue;
+        // The zero fill of the buffer is part of an 8-bit text: trimming takes it off.
+        char buffer[kFrameBuffer] = {};
+        const std::size_t got = size < kFrameBuffer ? size : kFrameBuffer;
+        std::memcpy(buffer, data, got);
+        info.Frames[slot] = DecodeFrameData(frame.id, buffer, got, kFrameBuffer);
+        return;
     }
 }
-
-}  // namespace
-
-void ReadFramesV23(ByteSource& source, TagInfo& info) { ReadFrameLoop(source, info, false); }
-void ReadFramesV22(ByteSource& source, TagInfo& info) { ReadFrameLoop(source, info, true); }
 
 void BuildTagHeader(TagInfo& info, std::uint32_t s) {
     info.header = {'I', 'D', '3', 3, 0, 0,
@@ -118,6 +90,38 @@ bool ValidMpegFrameHeader(const std::uint8_t* h) {
     const bool version = ((h[1] >> 3) & 3) != 1, layer = ((h[1] >> 1) & 3) != 0;
     const bool bitRate = (h[2] >> 4) != 15, sampleRate = ((h[2] >> 2) & 3) != 3;
     return sync && version && layer && bitRate && sampleRate;
+}
+
+std::uint32_t MpegFrameLength(const std::uint8_t* h) {
+    if (!ValidMpegFrameHeader(h)) return 0;
+    // kbit/s by MPEG-1 or MPEG-2 and 2.5, then layer I, II, III.
+    static constexpr std::uint16_t kBitRates[2][3][15] = {
+        {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+         {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+         {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+        {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
+    static constexpr std::uint32_t kSampleRates[3] = {44100, 48000, 32000};
+    const int version = (h[1] >> 3) & 3;  // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
+    const int layer = 3 - ((h[1] >> 1) & 3);  // 0 layer I, 1 layer II, 2 layer III
+    const std::uint32_t bitRate = 1000u * kBitRates[version == 3 ? 0 : 1][layer][h[2] >> 4];
+    const std::uint32_t sampleRate = kSampleRates[(h[2] >> 2) & 3] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+    const std::uint32_t padding = (h[2] >> 1) & 1;
+    if (layer == 0) return (12 * bitRate / sampleRate + padding) * 4;
+    const std::uint32_t factor = layer == 2 && version != 3 ? 72 : 144;
+    return factor * bitRate / sampleRate + padding;
+}
+
+bool StartsWithMpegAudio(ByteSource& source) {
+    std::uint8_t first[4], next[4];
+    if (source.ReadAt(0, first, 4) != 4 || !ValidMpegFrameHeader(first)) return false;
+    const std::uint32_t length = MpegFrameLength(first);
+    if (length == 0) return false;
+    if (source.Size() == length) return true;
+    if (source.ReadAt(length, next, 4) != 4 || !ValidMpegFrameHeader(next)) return false;
+    // The same version, layer and sample rate.
+    return (first[1] & 0xFE) == (next[1] & 0xFE) && (first[2] & 0x0C) == (next[2] & 0x0C);
 }
 
 Text FirstNonEmpty(const Text& a, const Text& b) {
@@ -175,13 +179,20 @@ bool TID3v2::ReadTagFrom(ByteSource& source) {
     TagInfo info;
     if (source.ReadAt(0, info.header.data(), 10) != 10) return false;
     info.FileSize = static_cast<std::int64_t>(source.Size());
-    if (info.Id() != "ID3") return true;
-    TagPresent = true;
-    MajorVersion = info.Version();
-    TagSize = TotalTagSize(info);
-    if (MajorVersion < 2 || MajorVersion > 4 || TagSize == 0) return true;
-    if (MajorVersion == 2) ReadFramesV22(source, info);
-    else ReadFramesV23(source, info);
+    std::vector<Id3Frame> frames;
+    if (info.Id() == "ID3") {
+        TagPresent = true;
+        MajorVersion = info.Version();
+        TagSize = TotalTagSize(info);
+        frames = ReadTagFrames(source);  // none where the header or its size is not sound
+    } else {
+        std::uint64_t at = 0, size = 0;
+        if (!FindAppendedTag(source, at, size) || source.ReadAt(at, info.header.data(), 10) != 10) return true;
+        MajorVersion = info.Version();
+        frames = ReadTagFrames(source, at);
+    }
+    // The frames a write keeps: what the fill reads is what stays.
+    for (const Id3Frame& frame : FramesForV23(frames)) StoreFrame(frame, info);
     const auto& f = info.Frames;
     Title = FirstNonEmpty(f[0].text, f[14].text);
     Artist = FirstNonEmpty(f[1].text, f[13].text);
@@ -227,9 +238,9 @@ TagInfo TID3v2::TagInfoForWrite() const {
     return info;
 }
 
-std::vector<std::uint8_t> TID3v2::TagBytesFor(ByteSource& source, std::int64_t& skip, std::string& whyNot) const {
+std::vector<std::uint8_t> TID3v2::TagBytesFor(ByteSource& source, OldTagBytes& old, std::string& whyNot) const {
     TagInfo info = TagInfoForWrite();
-    skip = 0;
+    old = OldTagBytes{};
     info.FileSize = static_cast<std::int64_t>(source.Size());
     if (source.ReadAt(0, info.header.data(), 10) != 10) {
         whyNot = "the file is shorter than ten bytes";
@@ -241,8 +252,12 @@ std::vector<std::uint8_t> TID3v2::TagBytesFor(ByteSource& source, std::int64_t& 
             whyNot = "its ID3 header is not valid";
             return {};
         }
-        skip = TotalTagSize(info);  // 0 when it reaches past the file: then it stays, as audio
-        if (skip > 0) info.Kept = FramesForV23(ReadTagFrames(source));
+        old.front = TotalTagSize(info);  // 0 when it reaches past the file: then it stays, as audio
+        if (old.front > 0) info.Kept = FramesForV23(ReadTagFrames(source));
+    } else if (std::uint64_t at = 0, size = 0; FindAppendedTag(source, at, size)) {
+        old.appendedAt = static_cast<std::int64_t>(at);
+        old.appendedSize = static_cast<std::int64_t>(size);
+        info.Kept = FramesForV23(ReadTagFrames(source, at));
     }
     std::vector<std::uint8_t> tag = SerializeTagBytes(info);
     if (tag.empty()) whyNot = "the tag would exceed 256 MB";

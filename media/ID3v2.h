@@ -36,11 +36,11 @@ extern const char* const FrameIdsV22[16];
 
 // The whole tag's length (header, frames, footer); 0 when it exceeds the file.
 std::int64_t TotalTagSize(const TagInfo& info);
-// Read the frames after the tag header into the slots (10-byte frame headers
-// with 4-byte sizes, or 6-byte ones with 3-byte sizes); damage ends it silently.
-void ReadFramesV23(ByteSource& source, TagInfo& info);
-void ReadFramesV22(ByteSource& source, TagInfo& info);
-void StoreFrame(const std::string& identifier, const FrameText& frame, TagInfo& info);
+// A frame of the tag, as a version 3 tag holds it, into the slot of its
+// identifier (the table of the tag's version: a version 2 tag's frames come
+// with their twins' names): its first 250 bytes of data, decoded. A
+// compressed or encrypted frame gives no text.
+void StoreFrame(const Id3Frame& frame, TagInfo& info);
 // A version 3 header for frames of framesSize bytes.
 void BuildTagHeader(TagInfo& info, std::uint32_t framesSize);
 // The tag as written: the header, the frames of the non-empty slots, then
@@ -51,11 +51,27 @@ std::vector<std::uint8_t> SerializeTagBytes(TagInfo& info);
 // A whole MPEG audio frame header: the sync bits, and a version, a layer, a
 // bit rate and a sample rate that are not reserved. header: 4 bytes.
 bool ValidMpegFrameHeader(const std::uint8_t* header);
+// The length of the frame that a valid header describes, padding included;
+// 0 for a free bit rate, which no header tells.
+std::uint32_t MpegFrameLength(const std::uint8_t* header);
+// MPEG audio as decoders and taggers take it, not trusting one header: a
+// whole frame header at the start, and at the end of the frame it describes
+// either the end of the source or the header of the next frame of the same
+// stream (version, layer and sample rate).
+bool StartsWithMpegAudio(ByteSource& source);
 
-// The file operation (media/id3v2_file.cpp): newTag in place of the first
-// skip bytes of the file. The copy goes to a temporary file that replaces
+// The bytes of a file that a written tag takes the place of: its first front
+// bytes (the tag at its start), and a tag appended at its end (appendedSize
+// 0: none), which goes: the written tag is then the file's only one.
+struct OldTagBytes {
+    std::int64_t front = 0;
+    std::int64_t appendedAt = 0, appendedSize = 0;
+};
+
+// The file operation (media/id3v2_file.cpp): newTag in place of the old
+// tag bytes of the file. The copy goes to a temporary file that replaces
 // the file in one step; on failure the file stays as it was.
-bool ReplaceTagInFile(const Text& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip);
+bool ReplaceTagInFile(const Text& fileName, const std::vector<std::uint8_t>& newTag, const OldTagBytes& old);
 
 // The field of a slot, or of its stand-in when the slot holds no text.
 Text FirstNonEmpty(const Text& a, const Text& b);
@@ -85,14 +101,18 @@ public:
     void SetComment(const Text& text);
     void SetTrack(int value);
 
-    // Clears the fields and reads the tag at the start of the file; false
-    // when the file cannot be opened or read or is shorter than ten bytes.
+    // Clears the fields and reads the tag at the start of the file, or, where
+    // none is there, a version 4 tag appended at its end (TagPresent and
+    // TagSize then stay false and 0); false when the file cannot be opened or
+    // read or is shorter than ten bytes. The fields are read from the frames
+    // that a write keeps, as a version 3 tag holds them.
     bool ReadTag(const Text& fileName);
-    // Puts a version 3 tag in front of the audio in place of any tag there:
-    // the fields set or changed since the read, then every other frame of
-    // the old tag. The file's attributes are cleared for the rewrite and put
-    // back after it. True when the file was rewritten; otherwise whyNot, when
-    // given, gets the reason.
+    // Puts a version 3 tag in front of the audio in place of any tag there
+    // (or of a tag appended at the end, which goes): the fields set or
+    // changed since the read, then every other frame of the old tag. The
+    // file's attributes are cleared for the rewrite and put back after it.
+    // True when the file was rewritten; otherwise whyNot, when given, gets
+    // the reason.
     bool WriteTag(const Text& fileName, std::string* whyNot = nullptr) const;
     // The same with a Windows-1250 path, for the tests (tests/text_1250/id3v2_file_1250.cpp).
     bool ReadTag(const std::string& fileName);
@@ -102,10 +122,9 @@ public:
     bool ReadTagFrom(ByteSource& source);
     // The slots a write puts anew, filled from the fields.
     TagInfo TagInfoForWrite() const;
-    // The tag a write puts in place of the first skip bytes of source (the
-    // old tag; 0 when there is none). Empty when none can be put there:
-    // whyNot says why.
-    std::vector<std::uint8_t> TagBytesFor(ByteSource& source, std::int64_t& skip, std::string& whyNot) const;
+    // The tag a write puts in place of the old tag bytes of source (none when
+    // there is no tag). Empty when none can be put there: whyNot says why.
+    std::vector<std::uint8_t> TagBytesFor(ByteSource& source, OldTagBytes& old, std::string& whyNot) const;
 
 private:
     // The slot texts of slots 1 to 12 from the fields.

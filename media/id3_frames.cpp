@@ -35,6 +35,12 @@ bool ValidId(const std::uint8_t* p, std::size_t n) {
     return true;
 }
 
+bool AllZero(const std::uint8_t* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (p[i] != 0) return false;
+    return true;
+}
+
 // Unsynchronisation undone: every FF 00 becomes FF.
 Bytes Resynchronised(const std::uint8_t* p, std::size_t n) {
     Bytes out;
@@ -46,47 +52,63 @@ Bytes Resynchronised(const std::uint8_t* p, std::size_t n) {
     return out;
 }
 
-// Whether a frame that ends at next leaves the walk at a sound place: the end,
-// padding to the end, or another frame.
-bool SoundEnd(const std::uint8_t* p, std::size_t n, std::uint64_t next) {
-    if (next > n) return false;
-    if (next == n) return true;
-    if (n - next >= 4 && ValidId(p + next, 4)) return true;
-    for (std::size_t i = static_cast<std::size_t>(next); i < n; ++i)
-        if (p[i] != 0) return false;
-    return true;
+const char* TwinOf(const std::string& v22);
+
+// Whether a version 3 or 4 frame header holds a version 2 name ("TRK" and a
+// zero byte, as some writers put it) of a frame that has a twin.
+bool V22NameInside(const std::uint8_t* h) {
+    return h[3] == 0 && ValidId(h, 3) && TwinOf(std::string(reinterpret_cast<const char*>(h), 3));
 }
 
-// A version 4 frame size is syncsafe; some writers put plain sizes there.
-// The plain reading wins only where the syncsafe one lands in no sound place
-// and the plain one does.
-std::uint64_t V4FrameSize(const std::uint8_t* p, std::size_t n, std::size_t pos) {
-    const std::uint8_t* s = p + pos + 4;
-    const std::uint32_t plain = Be32(s);
-    if ((s[0] | s[1] | s[2] | s[3]) & 0x80) return plain;
-    const std::uint32_t syncsafe = Syncsafe32(s);
-    if (syncsafe == plain || SoundEnd(p, n, pos + 10ull + syncsafe) || !SoundEnd(p, n, pos + 10ull + plain))
-        return syncsafe;
-    return plain;
+// Whether a version 3 or 4 walk with these sizes lands every frame on another
+// frame's identifier, on padding to the end, or on the end.
+bool LandsSoundly(const std::uint8_t* p, std::size_t n, bool syncsafe) {
+    std::size_t pos = 0;
+    while (n - pos >= 10 && p[pos] != 0) {
+        const std::uint8_t* h = p + pos;
+        if (!ValidId(h, 4) && !V22NameInside(h)) return false;
+        if (syncsafe && ((h[4] | h[5] | h[6] | h[7]) & 0x80)) return false;
+        const std::uint64_t size = syncsafe ? Syncsafe32(h + 4) : Be32(h + 4);
+        if (size > n - pos - 10) return false;
+        pos += 10 + static_cast<std::size_t>(size);
+    }
+    return AllZero(p + pos, n - pos);
 }
 
+// The frames of a tag body (or of a chapter's), walked as other readers walk
+// them. Version 4 sizes are syncsafe, unless a writer put plain ones: that is
+// decided once for the whole body, as the reading under which the frames
+// land soundly. A zero byte where an identifier begins is padding and ends
+// the walk; a frame whose identifier is malformed is passed over by its size
+// (a version 2 name, as some writers put one into later tags, reads as that
+// frame); a frame whose size reaches past the body ends the walk.
 std::vector<Id3Frame> WalkFrames(const std::uint8_t* p, std::size_t n, std::uint8_t version, bool allUnsynchronised) {
     std::vector<Id3Frame> frames;
     const std::size_t headerSize = version == 2 ? 6 : 10;
     const std::size_t idSize = version == 2 ? 3 : 4;
+    const bool syncsafe = version == 4 && (LandsSoundly(p, n, true) || !LandsSoundly(p, n, false));
     std::size_t pos = 0;
-    while (n - pos >= headerSize) {
+    while (n - pos >= headerSize && p[pos] != 0) {
         const std::uint8_t* h = p + pos;
-        if (!ValidId(h, idSize)) break;
-        const std::uint64_t size = version == 2   ? (std::uint64_t{h[3]} << 16) | (std::uint64_t{h[4]} << 8) | h[5]
-                                   : version == 3 ? Be32(h + 4)
-                                                  : V4FrameSize(p, n, pos);
+        const std::uint64_t size = version == 2 ? (std::uint64_t{h[3]} << 16) | (std::uint64_t{h[4]} << 8) | h[5]
+                                   : syncsafe   ? Syncsafe32(h + 4)
+                                                : Be32(h + 4);
         if (size > n - pos - headerSize) break;
         const std::size_t length = static_cast<std::size_t>(size);
+        pos += headerSize + length;
         Id3Frame frame;
-        frame.id.assign(reinterpret_cast<const char*>(h), idSize);
-        frame.version = version;
-        if (version > 2) frame.flags = static_cast<std::uint16_t>((h[8] << 8) | h[9]);
+        const std::uint16_t flags = version == 2 ? 0 : static_cast<std::uint16_t>((h[8] << 8) | h[9]);
+        if (ValidId(h, idSize)) {
+            frame.id.assign(reinterpret_cast<const char*>(h), idSize);
+            frame.version = version;
+            frame.flags = flags;
+        } else if (version > 2 && flags == 0 && V22NameInside(h)) {
+            frame.id.assign(reinterpret_cast<const char*>(h), 3);
+            frame.version = 2;
+        } else {
+            continue;
+        }
+        if (length == 0) continue;  // a frame must hold a byte; readers skip empty ones
         const std::uint8_t* d = h + headerSize;
         if (version == 4 && (allUnsynchronised || (frame.flags & kV4Unsynchronised))) {
             frame.data = Resynchronised(d, length);
@@ -94,8 +116,7 @@ std::vector<Id3Frame> WalkFrames(const std::uint8_t* p, std::size_t n, std::uint
         } else {
             frame.data.assign(d, d + length);
         }
-        pos += headerSize + length;
-        if (length > 0) frames.push_back(std::move(frame));  // a frame must hold a byte; readers skip empty ones
+        frames.push_back(std::move(frame));
     }
     return frames;
 }
@@ -405,6 +426,57 @@ Bytes ChapterForV23(const std::string& id, const Bytes& d, int depth) {
     return out;
 }
 
+// The values that are not empty with "/" between them, as version 3
+// separates people and as its readers take several values.
+std::u32string Joined(const std::vector<std::u32string>& values) {
+    std::u32string out;
+    for (const std::u32string& v : values)
+        if (!v.empty()) out += (out.empty() ? U"" : U"/") + v;
+    return out;
+}
+
+// Genres in the version 3 form: numbers (and RX, CR) in parentheses first,
+// then the names joined by "/".
+std::u32string GenreForV23(const std::vector<std::u32string>& values) {
+    std::u32string references;
+    std::vector<std::u32string> names;
+    for (const std::u32string& v : values) {
+        bool number = !v.empty();
+        for (char32_t c : v) number = number && c >= '0' && c <= '9';
+        if (number || v == U"RX" || v == U"CR") references += U"(" + v + U")";
+        else names.push_back(v);
+    }
+    return references + Joined(names);
+}
+
+// A version 4 text frame's data as version 3 readers read it: several values
+// as one (a TXXX's after its description), a genre in the version 3 form,
+// texts in UTF-8 or UTF-16BE as UTF-16.
+Bytes TextForV23(const std::string& id, const Bytes& d) {
+    std::vector<std::u32string> texts = TextsOf(d);
+    const std::size_t first = id == "TXXX" ? 1 : 0;
+    if (texts.size() > first) {
+        const std::vector<std::u32string> values(texts.begin() + static_cast<std::ptrdiff_t>(first), texts.end());
+        const std::u32string one = id == "TCON" ? GenreForV23(values) : Joined(values);
+        if (values.size() > 1 || one != values[0]) {
+            texts.resize(first);
+            texts.push_back(one);
+            return TextFrame(id, texts, false).data;
+        }
+    }
+    return d[0] == 2 || d[0] == 3 ? WithUtf16Texts(d, LayoutOf(id)) : d;
+}
+
+// Version 4 text frames that version 3 has no frame for; a version 3 tag
+// holds each as a TXXX named after it.
+bool OnlyInV24(const std::string& id) {
+    static const char* const kOnlyV24[] = {"TDEN", "TDOR", "TDRC", "TDRL", "TDTG", "TIPL", "TMCL",
+                                           "TMOO", "TPRO", "TSOA", "TSOP", "TSOT", "TSST"};
+    for (const char* only : kOnlyV24)
+        if (id == only) return true;
+    return false;
+}
+
 // Appends a version 4 frame as version 3 holds it, or the frames it becomes;
 // nothing where version 3 cannot hold it. tag: the frames it came with.
 void FromV24(const Id3Frame& in, const std::vector<Id3Frame>& tag, int depth, std::vector<Id3Frame>& out) {
@@ -436,7 +508,7 @@ void FromV24(const Id3Frame& in, const std::vector<Id3Frame>& tag, int depth, st
     if (Plain(in)) {
         if (f.id == "TDRC" || f.id == "TDOR") {
             // A timestamp becomes the version 3 frames of its parts, each only
-            // where the tag does not hold it already; one that is no timestamp stays.
+            // where the tag does not hold it already.
             const std::vector<std::u32string> texts = TextsOf(content);
             std::string parts[5];
             if (!texts.empty() && ParseTimestamp(texts[0], parts)) {
@@ -454,7 +526,13 @@ void FromV24(const Id3Frame& in, const std::vector<Id3Frame>& tag, int depth, st
                 return;
             }
         }
-        if (f.id == "CHAP" || f.id == "CTOC") {
+        if (OnlyInV24(f.id)) {
+            const std::u32string name(f.id.begin(), f.id.end());
+            content = TextFrame("TXXX", {name, Joined(TextsOf(content))}, false).data;
+            f.id = "TXXX";
+        } else if (f.id[0] == 'T') {
+            content = TextForV23(f.id, content);
+        } else if (f.id == "CHAP" || f.id == "CTOC") {
             content = ChapterForV23(f.id, content, depth);
         } else if (const char* layout = LayoutOf(f.id); layout && (content[0] == 2 || content[0] == 3)) {
             content = WithUtf16Texts(content, layout);
@@ -489,9 +567,13 @@ std::vector<Id3Frame> ConvertFrames(const std::vector<Id3Frame>& frames, int dep
             if (!(f.flags & kV3TagAlter)) out.push_back(f);
         } else if (f.version == 2) {
             Id3Frame twin;
-            if (FromV22(f, twin)) out.push_back(std::move(twin));
+            if (!FromV22(f, twin)) continue;
+            // A version 2 name inside a version 4 tag may hold UTF-8.
+            if (const char* layout = LayoutOf(twin.id); layout && (twin.data[0] == 2 || twin.data[0] == 3))
+                twin.data = WithUtf16Texts(twin.data, layout);
+            out.push_back(std::move(twin));
         } else if (!(f.flags & kV4TagAlter)) {
-            // Where the tag holds an IPLS already, TIPL and TMCL stay as the texts they are.
+            // Where the tag holds an IPLS already, TIPL and TMCL become user texts (FromV24).
             if ((f.id == "TIPL" || f.id == "TMCL") && Simple(f) && !Holds(frames, "IPLS")) {
                 if (!peopleDone) AddPeople(frames, out);
                 peopleDone = true;
@@ -512,16 +594,16 @@ bool ValidTagHeader(const std::uint8_t* h) {
     return (h[5] & ~known) == 0;
 }
 
-std::vector<Id3Frame> ReadTagFrames(ByteSource& source) {
+std::vector<Id3Frame> ReadTagFrames(ByteSource& source, std::uint64_t at) {
     std::uint8_t h[10];
-    if (source.ReadAt(0, h, 10) != 10 || !ValidTagHeader(h)) return {};
+    if (source.ReadAt(at, h, 10) != 10 || !ValidTagHeader(h)) return {};
     const std::uint8_t version = h[3];
     const std::uint32_t size = Syncsafe32(h + 6);
-    if (source.Size() < 10ull + size) return {};
+    if (source.Size() - at < 10ull + size) return {};
     // Version 2 defines no compression scheme: readers skip a compressed tag.
     if (version == 2 && (h[5] & 0x40)) return {};
     Bytes body(size);
-    if (size > 0 && source.ReadAt(10, body.data(), size) != size) return {};
+    if (size > 0 && source.ReadAt(at + 10, body.data(), size) != size) return {};
     const bool unsynchronised = h[5] & 0x80;
     if (unsynchronised && version < 4) body = Resynchronised(body.data(), body.size());
     std::size_t start = 0;
@@ -532,6 +614,28 @@ std::vector<Id3Frame> ReadTagFrames(ByteSource& source) {
         start = static_cast<std::size_t>(extended);
     }
     return WalkFrames(body.data() + start, body.size() - start, version, version == 4 && unsynchronised);
+}
+
+bool FindAppendedTag(ByteSource& source, std::uint64_t& at, std::uint64_t& size) {
+    const std::uint64_t fileSize = source.Size();
+    for (const std::uint64_t trailer : {std::uint64_t{0}, std::uint64_t{128}}) {
+        if (fileSize < trailer + 20) continue;
+        char v1[3] = {};
+        if (trailer && (source.ReadAt(fileSize - trailer, v1, 3) != 3 || std::memcmp(v1, "TAG", 3) != 0)) continue;
+        // The footer is the header's copy under the name "3DI".
+        const std::uint64_t end = fileSize - trailer;
+        std::uint8_t footer[10], header[10];
+        if (source.ReadAt(end - 10, footer, 10) != 10 || std::memcmp(footer, "3DI", 3) != 0) continue;
+        std::memcpy(footer, "ID3", 3);
+        if (!ValidTagHeader(footer) || footer[3] != 4 || !(footer[5] & 0x10)) continue;
+        const std::uint64_t whole = 20ull + Syncsafe32(footer + 6);
+        if (whole > end) continue;
+        if (source.ReadAt(end - whole, header, 10) != 10 || std::memcmp(header, footer, 10) != 0) continue;
+        at = end - whole;
+        size = whole;
+        return true;
+    }
+    return false;
 }
 
 std::vector<Id3Frame> FramesForV23(const std::vector<Id3Frame>& frames) {
@@ -548,17 +652,25 @@ void AppendFrameV23(std::vector<std::uint8_t>& out, const Id3Frame& frame) {
     out.insert(out.end(), frame.data.begin(), frame.data.end());
 }
 
-bool HasEmptyDescription(const Id3Frame& frame) {
-    if (frame.id != "COMM" && frame.id != "WXXX") return false;
+const char* V23Twin(const std::string& v22) { return TwinOf(v22); }
+
+bool FrameContent(const Id3Frame& frame, const std::uint8_t*& data, std::size_t& size) {
     if (frame.flags & (kV3Compressed | kV3Encrypted)) return false;
-    const Bytes& d = frame.data;
-    std::size_t at = (frame.flags & kV3Grouped) ? 1 : 0;
-    if (at >= d.size()) return true;
-    const std::uint8_t encoding = d[at];
-    at += frame.id == "COMM" ? 4 : 1;
-    if (encoding == 1 && at + 1 < d.size() &&
-        ((d[at] == 0xFF && d[at + 1] == 0xFE) || (d[at] == 0xFE && d[at + 1] == 0xFF)))
+    const std::size_t at = (frame.flags & kV3Grouped) ? 1 : 0;
+    data = frame.data.data() + (at < frame.data.size() ? at : frame.data.size());
+    size = frame.data.size() - static_cast<std::size_t>(data - frame.data.data());
+    return true;
+}
+
+bool HasEmptyDescription(const Id3Frame& frame) {
+    const std::uint8_t* d = nullptr;
+    std::size_t n = 0;
+    if ((frame.id != "COMM" && frame.id != "WXXX") || !FrameContent(frame, d, n)) return false;
+    if (n == 0) return true;
+    const std::uint8_t encoding = d[0];
+    std::size_t at = frame.id == "COMM" ? 4 : 1;
+    if (encoding == 1 && at + 1 < n && ((d[at] == 0xFF && d[at + 1] == 0xFE) || (d[at] == 0xFE && d[at + 1] == 0xFF)))
         at += 2;
-    if (at >= d.size()) return true;
-    return Wide(encoding) ? d[at] == 0 && at + 1 < d.size() && d[at + 1] == 0 : d[at] == 0;
+    if (at >= n) return true;
+    return Wide(encoding) ? d[at] == 0 && at + 1 < n && d[at + 1] == 0 : d[at] == 0;
 }

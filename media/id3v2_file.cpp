@@ -1,108 +1,8 @@
-#include <windows.h>
-
 #include "media/ID3v2.h"
 #include "platform/errors.h"
+#include "platform/file_rewrite.h"
 #include "platform/file_source.h"
 #include "platform/fs.h"
-#include "platform/message_loop.h"
-
-namespace {
-
-class Handle {
-public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() { Close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool Ok() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-    bool Close() {
-        if (!Ok()) return true;
-        const bool closed = CloseHandle(h_) != 0;
-        h_ = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE h_;
-};
-
-bool WriteAll(HANDLE h, const std::uint8_t* data, std::size_t n) {
-    while (n > 0) {
-        const DWORD chunk = n > (1u << 20) ? (1u << 20) : static_cast<DWORD>(n);
-        DWORD done = 0;
-        if (!WriteFile(h, data, chunk, &done, nullptr) || done != chunk) return false;
-        data += chunk;
-        n -= chunk;
-    }
-    return true;
-}
-
-// The attributes SetFileAttributesW takes.
-constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
-                                      FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
-
-// Puts the attributes a file had back when it goes out of scope.
-class RestoredAttributes {
-public:
-    RestoredAttributes(const std::wstring& file, DWORD attributes) : file_(file), attributes_(attributes) {}
-    ~RestoredAttributes() {
-        const DWORD a = attributes_ & kSettableAttributes;
-        SetFileAttributesW(file_.c_str(), a ? a : FILE_ATTRIBUTE_NORMAL);
-    }
-    RestoredAttributes(const RestoredAttributes&) = delete;
-    RestoredAttributes& operator=(const RestoredAttributes&) = delete;
-
-private:
-    std::wstring file_;
-    DWORD attributes_;
-};
-
-// Steps 5 to 8 of a rewrite: the temporary file gets the new tag and the
-// audio, and is complete and closed before anything replaces the original.
-// created tells whether the temporary file was made (and so may be removed).
-bool WriteTemporary(const std::wstring& file, const std::wstring& temp, std::int64_t skip,
-                    const std::vector<std::uint8_t>& newTag, bool& created) {
-    Handle in(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!in.Ok()) return false;
-    // The temporary file is always created new. An entry of that name that is
-    // already there is left alone and the rewrite refused: under Wine a link
-    // cannot be told from a file, and deleting a link deletes its target.
-    Handle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.Ok()) return false;
-    created = true;
-    LARGE_INTEGER at;
-    at.QuadPart = skip;
-    if (!SetFilePointerEx(in.Get(), at, nullptr, FILE_BEGIN)) return false;
-    if (!WriteAll(out.Get(), newTag.data(), newTag.size())) return false;
-    // The window keeps answering while a large file is copied: input is
-    // handled between two blocks, as often as the run handles it between
-    // rows. An Escape there only asks the run to stop after this file. The
-    // copy is flushed as it goes: one flush of the whole file at the end
-    // would keep the window waiting while the disk writes all of it.
-    TimedPump pump;
-    constexpr DWORD kBlock = 1u << 20;
-    constexpr std::uint64_t kFlushEvery = 32ull << 20;
-    std::uint64_t unflushed = 0;
-    std::vector<std::uint8_t> buffer(kBlock);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(in.Get(), buffer.data(), kBlock, &got, nullptr)) return false;
-        if (got == 0) break;
-        if (!WriteAll(out.Get(), buffer.data(), got)) return false;
-        unflushed += got;
-        if (unflushed >= kFlushEvery) {
-            if (!FlushFileBuffers(out.Get())) return false;
-            unflushed = 0;
-        }
-        pump.WhenDue();
-    }
-    if (!FlushFileBuffers(out.Get())) return false;
-    return out.Close() && in.Close();
-}
-
-}  // namespace
 
 bool TID3v2::ReadTag(const Text& fileName) {
     Clear();
@@ -122,35 +22,26 @@ bool TID3v2::WriteTag(const Text& fileName, std::string* whyNot) const {
         return false;
     };
     if (!FileExists(fileName)) return fail("the file is not there");
-    const std::wstring file = SystemPath(fileName);
-    const DWORD attributes = GetFileAttributesW(file.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return fail("the file is not there");
+    const std::uint32_t attributes = AttributesOf(fileName);
+    if (attributes == ~0u) return fail("the file is not there");
     // Read-only, hidden and system go first: a replace refuses such a file.
-    if (!SetFileAttributesW(file.c_str(), 0)) return fail("its attributes cannot be cleared");
-    const RestoredAttributes restore(file, attributes);
+    if (!SetAttributesOf(fileName, 0)) return fail("its attributes cannot be cleared");
+    const RestoredAttributes restore(fileName, attributes);
     std::vector<std::uint8_t> newTag;
-    std::int64_t skip = 0;
+    OldTagBytes old;
     try {
         FileSource source(fileName);
-        newTag = TagBytesFor(source, skip, reason);
+        newTag = TagBytesFor(source, old, reason);
     } catch (const Exception&) {
         return fail("the file cannot be read");
     }
     if (newTag.empty()) return fail(reason);
-    if (!ReplaceTagInFile(fileName, newTag, skip)) return fail("the file cannot be rewritten");
+    if (!ReplaceTagInFile(fileName, newTag, old)) return fail("the file cannot be rewritten");
     return true;
 }
 
-bool ReplaceTagInFile(const Text& fileName, const std::vector<std::uint8_t>& newTag, std::int64_t skip) {
-    // Long paths too: from 248 characters on, the calls need the "\\?\" form.
-    const std::wstring file = SystemPath(fileName);
-    const std::wstring temp = SystemPath(fileName + u"~");
-    // The original is replaced in one step, so there is never a moment
-    // without the file; on any failure it stays as it was.
-    bool created = false;
-    if (WriteTemporary(file, temp, skip, newTag, created) &&
-        MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
-    if (created) DeleteFileW(temp.c_str());
-    return false;
+// What follows the old tag in front, less an appended one.
+bool ReplaceTagInFile(const Text& fileName, const std::vector<std::uint8_t>& newTag, const OldTagBytes& old) {
+    if (old.appendedSize <= 0) return RewriteFile(fileName, newTag, {{old.front, -1}});
+    return RewriteFile(fileName, newTag, {{old.front, old.appendedAt}, {old.appendedAt + old.appendedSize, -1}});
 }

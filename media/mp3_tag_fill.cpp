@@ -10,10 +10,11 @@
 namespace {
 
 // Only MPEG audio gets a tag in front: a file that starts with a sound tag
-// header, or with a whole MPEG audio frame header. Any other file with "mp"
+// header, or with MPEG audio frames as decoders find them (a whole frame
+// header, and the next one where that frame ends). Any other file with "mp"
 // in its extension (a bitmap, an MP4, a UTF-16 text whose byte-order mark
-// FF FE looks like sync bits) would no longer open. Empty for MPEG audio,
-// else why the file is not taken for it.
+// FF FE and first letter look like a frame header) would no longer open.
+// Empty for MPEG audio, else why the file is not taken for it.
 std::string WhyNotMpegAudio(const Text& path) {
     if (!FileExists(path)) return "the file is not there";
     try {
@@ -22,7 +23,7 @@ std::string WhyNotMpegAudio(const Text& path) {
         const std::size_t got = file.ReadAt(0, head, 10);
         if (got >= 3 && std::memcmp(head, "ID3", 3) == 0)
             return got == 10 && ValidTagHeader(head) ? "" : "its ID3 header is not valid";
-        return got >= 4 && ValidMpegFrameHeader(head) ? "" : "it is not MPEG audio";
+        return StartsWithMpegAudio(file) ? "" : "it is not MPEG audio";
     } catch (const Exception&) {
         return "the file cannot be read";
     }

@@ -150,7 +150,7 @@ bool TForm::CloseRequested() { return !closesKept.empty(); }
 void TForm::DeferClose() {
     if (std::find(closesKept.begin(), closesKept.end(), hwnd) == closesKept.end())
         closesKept.push_back(hwnd);
-    if (Tag == 999) Tag = 555;
+    if (Tag == StopSignal::Stoppable) Tag = StopSignal::Asked;
     for (TForm* modal : modalForms) modal->SetModalResult(mrCancel);
 }
 
@@ -658,6 +658,13 @@ LRESULT CALLBACK TForm::ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPar
             wParam = key;
             break;
         }
+        case WM_PAINT:
+            // A list held while it has rows is painted when it is let go.
+            if (IsListKind(kind) && hook->list.paintHeld) {
+                ValidateRect(h, nullptr);
+                return 0;
+            }
+            break;
         case LB_GETTEXTLEN:
         case LB_GETTEXT: {
             // The rows live here, not in the control: readers such as screen

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/owner_list.h"
+#include "transfer/stop_signal.h"
 
 enum class ControlKind {
     Label, Edit, ComboBox, CheckBox, RadioButton, ListBox,
@@ -110,11 +111,11 @@ public:
     void AddIndented(TextView row, int level);  // a directory list's row
     int Level(int index) const;
     void SetItemIndex(int index);  // the caret row; the selected row of a single-selection list
-    void BeginUpdate();  // no repaint while rows are added
+    void BeginUpdate();  // no repaint while rows are added; the control learns of them at the end
     void EndUpdate();
     void Repaint();      // paints what is invalid now, without waiting for the queue
-    // Gives back the memory that rewritten rows and the rows' growth left
-    // unused: once a listing or a run has ended, never in its course.
+    // Gives back the memory that rewritten rows left unused: once a listing
+    // or a run has ended, never in its course.
     void CompactRows();
 
     // Drop-down list
@@ -144,6 +145,8 @@ private:
     RowTexts& Rows() const;
     std::vector<int>& Levels() const;
     bool& Held() const;
+    // Tells the control of the rows added since it last counted them.
+    void CountRows() const;
 };
 
 // Grows whenever a control may have changed: a notification from any
@@ -161,7 +164,9 @@ public:
     TForm& operator=(const TForm&) = delete;
 
     HWND hwnd = nullptr;
-    int Tag = 0;
+    int Tag = StopSignal::Idle;  // the state of the form's long operation (transfer/stop_signal.h)
+    // The one stop test of every long loop: the user has asked to stop.
+    bool StopAsked() const { return Tag == StopSignal::Asked; }
 
     ::Text Caption() const;
     void SetCaption(TextView caption);
@@ -192,7 +197,7 @@ public:
     // Held by every handler while it works. A close request that arrives
     // meanwhile (the Close button, the close box, Alt+F4) does not destroy
     // the window under the handler: it stops a run as a confirmed Escape
-    // does (Tag 999 becomes 555), cancels the modal forms, and the window
+    // does (a stoppable Tag becomes Asked), cancels the modal forms, and the window
     // closes when the last handler has returned.
     class BusyScope {
     public:

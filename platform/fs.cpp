@@ -3,14 +3,20 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "platform/text.h"
 
 namespace {
 
+// Into the entry's own texts: an enumeration of many names reuses their room.
+void AssignW(Text& text, const wchar_t* w) {
+    text.assign(reinterpret_cast<const char16_t*>(w), std::wcslen(w));
+}
+
 void FillEntry(const WIN32_FIND_DATAW& fd, DirEntry& e) {
-    e.name = FromW(fd.cFileName);
-    e.shortName = FromW(fd.cAlternateFileName);
+    AssignW(e.name, fd.cFileName);
+    AssignW(e.shortName, fd.cAlternateFileName);
     e.attributes = fd.dwFileAttributes;
     e.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
     e.lastWrite = (static_cast<std::uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |

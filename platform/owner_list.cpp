@@ -18,7 +18,10 @@ bool IsListBox(const TControl& c) {
 }  // namespace
 
 DWORD OwnerListStyle(bool multiSelect) {
-    return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_OWNERDRAWFIXED | (multiSelect ? LBS_EXTENDEDSEL : 0);
+    // No data: the rows are drawn from the program's own, and a row added
+    // costs the control no record; the selection stays the control's.
+    return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_NODATA |
+           (multiSelect ? LBS_EXTENDEDSEL : 0);
 }
 
 void ShowRowsAsText(HWND list) {
@@ -26,54 +29,9 @@ void ShowRowsAsText(HWND list) {
     // another process by LB_GETTEXTLEN and LB_GETTEXT, not to hand it the
     // item data. A list box reads its own styles once, when it is made, and
     // the platform reads the window's style each time it passes a message on.
-    // Set on the window only, the style leaves the control keeping no string
-    // of its own for a row (under Wine an allocation of some 48 bytes each).
+    // Set on the window only, the style leaves the control a no-data list,
+    // which cannot be made with strings.
     SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) | LBS_HASSTRINGS);
-}
-
-void RowTexts::push_back(TextView text) {
-    if (pool_.size() + text.size() > UINT32_MAX) Compact();
-    if (pool_.size() + text.size() > UINT32_MAX) throw Exception("The list cannot take another row");
-    spans_.push_back({static_cast<std::uint32_t>(pool_.size()), static_cast<std::uint32_t>(text.size())});
-    pool_.insert(pool_.end(), text.begin(), text.end());
-}
-
-void RowTexts::set(std::size_t i, TextView text) {
-    Span& span = spans_[i];
-    if (text.size() <= span.length) {
-        std::copy(text.begin(), text.end(), pool_.begin() + span.start);
-        unused_ += span.length - text.size();
-        span.length = static_cast<std::uint32_t>(text.size());
-        return;
-    }
-    if (unused_ + span.length > pool_.size() / 2 && pool_.size() > 4096) Compact();
-    if (pool_.size() + text.size() > UINT32_MAX) throw Exception("The list cannot take a longer row");
-    unused_ += spans_[i].length;
-    spans_[i] = {static_cast<std::uint32_t>(pool_.size()), static_cast<std::uint32_t>(text.size())};
-    pool_.insert(pool_.end(), text.begin(), text.end());
-}
-
-void RowTexts::clear() {
-    // The memory goes back too: the next listing may be a small one.
-    std::vector<char16_t>().swap(pool_);
-    std::vector<Span>().swap(spans_);
-    unused_ = 0;
-}
-
-void RowTexts::Compact() {
-    if (unused_ == 0 && pool_.capacity() - pool_.size() <= pool_.size() / 8 &&
-        spans_.capacity() - spans_.size() <= spans_.size() / 8)
-        return;
-    std::vector<char16_t> pool;
-    pool.reserve(pool_.size() - unused_);
-    for (Span& span : spans_) {
-        const std::uint32_t start = static_cast<std::uint32_t>(pool.size());
-        pool.insert(pool.end(), pool_.begin() + span.start, pool_.begin() + span.start + span.length);
-        span.start = start;
-    }
-    pool_.swap(pool);
-    spans_.shrink_to_fit();
-    unused_ = 0;
 }
 
 bool AnswerTextRequest(ListRows& list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -180,27 +138,65 @@ std::vector<int>& TControl::Levels() const { return List().levels; }
 bool& TControl::Held() const { return List().held; }
 
 int TControl::Count() const {
-    return static_cast<int>(SendMessageW(hwnd, IsListBox(*this) ? LB_GETCOUNT : CB_GETCOUNT, 0, 0));
+    if (IsListBox(*this)) return static_cast<int>(Rows().size());
+    return static_cast<int>(SendMessageW(hwnd, CB_GETCOUNT, 0, 0));
+}
+
+void TControl::CountRows() const {
+    ListRows& list = List();
+    const std::size_t n = list.rows.size();
+    if (list.counted == n) return;
+    // An empty control is given its count in one message: nothing of its
+    // state (selection, caret, top row) is there to be lost. Rows are added
+    // while the drawing is held, where that costs nothing either way.
+    if (list.counted == 0) {
+        const LRESULT r = SendMessageW(hwnd, LB_SETCOUNT, n, 0);
+        if (r != LB_ERR && r != LB_ERRSPACE) {
+            list.counted = n;
+            return;
+        }
+    }
+    // One row at a time otherwise, or when the control refuses the whole
+    // count: the rows it takes stay, the others go.
+    while (list.counted < n) {
+        const LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, 0);
+        if (r == LB_ERR || r == LB_ERRSPACE) {
+            list.rows.truncate(list.counted);
+            if (list.levels.size() > list.counted) list.levels.resize(list.counted);
+            throw Exception("The list cannot take another row");
+        }
+        ++list.counted;
+    }
 }
 
 void TControl::Clear() {
+    ListRows& list = List();
+    if (list.paintHeld) {
+        // The rows to come are counted while the drawing is held: see BeginUpdate.
+        list.paintHeld = false;
+        SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+    }
     SendMessageW(hwnd, LB_RESETCONTENT, 0, 0);
-    Rows().clear();
-    Levels().clear();
+    list.rows.clear();
+    list.levels.clear();
+    list.told.clear();
+    list.counted = 0;
 }
 
 void TControl::Add(TextView row) {
-    // The control keeps no string of its own and no item data: the text is the row's.
-    LRESULT r = SendMessageW(hwnd, LB_ADDSTRING, 0, 0);
-    if (r == LB_ERR || r == LB_ERRSPACE) throw Exception("The list cannot take another row");
-    Rows().push_back(row);
+    // While the list is held the control learns of the new rows at the end,
+    // in one message, not one message a row.
+    ListRows& list = List();
+    list.rows.push_back(row);
+    if (!list.held) CountRows();
 }
 
 void TControl::AddIndented(TextView row, int level) {
     auto& levels = Levels();
     levels.resize(Rows().size(), 0);
     Add(row);
-    levels.push_back(level);
+    levels.resize(Rows().size(), 0);
+    levels.back() = level;
 }
 
 int TControl::Level(int index) const {
@@ -209,6 +205,7 @@ int TControl::Level(int index) const {
 }
 
 void TControl::SetItemIndex(int index) {
+    CountRows();
     if (GetWindowLongPtrW(hwnd, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL))
         SendMessageW(hwnd, LB_SETCARETINDEX, index, FALSE);
     else
@@ -226,25 +223,36 @@ void TControl::SetItem(int index, TextView row) {
     if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return;
     rows.set(static_cast<std::size_t>(index), row);
     RECT r;
-    if (!Held() && SendMessageW(hwnd, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) != LB_ERR)
+    if (!Held() && static_cast<std::size_t>(index) < List().counted &&
+        SendMessageW(hwnd, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) != LB_ERR)
         InvalidateRect(hwnd, &r, TRUE);
 }
 
-bool TControl::Selected(int index) const { return SendMessageW(hwnd, LB_GETSEL, index, 0) > 0; }
+// The selection is the control's: it learns of the rows added first.
+bool TControl::Selected(int index) const {
+    CountRows();
+    return SendMessageW(hwnd, LB_GETSEL, index, 0) > 0;
+}
 void TControl::SetSelected(int index, bool selected) {
+    CountRows();
     // LB_SETSEL with TRUE also moves the caret there, which scrolls the list
     // to it; a range of one row selects it and leaves caret and view alone.
     if (selected) SendMessageW(hwnd, LB_SELITEMRANGEEX, index, index);
     else SendMessageW(hwnd, LB_SETSEL, FALSE, index);
 }
-void TControl::SetAllSelected(bool selected) { SendMessageW(hwnd, LB_SETSEL, selected, -1); }
+void TControl::SetAllSelected(bool selected) {
+    CountRows();
+    SendMessageW(hwnd, LB_SETSEL, selected, -1);
+}
 void TControl::SetRangeSelected(int first, int last, bool selected) {
+    CountRows();
     // A range given backwards is deselected; a single row so would be selected.
     if (selected) SendMessageW(hwnd, LB_SELITEMRANGEEX, first, last);
     else if (first == last) SendMessageW(hwnd, LB_SETSEL, FALSE, first);
     else SendMessageW(hwnd, LB_SELITEMRANGEEX, last, first);
 }
 int TControl::SelCount() const {
+    CountRows();
     LRESULT n = SendMessageW(hwnd, LB_GETSELCOUNT, 0, 0);
     return n == LB_ERR ? 0 : static_cast<int>(n);
 }
@@ -258,17 +266,54 @@ std::vector<int> TControl::SelectedIndices() const {
     return idx;
 }
 
-int TControl::ItemIndex() const { return static_cast<int>(SendMessageW(hwnd, LB_GETCARETINDEX, 0, 0)); }
-int TControl::TopIndex() const { return static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0)); }
-void TControl::SetTopIndex(int index) { SendMessageW(hwnd, LB_SETTOPINDEX, index, 0); }
+int TControl::ItemIndex() const {
+    CountRows();
+    return static_cast<int>(SendMessageW(hwnd, LB_GETCARETINDEX, 0, 0));
+}
+int TControl::TopIndex() const {
+    CountRows();
+    return static_cast<int>(SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0));
+}
+void TControl::SetTopIndex(int index) {
+    CountRows();
+    SendMessageW(hwnd, LB_SETTOPINDEX, index, 0);
+}
 void TControl::BeginUpdate() {
+    if (IsListBox(*this)) {
+        ListRows& list = List();
+        if (list.held) return;
+        list.held = true;
+        // A list with rows (a run's, the invert's) only leaves its painting
+        // for later. Under Wine, drawing let go by WM_SETREDRAW costs tens of
+        // milliseconds each time (the window shown again, its scroll bar
+        // drawn), which a run does ten times a second. Rows are added
+        // with the drawing held, where their count costs nothing.
+        if (list.counted > 0) {
+            list.paintHeld = true;
+            return;
+        }
+    }
     SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
-    if (IsListBox(*this)) Held() = true;
 }
 void TControl::EndUpdate() {
-    if (IsListBox(*this)) Held() = false;
-    SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(hwnd, nullptr, TRUE);
+    if (IsListBox(*this) && List().paintHeld) {
+        ListRows& list = List();
+        list.paintHeld = list.held = false;
+        CountRows();
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return;
+    }
+    // The drawing is let go however the count ends; a refused row is the
+    // listing's failure, not the window's.
+    struct LetGo {
+        const TControl& c;
+        ~LetGo() {
+            if (IsListBox(c)) c.Held() = false;
+            SendMessageW(c.hwnd, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(c.hwnd, nullptr, TRUE);
+        }
+    } letGo{*this};
+    if (IsListBox(*this)) CountRows();
 }
 
 void TControl::Repaint() { UpdateWindow(hwnd); }

@@ -1,7 +1,9 @@
 #pragma once
 // The owner-drawn list box of the forms. It keeps its rows itself and draws
 // them, so that a row's text changes in place instead of by a removal and an
-// insertion, which move every row behind it. It still answers LB_GETTEXTLEN
+// insertion, which move every row behind it. The control holds no data of a
+// row (LBS_NODATA): only its count and, in a multiple-selection list, the
+// rows' selection, a byte a row under Wine. It still answers LB_GETTEXTLEN
 // and LB_GETTEXT with whole rows, to this process and to others (screen
 // readers, automation tools). TControl's list operations are defined here.
 #include <windows.h>
@@ -12,36 +14,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "text/row_texts.h"
 #include "text/text.h"
-
-// The texts of a list's rows in one block, so that a row costs its text and
-// 8 bytes, not a string object and an allocation of its own: a list holds
-// 100,000 rows. A row rewritten longer moves to the end of the block; the
-// space left behind is taken back when it grows large and by Compact().
-class RowTexts {
-public:
-    std::size_t size() const { return spans_.size(); }
-    bool empty() const { return spans_.empty(); }
-    TextView operator[](std::size_t i) const { return TextView(pool_.data() + spans_[i].start, spans_[i].length); }
-    void push_back(TextView text);
-    void set(std::size_t i, TextView text);
-    void clear();
-    // Gives back the space of rewritten rows and of the block's growth.
-    void Compact();
-
-private:
-    struct Span {
-        std::uint32_t start, length;
-    };
-    std::vector<char16_t> pool_;
-    std::vector<Span> spans_;
-    std::size_t unused_ = 0;  // units of the pool that no row uses
-};
 
 struct ListRows {
     RowTexts rows;
     std::vector<int> levels;  // a directory list's indentation per row
     bool held = false;        // drawing held by BeginUpdate
+    bool paintHeld = false;   // held by leaving its painting for later, not by WM_SETREDRAW
+    std::size_t counted = 0;  // the rows the control knows of
     // Lengths that LB_GETTEXTLEN told and LB_GETTEXT has not fetched yet.
     std::unordered_map<WPARAM, std::size_t> told;
 };

@@ -3,6 +3,7 @@
 #   Kolvar_files.exe      the 32-bit program, for every Windows, 32-bit or 64-bit
 #   Kolvar_files-x64.exe  the same program built for 64-bit Windows
 #   README.txt            the user's guide in brief (ASCII, CR LF)
+#   wine-fonts.sh         gives a Wine prefix the window's fonts, for Linux users
 # all in one folder Kolvar_files-<version>. The version is KOLVAR_VERSION of
 # app/version.h, the one the caption shows.
 # Then checks the zip as a user gets it: unpacked into a fresh folder, each
@@ -35,13 +36,17 @@ mkdir -p "$stage"
 i686-w64-mingw32-strip -o "$stage/Kolvar_files.exe" "$BUILD/win-i686/Kolvar_files.exe"
 x86_64-w64-mingw32-strip -o "$stage/Kolvar_files-x64.exe" "$BUILD/win-x86_64/Kolvar_files.exe"
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$ROOT/docs/README.txt" >"$stage/README.txt"
+cp "$ROOT/scripts/wine-fonts.sh" "$stage/wine-fonts.sh"
 
 "$PY" - "$zip" "$stage" "$name" <<'EOF'
 import os, sys, zipfile
 zip_path, stage, name = sys.argv[1:]
 with zipfile.ZipFile(zip_path, "w", zipfile.ZIP_DEFLATED) as z:
-    for entry in ("Kolvar_files.exe", "Kolvar_files-x64.exe", "README.txt"):
-        z.write(os.path.join(stage, entry), name + "/" + entry)
+    for entry in ("Kolvar_files.exe", "Kolvar_files-x64.exe", "README.txt", "wine-fonts.sh"):
+        info = zipfile.ZipInfo.from_file(os.path.join(stage, entry), name + "/" + entry)
+        info.compress_type = zipfile.ZIP_DEFLATED
+        with open(os.path.join(stage, entry), "rb") as f:
+            z.writestr(info, f.read())
 EOF
 rm -rf "$stage"
 echo "Package: $zip"
@@ -58,7 +63,8 @@ trap cleanup EXIT
 "$PY" - "$zip" "$check" "$name" <<'EOF'
 import struct, sys, zipfile
 zip_path, into, name = sys.argv[1:]
-expected = {name + "/Kolvar_files.exe", name + "/Kolvar_files-x64.exe", name + "/README.txt"}
+expected = {name + "/Kolvar_files.exe", name + "/Kolvar_files-x64.exe", name + "/README.txt",
+            name + "/wine-fonts.sh"}
 with zipfile.ZipFile(zip_path) as z:
     names = set(z.namelist())
     if names != expected:
@@ -91,6 +97,12 @@ if any(b > 127 for b in text):
 if text.count(b"\n") == 0 or text.count(b"\n") != text.count(b"\r\n") or text.count(b"\r") != text.count(b"\r\n"):
     sys.exit("dist.sh: README.txt does not end every line with CR LF")
 print("  README.txt: ASCII, %d lines, CR LF" % text.count(b"\r\n"))
+
+script = open("%s/%s/wine-fonts.sh" % (into, name), "rb").read()
+mode = zipfile.ZipFile(zip_path).getinfo(name + "/wine-fonts.sh").external_attr >> 16
+if b"\r" in script or not script.startswith(b"#!/bin/sh") or not mode & 0o100:
+    sys.exit("dist.sh: wine-fonts.sh is not an executable shell script with LF line ends")
+print("  wine-fonts.sh: shell script, LF, mode %o" % (mode & 0o777))
 EOF
 
 # Only Windows' own DLLs: nothing of the compiler's runtime is left to find.
@@ -138,10 +150,10 @@ session=1
 export DISPLAY="$(cat "$BUILD/display")"
 start_and_close "$WINE" "$check/$name/Kolvar_files-x64.exe" "$BUILD/win-x86_64/kolvar_probe.exe"
 echo "  Kolvar_files-x64.exe: started under 64-bit Wine, main window shown, closed, exit code 0"
-if /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
+if kernel_runs_32bit && package_installed wine32:i386; then
   (unset WINELOADER; start_and_close /usr/bin/wine "$check/$name/Kolvar_files.exe" "$BUILD/win-i686/kolvar_probe.exe")
   echo "  Kolvar_files.exe: started under 32-bit Wine, main window shown, closed, exit code 0"
 else
-  echo "  Kolvar_files.exe: not started, this kernel runs no 32-bit code (checked by its header only)"
+  echo "  Kolvar_files.exe: not started, this machine runs no 32-bit Wine (checked by its header only)"
 fi
 echo "Checked: $zip"

@@ -23,16 +23,15 @@ start() {
     # Without a window manager, Wine waits two seconds for every managed
     # window to be withdrawn; unmanaged windows close at once.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
-    # "MS Sans Serif" as its Windows-1250 bitmap face, the one Windows shows
-    # Central European text in. 64-bit Wine does not read its own font
-    # folder, so the file goes into the prefix.
-    cp /usr/share/wine/fonts/sserifee.fon "$WINEPREFIX/drive_c/windows/Fonts/"
-    for key in 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
-               'HKLM\Software\Microsoft\Windows\CurrentVersion\Fonts'; do
-      "$WINE" reg add "$key" /v "MS Sans Serif" /t REG_SZ /d sserifee.fon /f </dev/null >/dev/null 2>&1
-    done
     "$WINESERVER" -w || true
     touch "$WINEPREFIX/.kolvar-ready"
+  fi
+  # "MS Sans Serif" as its Windows-1250 bitmap face, the one Windows shows
+  # Central European text in, and Marlett for the caption buttons: the
+  # script the release gives Linux users.
+  if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+    WINE="$WINE" "$ROOT/scripts/wine-fonts.sh" >/dev/null
+    "$WINESERVER" -w || true
   fi
   # Services started by the first Wine process must not inherit our pipes.
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true

@@ -63,7 +63,7 @@ public:
     explicit BetweenBlocks(TfrMain& form) : form_(form) {}
     bool operator()() {
         if (form_.AllowAbort) pump_.WhenDue();
-        return form_.Tag != 555;
+        return !form_.StopAsked();
     }
 
 private:

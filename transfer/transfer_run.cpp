@@ -10,6 +10,8 @@
 #include "transfer/exif_date.h"
 #include "transfer/name_transforms.h"
 #include "transfer/path_names.h"
+#include "transfer/run_engine.h"
+#include "transfer/stop_signal.h"
 #include "transfer/text_ops.h"
 
 namespace {
@@ -57,6 +59,129 @@ struct ClearOnExit {
     ~ClearOnExit() { flag = false; }
 };
 
+
+// The main window as the run engine's host: it gives the options from its
+// controls, handles input between two rows, shows each row's outcome in the
+// list and does the file operations through the platform. SourcePath and
+// TargetPath follow the rows the engine reports.
+class WindowHost : public RunHost {
+public:
+    WindowHost(TfrMain& form, const RunRequest& request)
+        : f_(form), list_(form.ListBox1), deleting_(request.kind == RunKind::Delete),
+          relative_(request.relativeRows),
+          boxPerRow_(deleting_ || request.kind == RunKind::Go || form.CheckBox_Command.Checked()) {}
+
+    const TransferOptions& Options() override {
+        // Read again whenever a control may have changed since the last row.
+        if (ControlChangeCount() != optionsRead_) {
+            options_ = f_.ReadTransferOptions();
+            optionsRead_ = ControlChangeCount();
+        }
+        return options_;
+    }
+    // Input is handled between two rows, at least every 10 ms; before every
+    // row when a row's own work may show a box (a failed deletion, a command
+    // template), so that an Escape pressed before it is seen first.
+    bool StopBefore(int row) override {
+        if (f_.AllowAbort) {
+            if (boxPerRow_) pump_.Now();
+            else pump_.WhenDue();
+        }
+        if (f_.StopAsked()) return true;
+        list_.Tick();
+        if (f_.ListCount > 1) {
+            const int position = ProgressPosition(row, f_.ListCount);
+            if (position != shownPosition_) f_.ProgressBar1.SetPosition(position);
+            shownPosition_ = position;
+        }
+        return false;
+    }
+    void Report(const RowReport& r) override {
+        TControl& rows = f_.ListBox1;
+        f_.SourcePath = r.source;
+        f_.TargetPath = r.target;
+        if (deleting_) {
+            if (r.outcome == RowOutcome::NotDone) {
+                list_.Show();
+                ShowWarning(u"Cannot delete \r" + r.source);
+                list_.Hold();
+            }
+            return;
+        }
+        switch (r.outcome) {
+        case RowOutcome::Done:
+        case RowOutcome::DoneUntagged:
+            rows.SetItem(r.row, r.source + u" -> " + r.target);
+            rows.SetSelected(r.row, r.outcome == RowOutcome::DoneUntagged);
+            break;
+        case RowOutcome::InPlace:
+            if (rows.Item(r.row) != r.source) rows.SetItem(r.row, r.source);
+            rows.SetSelected(r.row, true);
+            if (r.tagged) rows.SetItem(r.row, rows.Item(r.row) + u" (" + r.tagLine + u")");
+            break;
+        case RowOutcome::Missing:
+        case RowOutcome::NotDone:
+        case RowOutcome::Refused:
+            if (relative_ && rows.Item(r.row) != r.source) rows.SetItem(r.row, r.source);
+            rows.SetSelected(r.row, true);
+            break;
+        }
+        list_.ScrollTo(TopRowAfter(r.row));
+    }
+
+    bool FileExists(const Text& path) override { return ::FileExists(path); }
+    bool DirectoryExists(const Text& path) override { return ::DirectoryExists(path); }
+    bool CreateDir(const Text& path) override { return ::CreateDir(path); }
+    Text OwnName(const Text& path) override { return AttributesOf(path) == ~0u ? Text() : OwnNameOf(path); }
+    void RemoveCutOffCopies(const Text& folder) override { ::RemoveCutOffCopies(folder); }
+    // A copy that Escape stopped part-way has left nothing of itself.
+    Placed Copy(const Text& source, const Text& target) override {
+        try {
+            f_.CopyFileContents(source, target);
+            return Placed::Done;
+        } catch (const CopyStopped&) {
+            return Placed::NotDone;
+        } catch (const NameNotGiven&) {
+            return Placed::NameRefused;
+        }
+    }
+    // A move that worked leaves nothing to delete; a source name that still
+    // resolves then names the moved file itself (a change of letter case only).
+    Placed Move(const Text& source, const Text& target) override {
+        try {
+            return f_.MoveFileContents(source, target) ? Placed::Done : Placed::NotDone;
+        } catch (const CopyStopped&) {
+            return Placed::NotDone;
+        } catch (const NameNotGiven&) {
+            return Placed::NameRefused;
+        }
+    }
+    bool Delete(const Text& path) override { return DeleteFileAt(path); }
+    bool Tag(const Text& file, const Text& namePath, bool readOnly, Text& line) override {
+        return FillMp3Tag(file, namePath, readOnly, line);
+    }
+    Text ExifDate(const Text& destination, const Text& source) override { return AddExifDate(destination, source); }
+    // The head comes before the first row: a box it shows finds the list as it stands.
+    void BatchHead() override {
+        list_.Show();
+        f_.ExpandCommands(f_.CommandsIniPath, Text(), Text());
+        list_.Hold();
+    }
+    Text BatchRefusal(const Text& source, const Text& target) override { return f_.CommandsRefusal(source, target); }
+    Text Batch(const Text& source, const Text& target) override {
+        return f_.ExpandCommands(f_.CommandsToProcessPath, source, target);
+    }
+
+private:
+    TfrMain& f_;
+    HeldList list_;
+    TimedPump pump_;
+    const bool deleting_, relative_, boxPerRow_;
+    int shownPosition_ = 0;
+    std::uint64_t optionsRead_ = ~0ull;
+    TransferOptions options_;
+};
+
 }  // namespace
 
 TransferOptions TfrMain::ReadTransferOptions() const {
@@ -82,11 +207,9 @@ TransferOptions TfrMain::ReadTransferOptions() const {
 
 // Copy the files (2). The modes of the other buttons are set around it.
 void TfrMain::Button2Click() {
-    // A run's pump lets other handlers in; a second run is not one of them.
-    if (runInProgress_) return;
-    runInProgress_ = rowsRunning_ = true;
-    ClearOnExit running{runInProgress_}, rows{rowsRunning_};
-    BusyScope busy;  // a close request waits for the end of the run
+    // No run starts inside another operation; a close request waits for its end.
+    Operation run(*this, Operation::Rows{});
+    if (!run.Taken()) return;
     try {
         TransferRun();
     } catch (const Exception& e) {
@@ -144,7 +267,7 @@ void TfrMain::TransferRun() {
     ProgressBar1.SetVisible(true);
     ProgressBar1.SetPosition(0);
     ProgressBar1.SetSmooth(true);
-    if (AllowAbort) Tag = 999;
+    if (AllowAbort) Tag = StopSignal::Stoppable;
     // Relative texts (the tag files found from a relative row) mean BaseDir,
     // whatever folder a chooser left current; the rows are resolved each.
     if (RelativePaths) EnterDirectory(BaseDir);
@@ -153,17 +276,16 @@ void TfrMain::TransferRun() {
         SetBusyCursor(false);
         return;
     }
-    if (CheckBox_Command.Checked()) ExpandCommands(CommandsIniPath, Text(), Text());
-    // The folders are resolved once: names below them are compared as below
-    // their own long paths, whatever spelling was typed.
-    runFolders_ = FolderSpellings();
-    for (const Text& folder : {TypedFolder(Edit1.Text()), TypedFolder(Trim(Edit3.Text())), BaseDir})
-        runFolders_.Add(folder, LongPathOf(folder));
-    RunRows();
+    RunResult result;
+    {
+        const RunRequest request = Request();
+        WindowHost host(*this, request);
+        result = RunTransfer(request, host);
+    }
     ListBox1.CompactRows();
-    ShowRefusals();
+    ShowRefusals(std::move(result.refusals));
     ProgressBar1.SetVisible(false);
-    Tag = 0;
+    Tag = StopSignal::Idle;
     BatchReady = true;
     SetBusyCursor(false);
 }
@@ -180,204 +302,39 @@ bool TfrMain::SameFolders() const {
     return SameFile(in, out);
 }
 
-TfrMain::RowOutcome TfrMain::Refused(Text reason) {
-    refusals_.push_back({SourcePath, std::move(reason)});
-    return RowOutcome::NotTransferred;
+// The run as the engine takes it: the rows selected now, which a change of
+// the selection while it pumps (the list refuses them anyway) adds to or
+// takes from none.
+RunRequest TfrMain::Request() const {
+    RunRequest r;
+    r.kind = DeleteMode                   ? RunKind::Delete
+             : DryRun                     ? RunKind::Try
+             : CheckBox_Command.Checked() ? RunKind::Go
+             : CheckBox_rename.Checked()  ? RunKind::Cz
+                                          : RunKind::Copy;
+    r.rowCount = ListCount;
+    r.baseDir = BaseDir;
+    r.relativeRows = RelativePaths;
+    // The folders are resolved once: names below them are compared as below
+    // their own long paths, whatever spelling was typed.
+    for (const Text& folder : {TypedFolder(Edit1.Text()), TypedFolder(Trim(Edit3.Text())), BaseDir})
+        r.folders.Add(folder, LongPathOf(folder));
+    for (int i : ListBox1.SelectedIndices())
+        if (i < ListCount) r.chosen.push_back({i, ListBox1.Item(i)});
+    return r;
 }
 
 // The rows a run left selected for a reason of its own, each with it: the
 // first few in one box at the end of the run.
-void TfrMain::ShowRefusals() {
+void TfrMain::ShowRefusals(std::vector<std::pair<Text, Text>> refusals) {
     // A run that a close request has stopped asks and tells nothing more.
-    if (refusals_.empty() || CloseRequested()) {
-        refusals_.clear();
-        return;
-    }
+    if (refusals.empty() || CloseRequested()) return;
     constexpr std::size_t kShown = 10;
     Text text = u"These files were left selected:";
-    for (std::size_t i = 0; i < refusals_.size() && i < kShown; ++i)
-        text += u"\r" + refusals_[i].first + u"\r    (" + refusals_[i].second + u")";
-    if (refusals_.size() > kShown)
-        text += u"\rand " + From1250(std::to_string(refusals_.size() - kShown)) + u" more";
-    refusals_.clear();
+    for (std::size_t i = 0; i < refusals.size() && i < kShown; ++i)
+        text += u"\r" + refusals[i].first + u"\r    (" + refusals[i].second + u")";
+    if (refusals.size() > kShown)
+        text += u"\rand " + From1250(std::to_string(refusals.size() - kShown)) + u" more";
     ShowWarning(text);
 }
 
-void TfrMain::RunRows() {
-    HeldList list(ListBox1);
-    // The run's name sets go with the run: they hold a key for every row.
-    struct Release {
-        TfrMain& f;
-        ~Release() {
-            std::unordered_set<Text>().swap(f.runDestinations_);
-            std::unordered_set<Text>().swap(f.runSources_);
-            std::unordered_set<Text>().swap(f.runFoldersSwept_);
-        }
-    } release{*this};
-    refusals_.clear();
-    // The run works on the rows selected now; a change of the selection
-    // while it pumps (the list refuses them anyway) adds or drops none.
-    std::vector<char> chosen(static_cast<std::size_t>(ListCount), 0);
-    for (int i : ListBox1.SelectedIndices()) {
-        if (i >= ListCount) continue;
-        chosen[static_cast<std::size_t>(i)] = 1;
-        if (!DeleteMode) runSources_.insert(runFolders_.Key(RowPath(WithoutLeadingBackslash(ListBox1.Item(i)))));
-    }
-    int shownPosition = 0;
-    std::uint64_t optionsRead = ~0ull;
-    TransferOptions o;
-    // Input is handled between two rows, at least every 10 ms; before every
-    // row when a row's own work may show a box (a failed deletion, a command
-    // template), so that an Escape pressed before it is seen first.
-    TimedPump pump;
-    const bool boxPerRow = DeleteMode || CheckBox_Command.Checked();
-    for (int i = 0; i < ListCount; ++i) {
-        if (AllowAbort) {
-            if (boxPerRow) pump.Now();
-            else pump.WhenDue();
-        }
-        if (Tag == 555) break;
-        list.Tick();
-        if (ListCount > 1) {
-            const int position = ProgressPosition(i, ListCount);
-            if (position != shownPosition) ProgressBar1.SetPosition(position);
-            shownPosition = position;
-        }
-        if (!chosen[static_cast<std::size_t>(i)]) continue;
-        SourcePath = ListBox1.Item(i);
-        if (DeleteMode) {
-            if (!DeleteFileAt(RowPath(SourcePath))) {
-                list.Show();
-                ShowWarning(u"Cannot delete \r" + SourcePath);
-                list.Hold();
-            }
-            continue;
-        }
-        // Read again whenever a control may have changed since the last row.
-        if (ControlChangeCount() != optionsRead) {
-            o = ReadTransferOptions();
-            optionsRead = ControlChangeCount();
-        }
-        TargetPath = DestinationByMode(o, SourcePath, BaseDir);
-        SourcePath = WithoutLeadingBackslash(SourcePath);
-        TargetPath = WithoutLeadingBackslash(TargetPath);
-        TargetPath = TransformedTarget(o, TargetPath, SourcePath);
-        if (o.ExifDate) TargetPath = AddExifDate(TargetPath, RowPath(SourcePath));
-        UpdateRow(i, TransferRow(o), o);
-        list.ScrollTo(TopRowAfter(i));
-    }
-}
-
-TfrMain::RowOutcome TfrMain::TransferRow(const TransferOptions& o) {
-    const Text source = RowPath(SourcePath), target = RowPath(TargetPath);
-    if (!FileExists(source)) return RowOutcome::Missing;
-    if (SourcePath == TargetPath) return RowOutcome::InPlace;
-    // A destination is written only below the folder it was built in and
-    // under the name it shows: a ".." made of a delimiter, or a name that
-    // Windows would shorten, leaves the row as a failed rename leaves it.
-    if (!IsSafeBuiltPart(BuiltPart(TargetPath, o.OutputDir, o.InputDir)))
-        return Refused(u"Windows cannot give a file this name: " + TargetPath);
-    // One run never writes two files to one name, nor over a file that is a
-    // source of the run: names are compared as the file system does. A
-    // destination that is the source itself under another spelling is only
-    // renamed (a change of letter case), never copied onto itself.
-    Text destination = runFolders_.Key(target);
-    const bool renaming = (o.CzRename || o.MoveFiles) && !o.RunCommands;
-    const bool itself = destination == runFolders_.Key(source);
-    // The same name in another spelling of its folder (the output folder
-    // typed by its 8.3 path, say) is the file where it stands.
-    if (itself && renaming && FileNameOf(target) == FileNameOf(source)) return RowOutcome::InPlace;
-    if (itself ? !renaming : runSources_.count(destination) != 0)
-        return Refused(u"the new name is that of a file this run takes: " + TargetPath);
-    // The name is taken when a row tries it, in Try as in Copy, so that Try
-    // shows every row that Copy refuses.
-    if (!runDestinations_.insert(std::move(destination)).second)
-        return Refused(u"another file of this run takes the new name: " + TargetPath);
-    // A file that the new name reaches only as its 8.3 name is another file
-    // than the one the run means: it is never written over.
-    if (MayBeShortName(FileNameOf(target)) && AttributesOf(target) != ~0u) {
-        const Text own = OwnNameOf(target);
-        if (!own.empty() && NameKey(own) != NameKey(FileNameOf(target)))
-            return Refused(u"the new name is the short name of another file: " + FolderOf(TargetPath) + own);
-    }
-    // A name the batch cannot hand to cmd is refused before any folder is made.
-    if (o.RunCommands) {
-        const Text why = CommandsRefusal(SourcePath, TargetPath);
-        if (!why.empty()) return Refused(why);
-    }
-    Text line;
-    if (DryRun) {
-        if (o.Mp3Tag) FillMp3Tag(target, SourcePath, true, line);
-        return RowOutcome::Transferred;
-    }
-    if (o.Mode == TransferMode::UsualCopy) CreateTargetFolders();
-    if (o.RunCommands) {
-        // The batch uses the sources later, so a Move deletes none of them here.
-        const Text why = ExpandCommands(CommandsToProcessPath, SourcePath, TargetPath);
-        if (!why.empty()) return Refused(why);
-    } else {
-        // A failed move leaves the source as the only copy: nothing is
-        // deleted and the row stays selected. A move that worked leaves
-        // nothing to delete either; a source name that still resolves then
-        // names the moved file itself (a change of letter case only). A copy
-        // that Escape stopped part-way has left nothing of itself.
-        const Text folder = FolderOf(target);
-        if (runFoldersSwept_.insert(NameKey(folder)).second) RemoveCutOffCopies(folder);
-        try {
-            if (o.CzRename || o.MoveFiles) {
-                if (!MoveFileContents(source, target)) return RowOutcome::NotTransferred;
-            } else {
-                CopyFileContents(source, target);
-            }
-        } catch (const CopyStopped&) {
-            return RowOutcome::NotTransferred;
-        } catch (const NameNotGiven&) {
-            return Refused(u"the file system cannot give the file this name: " + TargetPath);
-        }
-    }
-    // A copy without the tag the user asked for stays selected.
-    if (o.Mp3Tag && !FillMp3Tag(target, SourcePath, false, line)) return RowOutcome::TransferredUntagged;
-    return RowOutcome::Transferred;
-}
-
-void TfrMain::UpdateRow(int i, RowOutcome outcome, const TransferOptions& o) {
-    switch (outcome) {
-    case RowOutcome::Transferred:
-    case RowOutcome::TransferredUntagged:
-        if (RelativePaths) {
-            SourcePath = StripBaseDir(SourcePath, BaseDir);
-            TargetPath = StripBaseDir(TargetPath, BaseDir);
-        }
-        ListBox1.SetItem(i, SourcePath + u" -> " + TargetPath);
-        ListBox1.SetSelected(i, outcome == RowOutcome::TransferredUntagged);
-        break;
-    case RowOutcome::InPlace:
-        if (RelativePaths) SourcePath = StripBaseDir(SourcePath, BaseDir);
-        if (ListBox1.Item(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
-        ListBox1.SetSelected(i, true);
-        if (o.Mp3Tag) {
-            Text line;
-            FillMp3Tag(RowPath(TargetPath), SourcePath, DryRun, line);
-            ListBox1.SetItem(i, ListBox1.Item(i) + u" (" + line + u")");
-        }
-        break;
-    case RowOutcome::Missing:
-    case RowOutcome::NotTransferred:
-        if (RelativePaths) {
-            SourcePath = StripBaseDir(SourcePath, BaseDir);
-            if (ListBox1.Item(i) != SourcePath) ListBox1.SetItem(i, SourcePath);
-        }
-        ListBox1.SetSelected(i, true);
-        break;
-    }
-}
-
-// Each level is made inside the one before, from the top; the file name is
-// never made. Levels are made by their full paths, so no current directory
-// is involved (nor its length limit).
-void TfrMain::CreateTargetFolders() {
-    const std::vector<Text> levels = FolderLevels(RowPath(TargetPath));
-    if (levels.empty() || DirectoryExists(levels.back())) return;
-    for (const Text& d : levels)
-        if (!DirectoryExists(d) && !CreateDir(d)) throw Exception(u"Cannot create " + d);
-}

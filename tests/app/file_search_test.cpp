@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "app/uFileInfo.h"
 #include "platform/file_stream.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
@@ -399,11 +400,13 @@ TEST_F(FileSearch, BadInputGivesAnEmptyOrPartialList) {
 
 namespace {
 
-// A list box that refuses every row after the second, as a full one would.
+// A list box that refuses every row after the second, as a full one would,
+// whether the rows come one by one or as a count.
 WNDPROC g_listProc = nullptr;
 int g_added = 0;
 LRESULT CALLBACK RefusingList(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == LB_ADDSTRING && ++g_added > 2) return LB_ERRSPACE;
+    if (msg == LB_SETCOUNT && wp > 2) return LB_ERRSPACE;
     return CallWindowProcW(g_listProc, h, msg, wp, lp);
 }
 
@@ -517,6 +520,67 @@ TEST_F(ListingInProgress, ACountBegunDuringTheCountWins) {
     EXPECT_EQ(form->lblNumberFound.Text1250(), std::to_string(all.size()) + " files found (1 selected), 0 bytes in selected files");
     Pump();
     EXPECT_EQ(form->ListBox1.SelCount(), 1);
+}
+
+// What the window saw while an operation went on: each box and the file
+// information, with whether an operation was going on when it opened.
+std::vector<std::pair<std::string, bool>> g_opened;
+TfrMain* g_form = nullptr;
+void CALLBACK CloseFileInfo(HWND, UINT, UINT_PTR, DWORD) {
+    if (!frFileInfo || !g_form) return;
+    g_opened.push_back({"file information", g_form->RunInProgress()});
+    PostMessageW(frFileInfo->BitBtn1.hwnd, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// A double click on a row, a click on a button and a key that presses one,
+// arriving while the counts line, a listing or a run goes on: each is handled
+// after it or refused, never in the middle of it.
+TEST_F(ListingInProgress, NoHandlerRunsInsideAnother) {
+    form->Edit3.SetText(tree->Path("out"));
+    const HWND list = form->ListBox1.hwnd, about = form->Button4.hwnd;
+    const auto postInput = [&] {
+        RECT r;
+        SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+        PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2));
+        PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2));
+        GetClientRect(about, &r);
+        PostMessageW(about, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, r.bottom / 2));
+        PostMessageW(about, WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, r.bottom / 2));
+        PostMessageW(about, WM_KEYDOWN, VK_SPACE, 0x00390001);
+        PostMessageW(about, WM_KEYUP, VK_SPACE, 0xC0390001);
+    };
+    struct Operation {
+        const char* name;
+        std::function<void()> run;
+    };
+    const std::vector<Operation> operations = {
+        {"counts line", [&] { form->ListBox1Click(); }},
+        {"listing", [&] { List(tree->Root(), "*.*"); }},
+        {"Try", [&] { form->Button3Click(); }},
+    };
+    g_form = form.get();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseFileInfo);
+    std::function<void()> record = [&] {
+        g_opened.push_back({dialogs.calls.back().text.substr(0, 16), form->RunInProgress()});
+        dialogs.whileOpen = record;
+    };
+    for (const Operation& op : operations) {
+        SCOPED_TRACE(op.name);
+        List(tree->Root(), "*.*");
+        Pump();
+        g_opened.clear();
+        dialogs.calls.clear();
+        dialogs.whileOpen = record;
+        postInput();
+        op.run();
+        Pump();
+        Sleep(50);
+        Pump();
+        for (const auto& [what, busy] : g_opened) EXPECT_FALSE(busy) << what << " opened inside the " << op.name;
+    }
+    KillTimer(nullptr, timer);
+    dialogs.whileOpen = nullptr;
+    g_form = nullptr;
 }
 
 // A folder removed while the listing runs: the rows found, no error, no hang.

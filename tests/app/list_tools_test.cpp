@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 #include "app/uFileInfo.h"
 #include "platform/date_text.h"
@@ -73,6 +74,55 @@ TEST_F(ListTools, InvertAndCtrlAChangeTheSelectionOnly) {
     PostMessageW(form->BitBtn4.hwnd, WM_KEYDOWN, 'Q', 0);
     Pump();
     EXPECT_EQ(Selection(), (std::vector<bool>{false, false, false}));
+}
+
+// The list holds no data of a row, the selection is still the control's:
+// clicks and the selection keys act as in any list of several choices.
+TEST_F(ListTools, ClicksAndKeysSelectRows) {
+    tree->Dir("in");
+    for (int i = 0; i < 6; ++i) tree->File("in\\f" + std::to_string(i) + ".txt");
+    List(tree->Path("in"), "*.*");
+    ASSERT_EQ(Rows().size(), 6u);
+    ASSERT_EQ(SendMessageW(form->ListBox1.hwnd, LB_GETITEMHEIGHT, 0, 0), 13);
+    form->ListBox1.SetFocus();
+    auto click = [&](int row, WPARAM keys) {
+        return [this, row, keys] {
+            RECT r{};
+            SendMessageW(form->ListBox1.hwnd, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+            PostMessageW(form->ListBox1.hwnd, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(r.left + 2, r.top + 2));
+            PostMessageW(form->ListBox1.hwnd, WM_LBUTTONUP, keys, MAKELPARAM(r.left + 2, r.top + 2));
+        };
+    };
+    auto key = [&](WORD vk, std::vector<BYTE> held) {
+        return [this, vk, held] {
+            BYTE state[256] = {};
+            for (BYTE v : held) state[v] = 0x80;
+            SetKeyboardState(state);
+            SendMessageW(form->ListBox1.hwnd, WM_KEYDOWN, vk, 0);
+            BYTE none[256] = {};
+            SetKeyboardState(none);
+        };
+    };
+    const std::vector<std::tuple<const char*, std::function<void()>, std::vector<bool>>> steps = {
+        {"click", click(2, 0), {false, false, true, false, false, false}},
+        {"Ctrl+click", click(4, MK_CONTROL), {false, false, true, false, true, false}},
+        {"Ctrl+click on a selected row", click(2, MK_CONTROL), {false, false, false, false, true, false}},
+        {"Shift+click", click(1, MK_SHIFT), {false, true, true, false, false, false}},
+        {"Down", key(VK_DOWN, {}), {false, false, true, false, false, false}},
+        {"Shift+Down", key(VK_DOWN, {VK_SHIFT}), {false, false, true, true, false, false}},
+        {"Shift+End", key(VK_END, {VK_SHIFT}), {false, false, true, true, true, true}},
+        {"Home", key(VK_HOME, {}), {true, false, false, false, false, false}},
+        {"Ctrl+A", key('A', {VK_CONTROL}), {true, true, true, true, true, true}},
+    };
+    for (const auto& [what, input, selection] : steps) {
+        input();
+        Pump();
+        EXPECT_EQ(Selection(), selection) << what;
+    }
+    // A click is a change of the selection: the counts line follows it.
+    click(3, 0)();
+    Pump();
+    EXPECT_EQ(form->lblNumberFound.Text1250().substr(0, 26), "6 files found (1 selected)");
 }
 
 TEST_F(ListTools, SaveWritesEveryRowAndTellsWhere) {
@@ -260,6 +310,9 @@ TEST_F(ListTools, RowsReadWholeFromAnotherProcess) {
     const auto control = reinterpret_cast<WNDPROC>(GetClassLongPtrW(form->ListBox1.hwnd, GCLP_WNDPROC));
     EXPECT_EQ(CallWindowProcW(control, form->ListBox1.hwnd, LB_GETTEXTLEN, 0, 0),
               static_cast<LRESULT>(sizeof(ULONG_PTR)));
+    // Nor any data of a row: only a list without any takes its count as such.
+    EXPECT_NE(CallWindowProcW(control, form->ListBox1.hwnd, LB_SETCOUNT, form->ListBox1.Count(), 0), LB_ERR);
+    EXPECT_EQ(SendMessageW(form->ListBox1.hwnd, LB_GETCOUNT, 0, 0), form->ListBox1.Count());
     auto shown = [&] {
         std::vector<std::wstring> rows;
         for (const std::string& row : Rows()) rows.push_back(Widen(row));

@@ -59,11 +59,19 @@ TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
     Bytes oldTag = {'I', 'D', '3', 4, 0, 0, 0, 0, 0, 20};
     oldTag.resize(30, 0);
     Bytes oversized = {'I', 'D', '3', 3, 0, 0, 0, 0, 0x7F, 0x7F, 9, 9};
+    // A version 4 tag appended with its footer, before an ID3v1 tag: it goes.
+    const Bytes frames = {'T', 'I', 'T', '2', 0, 0, 0, 4, 0, 0, 0, 'O', 'l', 'd'};
+    const Bytes appended = Concat(Concat(Bytes{'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, 14}, frames),
+                                  Bytes{'3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 14});
+    Bytes v1 = {'T', 'A', 'G'};
+    v1.resize(128, 0);
+    const Bytes frameAudio(audio.begin(), audio.end() - 3);
     const std::vector<Case> cases = {
         {"plain.mp3", audio, Concat(kSongTag, audio)},                 // no tag: put in front
         {"tagged.mp3", Concat(oldTag, audio), Concat(kSongTag, audio)},  // old tag and padding go
         {"only.mp3", oldTag, kSongTag},                                  // nothing but a tag
         {"oversized.mp3", oversized, Concat(kSongTag, oversized)},       // size beyond the file: kept
+        {"appended.mp3", Concat(Concat(frameAudio, appended), v1), Concat(Concat(kSongTag, frameAudio), v1)},
     };
     for (const auto& c : cases) {
         const std::string path = tree.Path(c.name);

@@ -101,7 +101,8 @@ TEST(ID3v2Read, SizesAndDamage) {
     EXPECT_EQ(t.Title, Text(249, u'a'));
     EXPECT_EQ(t.Artist, u"After");
 
-    // Version 4 sizes are plain 32-bit: 00 00 01 48 holds 328 bytes.
+    // A version 4 tag written with plain sizes: 00 00 01 48 holds 328 bytes,
+    // and the syncsafe reading (200) would land inside the frame.
     TID3v2 v4 = Read(Tag(4, {Frame("TIT2", E + std::string(327, 'b')), Frame("TPE1", E + "Next")}));
     EXPECT_EQ(v4.Artist, u"Next");
 
@@ -174,8 +175,11 @@ TEST(ID3v2Read, TextEncodings) {
         {3, Frame("TIT2", E + "P\xEDse\xF2"), &TID3v2::Title, u"P\u00EDse\u0148"},  // 8-bit: Windows-1250
         {2, Frame22("TT2", u1 + "\xFF\xFE" + Le(u"Old")), &TID3v2::Title, u"Old"},
         // Two strings, each with its own byte-order mark; the second one big-endian.
-        {4, Frame("TCOM", u1 + "\xFF\xFE" + Le(u"A") + std::string(2, '\0') + "\xFE\xFF" + Be(u"B")),
+        {3, Frame("TCOM", u1 + "\xFF\xFE" + Le(u"A") + std::string(2, '\0') + "\xFE\xFF" + Be(u"B")),
          &TID3v2::Composer, Text(u"A\0B", 3)},
+        // Several values of a version 4 frame, as the version 3 tag written holds them.
+        {4, Frame("TCOM", u1 + "\xFF\xFE" + Le(u"A") + std::string(2, '\0') + "\xFE\xFF" + Be(u"B")),
+         &TID3v2::Composer, u"A/B"},
         // Letters beyond Windows-1250, a pair and a combining mark in each encoding.
         {3, Frame("TIT2", u1 + "\xFF\xFE" + Le(cyrillic)), &TID3v2::Title, cyrillic},
         {4, Frame("TPE1", u2 + Be(greek)), &TID3v2::Artist, greek},
@@ -209,15 +213,16 @@ TEST(ID3v2Read, TextEncodings) {
         EXPECT_EQ(t.*c.field, c.text) << std::string(c.frame.begin(), c.frame.begin() + 4) << " " << ToUtf8(c.text);
     }
     // Data past 250 bytes is cut in the middle of a character: what is whole
-    // is read, and a pair is never halved.
+    // is read, and a pair is never halved. A version 4 text is read as the
+    // version 3 tag holds it, in UTF-16 after a byte-order mark.
     TID3v2 cut = Read(Tag(3, {Frame("TIT2", u1 + "\xFF\xFE" + Le(std::u16string(200, u'\u010D')))}));
     EXPECT_EQ(cut.Title, Text(123, u'\u010D'));
     TID3v2 cut8 = Read(Tag(4, {Frame("TIT2", u3 + Repeat("\xC4\x8D", 125))}));
-    EXPECT_EQ(cut8.Title, Text(124, u'\u010D'));
+    EXPECT_EQ(cut8.Title, Text(123, u'\u010D'));
     TID3v2 cutPair = Read(Tag(3, {Frame("TIT2", u1 + "\xFF\xFE" + Le(Text(100, u'x') + Repeat16(emoji, 40)))}));
     EXPECT_EQ(cutPair.Title, Text(100, u'x') + Repeat16(emoji, 11));
     TID3v2 cutPair8 = Read(Tag(4, {Frame("TIT2", u3 + Repeat(ToUtf8(emoji), 80))}));
-    EXPECT_EQ(cutPair8.Title, Repeat16(emoji, 62));
+    EXPECT_EQ(cutPair8.Title, Repeat16(emoji, 61));
 }
 
 TEST(ID3v2Parsers, Tables) {
@@ -410,16 +415,18 @@ Bytes Unsynchronised(const Bytes& b) {
     return out;
 }
 
-// The tag that a fill of C:\Band\Live\Song.mp3 puts over the bytes given.
-Bytes Filled(const Bytes& file, std::string* whyNot = nullptr) {
+// The tag that a fill of name puts over the bytes given, and the old tag bytes it replaces.
+Bytes Filled(const Bytes& file, std::string* whyNot = nullptr, const std::string& name = "C:\\Band\\Live\\Song.mp3",
+             OldTagBytes* replaced = nullptr) {
     MemorySource source(file);
     TID3v2 tag;
     tag.ReadTagFrom(source);
-    FillTagFromPath(tag, "C:\\Band\\Live\\Song.mp3");
-    std::int64_t skip = 0;
+    FillTagFromPath(tag, name);
+    OldTagBytes old;
     std::string why;
-    Bytes out = tag.TagBytesFor(source, skip, why);
+    Bytes out = tag.TagBytesFor(source, old, why);
     if (whyNot) *whyNot = why;
+    if (replaced) *replaced = old;
     return out;
 }
 
@@ -427,8 +434,9 @@ Bytes Filled(const Bytes& file, std::string* whyNot = nullptr) {
 const std::vector<Bytes> kFilled = {Frame("TIT2", E + "Song"), Frame("TPE1", E + "Band"), Frame("TALB", E + "Live"),
                                     Frame("COMM", E + "eng" + E + kAutomaticComment)};
 
-Bytes FilledTag(const std::vector<Bytes>& kept) {
+Bytes FilledTag(const std::vector<Bytes>& kept, const std::string& title = "Song") {
     std::vector<Bytes> frames = kFilled;
+    frames[0] = Frame("TIT2", E + title);
     frames.insert(frames.end(), kept.begin(), kept.end());
     return Tag(3, frames, 0, "");
 }
@@ -508,12 +516,12 @@ TEST(ID3v2Write, KeepsEveryFrameTheFillDoesNotSet) {
     const std::vector<Bytes> keptV4 = {
         Frame("APIC", bigPicture),
         Frame("TCOM", u1 + BOM + Le(u"Mu\u00F1oz")),
-        Frame("TPE2", u1 + BOM + Le(u"A") + Z2 + BOM + Le(u"B")),
+        Frame("TPE2", E + "A/B"),  // several values as version 3 readers read them
         Frame("TYER", E + "2004"), Frame("TDAT", E + "0605"), Frame("TIME", E + "0708"),
         Frame("TORY", E + "1987"),
         Frame("TXXX", u1 + BOM + Le(u"d") + Z2 + BOM + Le(u"\u017E")),
         Frame("COMM", u1 + "deu" + BOM + Le(u"x") + Z2 + BOM + Le(u"t")),
-        Frame("TSOP", E + "Band, The"),
+        Frame("TXXX", E + "TSOP" + E + "Band, The"),  // no version 3 frame for it
         Frame("PRIV", "o" + E + "\xFF\xE0"),
         FrameFlags("GEOB", 0x00A0, std::string("\0\0\0\x80", 4) + "G" + "ZZZ"),
         FrameFlags("TENC", 0x6000, E + "status"),
@@ -534,13 +542,14 @@ TEST(ID3v2Write, KeepsEveryFrameTheFillDoesNotSet) {
         {"v4 with a year", Tag(4, {Frame4("TYER", E + "1999"), Frame4("TDRC", E + "2004-05-06")}),
          {Frame("TYER", E + "1999"), Frame("TDAT", E + "0605")}},
         {"v4 year only", Tag(4, {Frame4("TDRC", E + "2004")}), {Frame("TYER", E + "2004")}},
-        {"v4 no timestamp", Tag(4, {Frame4("TDRC", E + "Summer 2004")}), {Frame("TDRC", E + "Summer 2004")}},
+        {"v4 no timestamp", Tag(4, {Frame4("TDRC", E + "Summer 2004")}),
+         {Frame("TXXX", E + "TDRC" + E + "Summer 2004")}},
         // A group byte before the chapter's own fields.
         {"v4 grouped chapter",
          Tag(4, {Frame4("CHAP", "Gch1" + E + chapterTimes + S(Frame4("TIT2", chapterTitle)), 0x0040)}),
          {FrameFlags("CHAP", 0x0020, "Gch1" + E + chapterTimes + S(Frame("TIT2", chapterTitle)))}},
         {"v4 with people", Tag(4, {Frame4("IPLS", E + "a" + E + "b"), Frame4("TIPL", u3 + "c" + E + "d")}),
-         {Frame("IPLS", E + "a" + E + "b"), Frame("TIPL", u1 + BOM + Le(u"c") + Z2 + BOM + Le(u"d"))}},
+         {Frame("IPLS", E + "a" + E + "b"), Frame("TXXX", E + "TIPL" + E + "c/d")}},
         // A writer that put plain sizes into a version 4 tag: the syncsafe
         // reading (128) lands inside the picture, the plain one (256) on a frame.
         {"v4 plain sizes", Tag(4, {Frame("APIC", E + "image/png" + E + "\x03" + E + std::string(243, 'p')),
@@ -583,19 +592,156 @@ TEST(ID3v2Write, RefusedWhereTheStartIsNotSound) {
 }
 
 TEST(ID3v2Write, MpegFrameHeaders) {
-    struct Case { Bytes header; bool valid; };
+    struct Case { Bytes header; bool valid; std::uint32_t length; };
     const std::vector<Case> cases = {
-        {{0xFF, 0xFB, 0x90, 0x44}, true},   // MPEG-1 layer III, 128 kbit/s, 44.1 kHz
-        {{0xFF, 0xF3, 0x00, 0x00}, true},   // MPEG-2 layer III, free bit rate
-        {{0xFF, 0xE3, 0x18, 0x00}, true},   // MPEG-2.5
-        {{0xFF, 0xEB, 0x90, 0x44}, false},  // reserved version
-        {{0xFF, 0xF9, 0x90, 0x44}, false},  // reserved layer
-        {{0xFF, 0xFB, 0xF0, 0x44}, false},  // bad bit rate
-        {{0xFF, 0xFB, 0x9C, 0x44}, false},  // reserved sample rate
-        {{0xFF, 0xFE, 'N', 0x00}, false},   // a UTF-16 text's byte-order mark, then "N"
-        {{0xFF, 0xDB, 0x90, 0x44}, false},  // ten sync bits
+        {{0xFF, 0xFB, 0x90, 0x44}, true, 417},  // MPEG-1 layer III, 128 kbit/s, 44.1 kHz
+        {{0xFF, 0xFB, 0x92, 0x44}, true, 418},  // the same with a padding byte
+        {{0xFF, 0xF3, 0x00, 0x00}, true, 0},    // MPEG-2 layer III, free bit rate: no length
+        {{0xFF, 0xF3, 0x14, 0x44}, true, 24},   // MPEG-2 layer III, 8 kbit/s, 24 kHz
+        {{0xFF, 0xE3, 0x18, 0x00}, true, 72},   // MPEG-2.5 layer III, 8 kbit/s, 8 kHz
+        {{0xFF, 0xFD, 0x10, 0x00}, true, 104},  // MPEG-1 layer II, 32 kbit/s, 44.1 kHz
+        {{0xFF, 0xF5, 0x80, 0xC4}, true, 417},  // MPEG-2 layer II, 64 kbit/s, 22.05 kHz
+        {{0xFF, 0xFF, 0x10, 0x00}, true, 32},   // MPEG-1 layer I, 32 kbit/s, 44.1 kHz
+        {{0xFF, 0xFE, 'h', 0x00}, true, 288},   // a UTF-16 text's byte-order mark, then "h": layer I
+        {{0xFF, 0xEB, 0x90, 0x44}, false, 0},   // reserved version
+        {{0xFF, 0xF9, 0x90, 0x44}, false, 0},   // reserved layer
+        {{0xFF, 0xFB, 0xF0, 0x44}, false, 0},   // bad bit rate
+        {{0xFF, 0xFB, 0x9C, 0x44}, false, 0},   // reserved sample rate
+        {{0xFF, 0xFE, 'N', 0x00}, false, 0},    // a UTF-16 text's byte-order mark, then "N"
+        {{0xFF, 0xDB, 0x90, 0x44}, false, 0},   // ten sync bits
     };
-    for (const auto& c : cases) EXPECT_EQ(ValidMpegFrameHeader(c.header.data()), c.valid) << int(c.header[1]);
+    for (const auto& c : cases) {
+        EXPECT_EQ(ValidMpegFrameHeader(c.header.data()), c.valid) << int(c.header[1]) << " " << int(c.header[2]);
+        EXPECT_EQ(MpegFrameLength(c.header.data()), c.length) << int(c.header[1]) << " " << int(c.header[2]);
+    }
+}
+
+// MPEG audio only where the first frame ends at the next frame of the same
+// stream or at the end: one header alone is no proof.
+TEST(ID3v2Write, MpegAudioByTwoFrames) {
+    auto frame = [](const std::string& header, std::size_t length) { return header + std::string(length - 4, 'a'); };
+    const std::string small = "\xFF\xF3\x14\x44", big = "\xFF\xFB\x90\x44";
+    struct Case { std::string name, bytes; bool audio; };
+    const std::vector<Case> cases = {
+        {"one whole frame", frame(small, 24), true},
+        {"two frames", frame(small, 24) + frame(small, 24), true},
+        {"a frame and the next header", frame(big, 417) + "\xFF\xFB\x92\x44", true},
+        {"a header and short data", big + " some audio", false},
+        {"the next frame of another layer", frame(small, 24) + "\xFF\xF5\x14\x44", false},
+        {"the next frame of another sample rate", frame(small, 24) + "\xFF\xF3\x18\x44", false},
+        {"free bit rate", frame("\xFF\xF3\x04\x44", 24) + frame("\xFF\xF3\x04\x44", 24), false},
+        {"a UTF-16 text", std::string("\xFF\xFEh\0e\0l\0l\0o\0 \0w\0o\0r\0l\0d\0", 24), false},
+        {"a UTF-16 text of a frame's length", std::string("\xFF\xFEh\0", 4) + std::string(284, 'x'), true},
+        {"empty", "", false},
+    };
+    for (const auto& c : cases) {
+        MemorySource source(Str(c.bytes));
+        EXPECT_EQ(StartsWithMpegAudio(source), c.audio) << c.name;
+    }
+}
+
+// What the fill reads is what the writer keeps: the frames of one walk, as a
+// version 3 tag holds them. So a track that the tag holds stays, and Try
+// shows the tag's own track, title and album.
+TEST(ID3v2Write, TheFillReadsTheFramesTheWriterKeeps) {
+    const Text czech = Repeat16(u"\u010Cesk\u00FD ", 10) + u"Hudba";  // 65 letters: two syncsafe size bytes
+    const Bytes picture = Frame("APIC", E + "image/png" + E + "\x03" + E + "\xFF\xE0\xFF" + E + "\xFF");
+    // A version 4 tag that a writer put with plain sizes: the syncsafe reading
+    // of the lyrics' size (172) lands on four capitals inside them.
+    std::string words(295, 'x');
+    words.replace(167, 8, "ABCDEFGH");
+    const std::string lyrics = E + "eng" + E + words;
+    const Bytes appendedBody = Cat({Frame4("TIT2", E + "Title"), Frame4("TALB", E + "Album"),
+                                    Frame4("TRCK", E + "3/12"), Frame4("TCOM", E + "Composer"), Bytes(6, 0)});
+    const Bytes appendedHeader = {'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, static_cast<std::uint8_t>(appendedBody.size())};
+    Bytes appendedFooter = appendedHeader;
+    std::copy_n("3DI", 3, appendedFooter.begin());
+    const std::string audio = std::string("\xFF\xF3\x14\x44", 4) + std::string(20, 'a');
+    const std::string v1 = "TAG" + std::string(125, 'v');
+    const Bytes appended = Cat({Str(audio), appendedHeader, appendedBody, appendedFooter, Str(v1)});
+
+    struct Case {
+        std::string name;
+        Bytes file;
+        int track;
+        Text title, album, genre;
+        std::vector<Bytes> kept;
+    };
+    const std::vector<Case> cases = {
+        {"v4, a UTF-16 title before the track",
+         Tag(4, {Frame4("TIT2", u1 + BOM + Le(czech)), Frame4("TALB", E + "Album"), Frame4("TRCK", E + "3/12")}), 3,
+         czech, u"Album", u"", {Frame("TRCK", E + "3/12")}},
+        {"v3 unsynchronised",
+         TagWithFlags(3, 0x80, Unsynchronised(Cat({picture, Frame("TIT2", u1 + BOM + Le(u"Titul")),
+                                                    Frame("TALB", E + "Album"), Frame("TRCK", E + "03")}))),
+         3, u"Titul", u"Album", u"", {picture, Frame("TRCK", E + "03")}},
+        {"v3 extended header",
+         TagWithFlags(3, 0x40, Cat({Bytes{0, 0, 0, 6, 0, 0, 0, 0, 0, 0}, Frame("TIT2", E + "Title"),
+                                    Frame("TALB", E + "Album"), Frame("TRCK", E + "3/12")})),
+         3, u"Title", u"Album", u"", {Frame("TRCK", E + "3/12")}},
+        {"v4 extended header",
+         TagWithFlags(4, 0x40, Cat({Bytes{0, 0, 0, 6, 1, 0}, Frame4("TIT2", E + "Title"), Frame4("TALB", E + "Album"),
+                                    Frame4("TRCK", E + "1")})),
+         1, u"Title", u"Album", u"", {Frame("TRCK", E + "1")}},
+        {"v3 unsynchronised with an extended header",
+         TagWithFlags(3, 0xC0, Unsynchronised(Cat({Bytes{0, 0, 0, 6, 0, 0, 0, 0, 0, 0}, picture,
+                                                    Frame("TRCK", E + "3/12")}))),
+         3, u"", u"", u"", {picture, Frame("TRCK", E + "3/12")}},
+        // A malformed identifier is passed over; a version 2 name reads as its frame.
+        {"v3 malformed identifiers",
+         Tag(3, {Frame("TIT2", E + "Title"), Frame("TxXX", E + "d" + E + "v"),
+                 Frame(std::string("TRK\0", 4), E + "3/12"), Frame("TXXX", E + "user" + E + "text"),
+                 Frame("T\xC9XT", E + "x"), Frame(std::string("TCM\0", 4), E + "Composer")}),
+         3, u"Title", u"", u"",
+         {Frame("TRCK", E + "3/12"), Frame("TXXX", E + "user" + E + "text"), Frame("TCOM", E + "Composer")}},
+        {"v4 plain sizes, capitals in the lyrics",
+         Tag(4, {Frame("USLT", lyrics), Frame("TALB", E + "Album"), Frame("TRCK", E + "3/12")}), 3, u"", u"Album", u"",
+         {Frame("USLT", lyrics), Frame("TRCK", E + "3/12")}},
+        {"v4 appended with its footer, before an ID3v1 tag", appended, 3, u"Title", u"Album", u"",
+         {Frame("TRCK", E + "3/12"), Frame("TCOM", E + "Composer")}},
+        // Several values and frames that version 3 does not know, as version 3 readers read them.
+        {"v4 values",
+         Tag(4, {Frame4("TCON", E + "35"), Frame4("TPE2", u3 + "A" + E + "B"),
+                 Frame4("TXXX", E + "d" + E + "v1" + E + "v2"), Frame4("TSST", u3 + "Disc \xC4\x8D"),
+                 Frame4("TMOO", E + "calm"), Frame4("TDRL", E + "2004-05-06"), Frame4("TSOA", E + "Album, The"),
+                 Frame4("TRCK", E + "7")}),
+         7, u"", u"", u"",
+         {Frame("TCON", E + "(35)"), Frame("TPE2", E + "A/B"), Frame("TXXX", E + "d" + E + "v1/v2"),
+          Frame("TXXX", u1 + BOM + Le(u"TSST") + Z2 + BOM + Le(u"Disc \u010D")), Frame("TXXX", E + "TMOO" + E + "calm"),
+          Frame("TXXX", E + "TDRL" + E + "2004-05-06"), Frame("TXXX", E + "TSOA" + E + "Album, The"),
+          Frame("TRCK", E + "7")}},
+        {"v4 genres", Tag(4, {Frame4("TCON", E + "Rock" + E + "35" + E + "RX"), Frame4("TRCK", E + "2")}), 2, u"", u"",
+         u"Rock", {Frame("TCON", E + "(35)(RX)Rock"), Frame("TRCK", E + "2")}},
+        {"v4 genre names", Tag(4, {Frame4("TCON", u3 + "Rock" + E + "Pop"), Frame4("TRCK", E + "2")}), 2, u"", u"",
+         u"Rock/Pop", {Frame("TCON", E + "Rock/Pop"), Frame("TRCK", E + "2")}},
+        {"v4 one genre name", Tag(4, {Frame4("TCON", E + "Jazz"), Frame4("TRCK", E + "2")}), 2, u"", u"", u"Jazz",
+         {Frame("TCON", E + "Jazz"), Frame("TRCK", E + "2")}},
+    };
+    for (const auto& c : cases) {
+        TID3v2 read = Read(c.file);
+        EXPECT_EQ(read.Track, c.track) << c.name;
+        EXPECT_EQ(read.Title, c.title) << c.name;
+        EXPECT_EQ(read.Album, c.album) << c.name;
+        EXPECT_EQ(read.Genre, c.genre) << c.name;
+        std::string whyNot;
+        EXPECT_EQ(Filled(c.file, &whyNot, "C:\\Band\\Live\\Track 05.mp3"), FilledTag(c.kept, "Track 05")) << c.name;
+        EXPECT_EQ(whyNot, "") << c.name;
+    }
+
+    // The appended tag goes, and the written tag is the only one: the audio
+    // and the ID3v1 tag stay around the bytes it took.
+    OldTagBytes old;
+    Filled(appended, nullptr, "C:\\Band\\Live\\Track 05.mp3", &old);
+    EXPECT_EQ(old.front, 0);
+    EXPECT_EQ(old.appendedAt, static_cast<std::int64_t>(audio.size()));
+    EXPECT_EQ(old.appendedSize, static_cast<std::int64_t>(appended.size() - audio.size() - v1.size()));
+    EXPECT_FALSE(Read(appended).TagPresent);
+    EXPECT_EQ(Read(appended).MajorVersion, 4);
+    // Without its ID3v1 tag, and not where the footer's header is not its twin.
+    EXPECT_EQ(Read(Bytes(appended.begin(), appended.end() - static_cast<long>(v1.size()))).Track, 3);
+    Bytes otherHeader = appended;
+    otherHeader[audio.size() + 5] = 0x00;
+    EXPECT_EQ(Read(otherHeader).Track, 0);
 }
 
 }  // namespace

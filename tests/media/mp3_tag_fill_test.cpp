@@ -13,7 +13,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string kAudio = "\xFF\xFB\x90\x44 some audio frames";
+// One whole MPEG frame (MPEG-2 layer III, 8 kbit/s, 24 kHz: 24 bytes).
+const std::string kAudio = "\xFF\xF3\x14\x44 audio: one frame...";
 
 class FillMp3 : public ::testing::Test {
 protected:
@@ -122,7 +123,7 @@ TEST_F(FillMp3, OnlyMpegAudioIsTagged) {
         {"song.MP3", kAudio, "", ""},                                      // upper-case extension
         {"voice.m4a", std::string("\0\0\0\x18" "ftypM4A ", 12), "", ""},    // no "mp" at all
         {"film.mpg", kAudio, written, ""},
-        {"mpeg2.mp2", "\xFF\xF5\x80\xC4 layer II frames", written, ""},
+        {"mpeg2.mp2", "\xFF\xF5\x80\xC4" + std::string(413, 'a') + "\xFF\xF5\x80\xC4", written, ""},  // 417-byte frames
         {"tagged.mp3", std::string("ID3\x03\0\0\0\0\0\0", 10) + kAudio, written, ""},
         {"clip.mp4", std::string("\0\0\0\x18" "ftypmp42", 12) + kAudio, notWritten, notAudio},  // ISO media
         {"movie.mp4", std::string("\0\0\0\x08" "moov", 8) + kAudio, notWritten, notAudio},
@@ -131,9 +132,12 @@ TEST_F(FillMp3, OnlyMpegAudioIsTagged) {
         {"pic.xmp", "<x:xmpmeta xmlns:x='adobe:ns:meta/'>", notWritten, notAudio},
         {"work.tmp", "\xFF\x1F half a sync", notWritten, notAudio},
         {"empty.mp3", "", notWritten, notAudio},
-        // A UTF-16 text: its byte-order mark FF FE has the sync bits, "N" a reserved sample rate.
+        // A UTF-16 text: its byte-order mark FF FE has the sync bits, "N" a reserved sample
+        // rate; "h" makes a whole layer I frame header, but no frame follows it.
         {"notes.tmp", std::string("\xFF\xFEN\0o\0t\0e\0s\0", 12), notWritten, notAudio},
+        {"notes.mpx", std::string("\xFF\xFEh\0e\0l\0l\0o\0 \0w\0o\0r\0l\0d\0", 24), notWritten, notAudio},
         {"reserved.mp3", "\xFF\xFB\xF0\x44 bad bit rate", notWritten, notAudio},
+        {"header.mp3", "\xFF\xFB\x90\x44 one header, no frame", notWritten, notAudio},
         {"v5.mp3", std::string("ID3\x05\0\0\0\0\0\0", 10) + kAudio, notWritten, badHeader},
         {"size.mp3", std::string("ID3\x03\0\0\0\0\0\x80", 10) + kAudio, notWritten, badHeader},
         {"flags.mp3", std::string("ID3\x03\0\x10\0\0\0\0", 10) + kAudio, notWritten, badHeader},
@@ -206,9 +210,12 @@ TEST_F(FillMp3InARun, EscapeDuringALargeRewrite) {
     tree->Dir("Band");
     tree->Dir("Band\\Live");
     const std::string song = tree->Path("Band\\Live\\Track 07.mp3");
-    std::string audio = "\xFF\xFB\x90\x44";
+    // Noise in 417-byte MPEG frames (MPEG-1 layer III, 128 kbit/s, 44.1 kHz).
+    const char header[] = "\xFF\xFB\x90";
+    std::string audio;
     audio.reserve(6u << 20);
-    for (std::uint32_t i = 0; audio.size() < (6u << 20); ++i) audio += static_cast<char>((i * 2654435761u) >> 24);
+    for (std::uint32_t i = 0; audio.size() < (6u << 20); ++i)
+        audio += i % 417 < 3 ? header[i % 417] : static_cast<char>((i * 2654435761u) >> 24);
     PutFile(song, audio);
     form->Tag = 999;  // a run is going on
     dialogs.answers = {MsgResult::Yes};

@@ -626,7 +626,7 @@ TEST_F(TransferRun, Mp3TagsAtTheDestinationOrInPlace) {
     tree->Dir("Music");
     tree->Dir("Music\\Band");
     tree->Dir("Music\\Band\\Live");
-    const std::string audio = "\xFF\xFB\x90\x44 audio";
+    const std::string audio = "\xFF\xF3\x14\x44 audio: one frame...";  // one whole MPEG frame
     const std::string song = "Music\\Band\\Live\\Track 05 - Intro.mp3";
     Put(song, audio);
     form->CheckBox_tag.SetChecked(true);

@@ -48,9 +48,6 @@ struct RunResult {
     bool stopped = false;                         // the host asked it to stop
 };
 
-// What the engine asks of whoever runs it. Paths given to the file
-// operations are full paths; failures the run stops at are thrown as the
-// classes of platform/errors.h.
 // How a copy or a move ended.
 enum class Placed {
     Done,
@@ -58,6 +55,9 @@ enum class Placed {
     NameRefused,  // the file system refuses the new name; nothing of the copy is left
 };
 
+// What the engine asks of whoever runs it. Paths given to the file
+// operations are full paths; failures the run stops at are thrown as the
+// classes of platform/errors.h.
 class RunHost {
 public:
     virtual ~RunHost() = default;

@@ -196,6 +196,15 @@ TEST(RunEngine, EachRowsOutcomeAndWhatItAsks) {
         const RunResult result = RunTransfer(request, h);
         EXPECT_EQ(Lines(h.reports), c.reports);
         EXPECT_EQ(Lines(h.calls), c.calls);
+        // Cut-off copies are removed once from each folder a copy or move
+        // goes into, before the first of them; nowhere else.
+        std::vector<Text> folders;
+        for (const Text& call : h.calls)
+            if (call.rfind(u"copy ", 0) == 0 || call.rfind(u"move ", 0) == 0) {
+                const Text folder = FolderOf(call.substr(call.find(u" > ") + 3));
+                if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+            }
+        EXPECT_EQ(h.swept, folders);
         std::vector<std::string> refusals;
         for (const auto& [row, why] : result.refusals) refusals.push_back(B(row) + ": " + B(why));
         EXPECT_EQ(refusals, c.refusals);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/file_stream.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
 
@@ -77,15 +78,16 @@ bool CopyUpTo(HANDLE in, HANDLE out, std::int64_t from, std::int64_t to, std::ve
 // The new file gets the head and the kept ranges, and is complete and
 // closed before anything replaces the original. created tells whether it
 // was made (and so may be removed).
-bool WriteTemporary(const std::wstring& file, const std::wstring& temp, const std::vector<std::uint8_t>& newHead,
+bool WriteTemporary(const Text& fileName, Text& temp, const std::vector<std::uint8_t>& newHead,
                     const std::vector<ByteRange>& kept, bool& created) {
-    Handle in(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    Handle in(CreateFileW(SystemPath(fileName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!in.Ok()) return false;
-    // The temporary file is always created new. An entry of that name that is
-    // already there is left alone and the rewrite refused: under Wine a link
-    // cannot be told from a file, and deleting a link deletes its target.
-    Handle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.Ok()) return false;
+    // The temporary file has the name of a cut-off copy, which fits wherever
+    // the file's own name fits: a killed rewrite leaves a file that no
+    // listing shows and the next run into the folder removes.
+    void* made = NewFileBeside(fileName, temp);
+    if (!made) return false;
+    Handle out(static_cast<HANDLE>(made));
     created = true;
     if (!WriteAll(out.Get(), newHead.data(), newHead.size())) return false;
     TimedPump pump;
@@ -105,15 +107,13 @@ RestoredAttributes::~RestoredAttributes() {
 }
 
 bool RewriteFile(const Text& fileName, const std::vector<std::uint8_t>& newHead, const std::vector<ByteRange>& kept) {
-    // Long paths too: from 248 characters on, the calls need the "\\?\" form.
-    const std::wstring file = SystemPath(fileName);
-    const std::wstring temp = SystemPath(fileName + u"~");
     // The original is replaced in one step, so there is never a moment
     // without the file; on any failure it stays as it was.
+    Text temp;
     bool created = false;
-    if (WriteTemporary(file, temp, newHead, kept, created) &&
-        MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (WriteTemporary(fileName, temp, newHead, kept, created) &&
+        MoveFileExW(SystemPath(temp).c_str(), SystemPath(fileName).c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
-    if (created) DeleteFileW(temp.c_str());
+    if (created) DeleteFileW(SystemPath(temp).c_str());
     return false;
 }

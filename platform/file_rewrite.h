@@ -12,9 +12,9 @@ struct ByteRange {
 };
 
 // The file made anew: newHead, then the ranges of it that are kept, in
-// order. The copy goes to a new file beside it ("~" after its name) that
-// replaces the file in one step once it is complete and flushed; on failure
-// the file stays as it was. The window answers between two blocks of a
+// order. The copy goes to a new file beside it (named as a cut-off copy is)
+// that replaces the file in one step once it is complete and flushed; on
+// failure the file stays as it was. The window answers between two blocks of a
 // large file.
 bool RewriteFile(const Text& fileName, const std::vector<std::uint8_t>& newHead, const std::vector<ByteRange>& kept);
 

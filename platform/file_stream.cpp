@@ -61,24 +61,26 @@ OutputFile::OutputFile(const Text& path, New) : path_(path) {
     handle_ = h;
 }
 
-OutputFile::OutputFile(const Text& path, Beside beside) {
-    if (beside.replacing) RefuseReadOnly(path);
+void* NewFileBeside(const Text& path, Text& temp) {
     const std::size_t cut = path.find_last_of(u"\\/:");
     const Text folder = cut == Text::npos ? Text() : path.substr(0, cut + 1);
     // Numbers from the process and the clock, so that two programs writing
     // into one folder seldom try the same name first.
     static std::uint32_t next = GetCurrentProcessId() * 2654435761u ^ GetTickCount();
     for (int tries = 0; tries < 1000; ++tries) {
-        path_ = folder + CopyTempName(next++);
-        HANDLE h = CreateForWriting(path_, CREATE_NEW, GENERIC_WRITE | DELETE);
-        if (h != INVALID_HANDLE_VALUE) {
-            handle_ = h;
-            return;
-        }
+        temp = folder + CopyTempName(next++);
+        HANDLE h = CreateForWriting(temp, CREATE_NEW, GENERIC_WRITE | DELETE);
+        if (h != INVALID_HANDLE_VALUE) return h;
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
     }
-    throw EFCreateError(u"Cannot create file " + path);
+    return nullptr;
+}
+
+OutputFile::OutputFile(const Text& path, Beside beside) {
+    if (beside.replacing) RefuseReadOnly(path);
+    handle_ = NewFileBeside(path, path_);
+    if (!handle_) throw EFCreateError(u"Cannot create file " + path);
 }
 
 void RemoveCutOffCopies(const Text& folder) {
@@ -104,7 +106,7 @@ void OutputFile::Flush() {
     if (!FlushFileBuffers(static_cast<HANDLE>(handle_))) throw EWriteError("Stream write error");
 }
 
-bool OutputFile::GiveNewName(const Text& path) {
+OutputFile::NewName OutputFile::GiveNewName(const Text& path) {
     // The NT form of the full path ("\\??\\C:\\..."), as the file system takes a new name.
     std::wstring target = SystemPath(path);
     if (target.compare(0, 4, L"\\\\?\\") == 0) target.replace(0, 4, L"\\??\\");
@@ -115,10 +117,12 @@ bool OutputFile::GiveNewName(const Text& path) {
     info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
     std::memcpy(info->FileName, target.data(), info->FileNameLength);
     if (!SetFileInformationByHandle(static_cast<HANDLE>(handle_), FileRenameInfo, info,
-                                    static_cast<DWORD>(buffer.size())))
-        return false;
+                                    static_cast<DWORD>(buffer.size()))) {
+        const DWORD error = GetLastError();
+        return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? NewName::Taken : NewName::Refused;
+    }
     path_ = path;
-    return true;
+    return NewName::Given;
 }
 
 void OutputFile::Close() {

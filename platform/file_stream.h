@@ -52,10 +52,12 @@ public:
     const Text& Path() const { return path_; }
     void Write(const void* data, std::size_t n);  // EWriteError, also for a short write
     void Flush();                                 // EWriteError when the data cannot be kept
-    // Renames the open file to path, which must name nothing; false when the
-    // file system refuses (path taken meanwhile, a name it cannot hold). One
-    // call on the open file: cheaper than a rename by path after the close.
-    bool GiveNewName(const Text& path);
+    // Renames the open file to path, which must name nothing: Taken when an
+    // entry (a file or a folder) has that name, Refused when the file system
+    // refuses it otherwise (a name it cannot hold). One call on the open
+    // file: cheaper than a rename by path after the close.
+    enum class NewName { Given, Taken, Refused };
+    NewName GiveNewName(const Text& path);
     void Close();                                 // EWriteError when closing fails
     void Abandon();                               // closes, whatever happens
 
@@ -63,6 +65,12 @@ private:
     void* handle_;
     Text path_;
 };
+
+// A new file in path's folder under a name of its own (CopyTempName) that
+// no entry has yet, open for writing and renaming, its path in temp; null
+// when none can be made. An entry that has the name already is never
+// followed, emptied or removed: the next name is tried.
+void* NewFileBeside(const Text& path, Text& temp);
 
 // Removes the files of a copy cut off before it was whole (by a kill, a
 // crash, a power cut) from folder: those named by CopyTempName. A copy that

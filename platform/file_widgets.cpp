@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/search_rules.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
 #include "platform/message_loop.h"
@@ -129,7 +130,8 @@ std::vector<::Text> MatchingFiles(const ::Text& directory, const ::Text& masks,
         DirEntry e;
         while (found.Next(e)) {
             if (between && !between()) return names;
-            if (!e.IsDirectory()) names.push_back(e.name);
+            // The search also matches 8.3 names: "*.htm" finds page.html.
+            if (!e.IsDirectory() && LongNameMatches(mask, e.name)) names.push_back(e.name);
         }
     }
     SortIgnoringCase(names, between);

@@ -80,6 +80,10 @@ private:
 // into the folder removes. A destination that exists is replaced in one step
 // by a copy flushed to the disk first, so the old file stays until then;
 // a new one needs no flush for that.
+// A source smaller than one flush is copied without asking first whether
+// the destination exists (under Wine each name looked up and not found
+// costs a scan of its folder): the rename that gives the copy its name
+// finds out, and the copy, flushed then in one short step, replaces it.
 // Between two blocks input is handled as between two rows of the run, so
 // that a large file leaves the window answering; Escape answered Yes stops
 // the copy there, as a failure would, with CopyStopped.
@@ -87,14 +91,26 @@ void TfrMain::CopyFileContents(const Text& source, const Text& destination) {
     if (source == destination) return;
     InputFile in(source);
     BetweenBlocks goOn(*this);
-    const bool replacing = FileExists(destination);
+    const bool replacing = in.Size() >= kFlushEvery && FileExists(destination);
     CopyBeside copy(destination, replacing);
     Pour(in, copy.Out(), goOn, replacing);
     if (!replacing) {
-        if (!copy.Out().GiveNewName(destination)) throw NameNotGiven();
-        copy.Done();
-        copy.Out().Close();
-        return;
+        switch (copy.Out().GiveNewName(destination)) {
+        case OutputFile::NewName::Given:
+            copy.Done();
+            copy.Out().Close();
+            return;
+        case OutputFile::NewName::Refused: throw NameNotGiven();
+        case OutputFile::NewName::Taken: {
+            // A folder of that name is no file to replace; a read-only file
+            // is refused as Windows refuses it (Wine run by root would not).
+            const std::uint32_t attributes = AttributesOf(destination);
+            if (attributes == ~0u || (attributes & kAttrDirectory)) throw NameNotGiven();
+            if (attributes & kAttrReadOnly) throw EFCreateError(u"Cannot create file " + destination);
+            copy.Out().Flush();
+            break;
+        }
+        }
     }
     copy.Out().Close();
     if (!ReplaceFileWith(copy.Out().Path(), destination)) throw EFCreateError(u"Cannot create file " + destination);

@@ -497,7 +497,9 @@ TEST_F(Chooser, PathLevelsAndMatchingFiles) {
     EXPECT_EQ(DriveOf("\\\\srv\\share"), 0);
 
     // "\xE8" is c with caron: after c, before d, as the locale orders letters.
-    for (const char* name : {"a1.txt", "a22.txt", "B.TXT", "song.mp3", "noext", "x.mp3.txt", "d.txt", "\xE8.txt", "c.txt"})
+    // page.html and photo.txt_old match "*.htm" and "*.txt" by their 8.3 names only.
+    for (const char* name : {"a1.txt", "a22.txt", "B.TXT", "song.mp3", "noext", "x.mp3.txt", "d.txt", "\xE8.txt", "c.txt",
+                             "page.html", "photo.txt_old"})
         tree->File(name);
     tree->Dir("dir.txt");
     struct Match { const char* masks; std::vector<std::string> names; };
@@ -506,7 +508,7 @@ TEST_F(Chooser, PathLevelsAndMatchingFiles) {
                            Match{" *.mp3 ; a1.* ", {"a1.txt", "song.mp3"}},
                            Match{"a*;*.TXT;a*", {"a1.txt", "a22.txt", "B.TXT", "c.txt", "\xE8.txt", "d.txt", "x.mp3.txt"}},  // each once
                            Match{"A1.TXT", {"a1.txt"}},
-                           Match{";;", {}}, Match{"", {}}, Match{"*.wav", {}}})
+                           Match{";;", {}}, Match{"", {}}, Match{"*.wav", {}}, Match{"*.htm", {}}})
         EXPECT_EQ(MatchingFiles(tree->Root(), m.masks), m.names) << m.masks;
 }
 

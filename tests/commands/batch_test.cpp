@@ -315,6 +315,13 @@ TEST_F(Batches, RealBatchCarriesNamesBeyondWindows1250) {
     EXPECT_EQ(form->ExpandCommands(form->CommandsToProcessPath, T(W("in", L"\x0416\x0438\x0437\x043D\x044C\\plain.mp3")),
                                    T(W("out", L"plain.mp3"))),
               Text());
+    // A line break in a name (Linux and network shares allow one) would end
+    // the command in the middle of the path: refused, nothing added.
+    const Text broken = T(W("in", L"two\nlines.mp3"));
+    const auto batchBefore = form->Batch;
+    EXPECT_EQ(form->ExpandCommands(form->CommandsToProcessPath, broken, T(W("out", L"x.mp3"))),
+              u"A batch cannot give cmd this name: it holds a control character\r" + broken);
+    EXPECT_EQ(form->Batch, batchBefore);
     PutFile(P("commands_to_run.bat"), BatchFileText(form->Batch));
     RunBatch(P("commands_to_run.bat"));
 

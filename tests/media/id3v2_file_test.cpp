@@ -41,7 +41,16 @@ Bytes GetWide(const std::wstring& path) {
 
 Bytes Get(const std::string& path) { return GetWide(Widen(path)); }
 
-bool Exists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+// The temporary files of a rewrite left in folder: none after a rewrite that worked or failed.
+int TemporariesIn(const Text& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(LongForm(folder + u"\\~Kolvar_files-*.tmp").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    int n = 1;
+    while (FindNextFileW(h, &fd)) ++n;
+    FindClose(h);
+    return n;
+}
 
 const Bytes kSongTag = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0x0F, 'T', 'I', 'T', '2', 0, 0, 0, 5, 0, 0, 0, 'S', 'o', 'n', 'g'};
 
@@ -78,7 +87,7 @@ TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
         Put(path, c.before);
         EXPECT_TRUE(song.WriteTag(path)) << c.name;
         EXPECT_EQ(Get(path), c.after) << c.name;
-        EXPECT_FALSE(Exists(path + "~")) << c.name;
+        EXPECT_EQ(TemporariesIn(From1250(tree.Root())), 0) << c.name;
     }
     TID3v2 back;
     EXPECT_TRUE(back.ReadTag(tree.Path("plain.mp3")));
@@ -86,8 +95,9 @@ TEST(ID3v2File, RewritesKeepTheAudioAndReplaceTheOldTag) {
     EXPECT_EQ(back.TagSize, 25);
 }
 
-// Names beyond Windows-1250 (letters, pairs, combining marks) and paths
-// beyond 260 characters: the tag is written at the file itself and read back.
+// Names beyond Windows-1250 (letters, pairs, combining marks), paths beyond
+// 260 characters and a name of 255 letters, the longest a folder holds: the
+// tag is written at the file itself and read back.
 TEST(ID3v2File, NamesOfAnyLetterAndLongPaths) {
     TempTree tree;
     const Text title = u"\u0416\u0438\u0437\u043D\u044C \U0001F3B5";
@@ -103,7 +113,8 @@ TEST(ID3v2File, NamesOfAnyLetterAndLongPaths) {
         ASSERT_TRUE(CreateDirectoryW(LongForm(deep).c_str(), nullptr));
     }
     for (const Text& path : {root + u"\\\u0416\u0438\u0437\u043D\u044C \U0001F3B5.mp3",
-                             folder + u"\\c\u030Cau.mp3", deep + u"\\\U0001F3B5 " + Text(20, u'\u03B2') + u".mp3"}) {
+                             folder + u"\\c\u030Cau.mp3", deep + u"\\\U0001F3B5 " + Text(20, u'\u03B2') + u".mp3",
+                             root + u"\\" + Text(251, u'n') + u".mp3"}) {
         PutWide(LongForm(path), audio);
         std::string whyNot;
         EXPECT_TRUE(song.WriteTag(path, &whyNot)) << ToUtf8(path) << ": " << whyNot;
@@ -112,7 +123,7 @@ TEST(ID3v2File, NamesOfAnyLetterAndLongPaths) {
         EXPECT_EQ(back.Title, title) << ToUtf8(path);
         const Bytes bytes = GetWide(LongForm(path));
         EXPECT_EQ(Bytes(bytes.begin() + std::min<std::size_t>(bytes.size(), back.TagSize), bytes.end()), audio);
-        EXPECT_EQ(GetFileAttributesW(LongForm(path + u"~").c_str()), INVALID_FILE_ATTRIBUTES) << ToUtf8(path);
+        EXPECT_EQ(TemporariesIn(path.substr(0, path.rfind(u'\\'))), 0) << ToUtf8(path);
     }
 }
 
@@ -134,11 +145,13 @@ TEST(ID3v2File, AttributesComeBack) {
     for (const auto& c : cases) {
         const std::string path = tree.Path(c.name);
         Put(path, audio);
-        if (c.blocked) {
-            ASSERT_TRUE(CreateDirectoryW(Widen(path + "~").c_str(), nullptr));
-        }
         SetFileAttributesW(Widen(path).c_str(), c.attributes);
+        // Another program reading the file keeps the rewrite from replacing it.
+        HANDLE reader = c.blocked ? CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, 0, nullptr)
+                                  : INVALID_HANDLE_VALUE;
         EXPECT_EQ(t.WriteTag(path), !c.blocked) << c.name;
+        if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
         EXPECT_EQ(GetFileAttributesW(Widen(path).c_str()) & kept, c.attributes & kept) << c.name;
         SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(Get(path), c.blocked ? audio : Concat(kSongTag, audio)) << c.name;
@@ -170,23 +183,18 @@ TEST(ID3v2File, FailuresLeaveTheFileAsItWas) {
     EXPECT_FALSE(t.WriteTag(locked));
     CloseHandle(h);
     EXPECT_EQ(Get(locked), content);
-    EXPECT_FALSE(Exists(locked + "~"));
+    EXPECT_EQ(TemporariesIn(From1250(tree.Root())), 0);
 
-    // A folder where the temporary file would go: refused, original intact.
-    const std::string blocked = tree.Path("blocked.mp3");
-    Put(blocked, content);
-    ASSERT_TRUE(CreateDirectoryW(Widen(blocked + "~").c_str(), nullptr));
-    EXPECT_FALSE(t.WriteTag(blocked));
-    EXPECT_EQ(Get(blocked), content);
-
-    // An entry already holding the temporary name is neither written nor
-    // removed (it may be a link); the rewrite is refused.
-    const std::string stale = tree.Path("stale.mp3");
-    Put(stale, content);
-    Put(stale + "~", Bytes(5000, 0xEE));
-    EXPECT_FALSE(t.WriteTag(stale));
-    EXPECT_EQ(Get(stale), content);
-    EXPECT_EQ(Get(stale + "~"), Bytes(5000, 0xEE));
+    // Entries named as the file with a "~" (a folder, a file) are the user's:
+    // the rewrite goes beside them and leaves them as they were.
+    const std::string beside = tree.Path("beside.mp3");
+    Put(beside, content);
+    ASSERT_TRUE(CreateDirectoryW(Widen(beside + "~").c_str(), nullptr));
+    Put(beside + "~~", Bytes(5000, 0xEE));
+    EXPECT_TRUE(t.WriteTag(beside));
+    EXPECT_EQ(Get(beside), Concat(kSongTag, content));
+    EXPECT_EQ(GetFileAttributesW(Widen(beside + "~").c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(Get(beside + "~~"), Bytes(5000, 0xEE));
 }
 
 }  // namespace

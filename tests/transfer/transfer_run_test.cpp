@@ -664,20 +664,19 @@ TEST_F(TransferRun, Mp3TagsAtTheDestinationOrInPlace) {
     EXPECT_EQ(Rows()[0], P("utf16\\song.mp3") + " (Read TAG: Track: 0, Title: P\xEDse\xF2, Artist: , Album: , Genre: )");
     EXPECT_EQ(Rows()[0].find('\0'), std::string::npos);
     // Only MPEG audio gets a tag: a bitmap is copied as it is. A tag that
-    // cannot be written (its temporary name is taken) is not reported as
-    // written. Both rows stay selected.
+    // cannot be written (the file's ID3 header is damaged) is not reported
+    // as written. Both rows stay selected.
     tree->Dir("pics");
     tree->Dir("out2");
     const std::string bitmap = std::string("BM\x36\0\0\0", 6) + "pixels";
     Put("pics\\pic.bmp", bitmap);
-    Put("pics\\song.mp3", audio);
-    Put("out2\\song.mp3~", "another file");
+    const std::string damaged = std::string("ID3\x03\0\0\0\0\x80\0", 10) + audio;  // a size byte of 0x80
+    Put("pics\\song.mp3", damaged);
     Prepare(P("pics"), P("out2"));
     SetMode(TransferMode::IntoRoot);
     form->Button2Click();
     EXPECT_EQ(Get("out2\\pic.bmp"), bitmap);
-    EXPECT_EQ(Get("out2\\song.mp3"), audio);
-    EXPECT_EQ(Get("out2\\song.mp3~"), "another file");
+    EXPECT_EQ(Get("out2\\song.mp3"), damaged);
     EXPECT_EQ(form->ListBox1.SelCount(), 2);
     EXPECT_TRUE(form->ListBox1.Selected(RowOf(P("pics\\pic.bmp") + " -> " + P("out2\\pic.bmp"))));
     Prepare(P("pics"), P("pics"));

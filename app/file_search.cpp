@@ -15,6 +15,8 @@ namespace {
 
 // Input waiting longer than this is answered before a folder is read.
 constexpr std::chrono::milliseconds kBeforeFolderRead{2};
+// An entry takes some microseconds: sixteen are still well within a pump's 10 ms.
+constexpr std::size_t kEntriesPerClockRead = 16;
 
 // Hidden and system directories are never descended into.
 bool IsSearchedSubdir(const DirEntry& e) {
@@ -81,9 +83,12 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
         const Text base = BaseDir + u"\\";
         const std::size_t shownFrom =
             !FullPaths && base.size() <= folderPart && row.compare(0, base.size(), base) == 0 ? base.size() : 0;
+        std::size_t entries = 0;
         while (files.Next(entry)) {
-            // Between two entries: input is handled and a stop is seen.
-            if (AllowAbort) listingPump_.WhenDue();
+            // Between two entries: input is handled and a stop is seen. The
+            // clock (a call into the system under Wine) is read once in a
+            // few entries, from the first on.
+            if (AllowAbort && entries++ % kEntriesPerClockRead == 0) listingPump_.WhenDue();
             if (StopAsked()) return;
             if (entry.IsDirectory()) {
                 if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <vector>
 
 #include "app/counts_line.h"
@@ -11,6 +12,11 @@
 #include "transfer/text_ops.h"
 
 namespace {
+
+// Input waiting longer than this is answered before a folder is read.
+constexpr std::chrono::milliseconds kBeforeFolderRead{2};
+// An entry takes some microseconds: sixteen are still well within a pump's 10 ms.
+constexpr std::size_t kEntriesPerClockRead = 16;
 
 // Hidden and system directories are never descended into.
 bool IsSearchedSubdir(const DirEntry& e) {
@@ -62,27 +68,37 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
     // With the pattern "*.*" the file enumeration returns the subdirectories
     // too; they are kept for the descent instead of enumerating again.
     const bool oneEnumeration = recurse && sp.pattern == u"*.*";
+    const bool everyName = MatchesEveryName(sp.pattern);
     std::vector<Text> subdirs;
     {
+        // The system reads the whole folder in the first call; what waits is answered first.
+        if (AllowAbort) listingPump_.WhenDue(kBeforeFolderRead);
         DirEnumerator files(dir + sp.pattern);
         DirEntry entry;
         // One text for every row of the folder: a row costs a copy, not an allocation.
         Text row = dir + namePrefix;
         const std::size_t folderPart = row.size();
+        // A name holds no backslash: whether a row lies below the base
+        // directory is told by its folder.
+        const Text base = BaseDir + u"\\";
+        const std::size_t shownFrom =
+            !FullPaths && base.size() <= folderPart && row.compare(0, base.size(), base) == 0 ? base.size() : 0;
+        std::size_t entries = 0;
         while (files.Next(entry)) {
-            // Between two entries: input is handled and a stop is seen.
-            if (AllowAbort) listingPump_.WhenDue();
+            // Between two entries: input is handled and a stop is seen. The
+            // clock (a call into the system under Wine) is read once in a
+            // few entries, from the first on.
+            if (AllowAbort && entries++ % kEntriesPerClockRead == 0) listingPump_.WhenDue();
             if (StopAsked()) return;
             if (entry.IsDirectory()) {
                 if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));
                 continue;
             }
             // The search matches short names too; a copy not yet whole is no user's file.
-            if (!LongNameMatches(sp.pattern, entry.name) || IsCopyTempName(entry.name)) continue;
+            if ((!everyName && !LongNameMatches(sp.pattern, entry.name)) || IsCopyTempName(entry.name)) continue;
             row.resize(folderPart);
             row += entry.name;
-            if (FullPaths) CurrentPath = row;
-            else CurrentPath = StripBaseDir(row, BaseDir);
+            CurrentPath.assign(row, shownFrom);
             bool matches;
             if (CaseInsensitive) {
                 substring = UpperAscii(substring);
@@ -97,6 +113,7 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
     const Text subMask = Trim(substring).empty() ? mask : substring;
     if (!recurse) return;
     if (!oneEnumeration) {
+        if (AllowAbort) listingPump_.WhenDue(kBeforeFolderRead);
         DirEnumerator dirs(dir + u"*.*");
         DirEntry entry;
         while (dirs.Next(entry)) {

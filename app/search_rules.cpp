@@ -59,9 +59,16 @@ std::vector<int> WindowsWildcards(TextView mask) {
 
 }  // namespace
 
+bool MatchesEveryName(const Text& pattern) {
+    const std::size_t cut = pattern.find_last_of(u"\\:");
+    const std::vector<int> p = WindowsWildcards(cut == Text::npos ? TextView(pattern) : TextView(pattern).substr(cut + 1));
+    return p.size() == 1 && p[0] == kStar;
+}
+
 bool LongNameMatches(const Text& pattern, const Text& name) {
     const std::size_t cut = pattern.find_last_of(u"\\:");
     const std::vector<int> p = WindowsWildcards(cut == Text::npos ? TextView(pattern) : TextView(pattern).substr(cut + 1));
+    if (p.size() == 1 && p[0] == kStar) return true;
     Text n = name;
     for (char16_t& c : n) c = NameUpper(c);
     const std::size_t lastDot = n.rfind(u'.');

@@ -26,6 +26,8 @@ Text PatternDirPart(const Text& pattern);
 // names without an extension, letters in either case. A search of the file
 // system matches 8.3 short names as well, so its entries are checked by this.
 bool LongNameMatches(const Text& pattern, const Text& name);
+// A pattern that every name matches ("*", "*.*"): its entries need no check.
+bool MatchesEveryName(const Text& pattern);
 
 // Whether a row passes the substring filter (already upper-cased if asked).
 bool RowMatches(const Text& comparisonText, const Text& substring);

@@ -35,9 +35,12 @@ class TimedPump {
 public:
     explicit TimedPump(std::chrono::milliseconds interval = std::chrono::milliseconds(10))
         : interval_(interval) {}
-    void WhenDue() {
+    void WhenDue() { WhenDue(interval_); }
+    // Before a call that may hold the thread for long (the first read of a
+    // large folder): pumped unless it was just now.
+    void WhenDue(std::chrono::milliseconds interval) {
         const auto now = Clock::now();
-        if (pumped_ && now - last_ < interval_) return;
+        if (pumped_ && now - last_ < interval) return;
         Now(now);
     }
     void Now() { Now(Clock::now()); }

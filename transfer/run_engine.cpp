@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "platform/errors.h"
+#include "transfer/name_key_set.h"
 #include "transfer/name_transforms.h"
 #include "transfer/path_names.h"
 
@@ -28,15 +29,26 @@ private:
     const RunRequest& r_;
     RunHost& host_;
     RunResult result_;
-    std::unordered_set<Text> destinations_;  // NameKey of each destination this run has tried
-    std::unordered_set<Text> sources_;       // NameKey of each row chosen at the start
+    // Built and given back without a wait, for 100,000 rows and more.
+    NameKeySet destinations_;  // NameKey of each destination this run has tried
+    NameKeySet sources_;       // NameKey of each row chosen at the start
     std::unordered_set<Text> swept_;         // NameKey of each folder whose cut-off copies were removed
 };
 
 RunResult Run::Go() {
     const bool deleting = r_.kind == RunKind::Delete;
-    if (!deleting)
-        for (const auto& [i, text] : r_.chosen) sources_.insert(r_.folders.Key(RowPath(WithoutLeadingBackslash(text))));
+    if (!deleting) {
+        // Every source is known before the first row; the host handles
+        // waiting input between two stretches of them.
+        constexpr std::size_t kStretch = 2048;
+        for (std::size_t n = 0; n < r_.chosen.size(); ++n) {
+            if (n != 0 && n % kStretch == 0 && host_.StopBefore(0)) {
+                result_.stopped = true;
+                return std::move(result_);
+            }
+            sources_.Insert(r_.folders.Key(RowPath(WithoutLeadingBackslash(r_.chosen[n].second))));
+        }
+    }
     if (r_.kind == RunKind::Go || (!deleting && host_.Options().RunCommands)) host_.BatchHead();
     auto next = r_.chosen.begin();
     for (int i = 0; i < r_.rowCount; ++i) {
@@ -114,11 +126,11 @@ RowOutcome Run::Transfer(const TransferOptions& o, const Text& sourceText, const
     // The same name in another spelling of its folder (the output folder
     // typed by its 8.3 path, say) is the file where it stands.
     if (itself && renaming && FileNameOf(target) == FileNameOf(source)) return RowOutcome::InPlace;
-    if (itself ? !renaming : sources_.count(destination) != 0)
+    if (itself ? !renaming : sources_.Contains(destination))
         return Refuse(sourceText, u"the new name is that of a file this run takes: " + targetText);
     // The name is taken when a row tries it, in Try as in Copy, so that Try
     // shows every row that Copy refuses.
-    if (!destinations_.insert(std::move(destination)).second)
+    if (!destinations_.Insert(destination))
         return Refuse(sourceText, u"another file of this run takes the new name: " + targetText);
     // A file that the new name reaches only as its 8.3 name is another file
     // than the one the run means: it is never written over.

@@ -65,7 +65,8 @@ public:
     // made while the run waits applies to the rows that follow.
     virtual const TransferOptions& Options() = 0;
     // Before each row (selected or not): handle waiting input, show the
-    // progress; true when the run is to stop here.
+    // progress; true when the run is to stop here. Asked for row 0 as well
+    // between stretches of the run's preparation of 100,000 rows and more.
     virtual bool StopBefore(int row) = 0;
     virtual void Report(const RowReport& report) = 0;
 

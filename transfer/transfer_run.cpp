@@ -53,6 +53,20 @@ void EnterDirectory(const Text& dir) {
     if (!SetCurrentDir(dir)) throw EInOutError(u"Cannot enter directory " + dir);
 }
 
+// Rows are copied and given back a stretch at a time: a clock read for
+// every row would cost more than the row.
+constexpr std::size_t kRowsBetweenPumps = 256;
+
+// The texts of 100,000 rows and more are given back one at a time, with
+// input handled between, instead of in one wait when the request goes.
+void GiveBack(std::vector<std::pair<int, Text>>& rows, bool pumping) {
+    TimedPump pump;
+    while (!rows.empty()) {
+        rows.pop_back();
+        if (pumping && rows.size() % kRowsBetweenPumps == 0) pump.WhenDue();
+    }
+}
+
 // Clears a flag when the scope ends, however it ends.
 struct ClearOnExit {
     bool& flag;
@@ -278,9 +292,10 @@ void TfrMain::TransferRun() {
     }
     RunResult result;
     {
-        const RunRequest request = Request();
+        RunRequest request = Request();
         WindowHost host(*this, request);
         result = RunTransfer(request, host);
+        GiveBack(request.chosen, AllowAbort);
     }
     ListBox1.CompactRows();
     ShowRefusals(std::move(result.refusals));
@@ -319,8 +334,15 @@ RunRequest TfrMain::Request() const {
     // their own long paths, whatever spelling was typed.
     for (const Text& folder : {TypedFolder(Edit1.Text()), TypedFolder(Trim(Edit3.Text())), BaseDir})
         r.folders.Add(folder, LongPathOf(folder));
-    for (int i : ListBox1.SelectedIndices())
+    // A copy of every chosen row's text: input is handled meanwhile, as
+    // between the run's rows.
+    TimedPump pump;
+    const std::vector<int> selected = ListBox1.SelectedIndices();
+    r.chosen.reserve(selected.size());
+    for (int i : selected) {
         if (i < ListCount) r.chosen.push_back({i, ListBox1.Item(i)});
+        if (AllowAbort && r.chosen.size() % kRowsBetweenPumps == 0) pump.WhenDue();
+    }
     return r;
 }
 

@@ -8,6 +8,11 @@
 namespace {
 
 constexpr std::size_t kCopyBuffer = 1 << 20;
+// A source of at most this size is copied without asking first whether its
+// destination exists; a replace found out at the rename then flushes it all
+// at once, which is short at this size.
+constexpr std::uint64_t kUncheckedCopy = kCopyBuffer;
+
 // A copy that must reach the disk before it takes a name is flushed as it
 // is written, so that the flush before the rename is a short one.
 constexpr std::uint64_t kFlushEvery = 32ull << 20;
@@ -80,7 +85,7 @@ private:
 // into the folder removes. A destination that exists is replaced in one step
 // by a copy flushed to the disk first, so the old file stays until then;
 // a new one needs no flush for that.
-// A source smaller than one flush is copied without asking first whether
+// A source of one block or less is copied without asking first whether
 // the destination exists (under Wine each name looked up and not found
 // costs a scan of its folder): the rename that gives the copy its name
 // finds out, and the copy, flushed then in one short step, replaces it.
@@ -91,7 +96,7 @@ void TfrMain::CopyFileContents(const Text& source, const Text& destination) {
     if (source == destination) return;
     InputFile in(source);
     BetweenBlocks goOn(*this);
-    const bool replacing = in.Size() >= kFlushEvery && FileExists(destination);
+    const bool replacing = in.Size() > kUncheckedCopy && FileExists(destination);
     CopyBeside copy(destination, replacing);
     Pour(in, copy.Out(), goOn, replacing);
     if (!replacing) {

@@ -8,6 +8,7 @@
 #include "platform/fs.h"
 #include "transfer/name_transforms.h"
 #include "transfer/path_names.h"
+#include "transfer/run_journal.h"
 #include "transfer/text_ops.h"
 
 namespace {
@@ -78,7 +79,7 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
                 continue;
             }
             // The search matches short names too; a copy not yet whole is no user's file.
-            if (!LongNameMatches(sp.pattern, entry.name) || IsCopyTempName(entry.name)) continue;
+            if (!LongNameMatches(sp.pattern, entry.name) || IsCopyTempName(entry.name) || IsKeptName(entry.name)) continue;
             row.resize(folderPart);
             row += entry.name;
             if (FullPaths) CurrentPath = row;

@@ -24,6 +24,8 @@ add_library(kolvar_win STATIC
   app/list_tools.cpp
   app/uFileInfo.cpp
   transfer/transfer_run.cpp
+  transfer/run_undo.cpp
+  platform/journal_file.cpp
   transfer/file_copy.cpp
   transfer/exif_date.cpp
   commands/expand_commands.cpp

@@ -22,8 +22,11 @@ private:
         result_.refusals.push_back({source, std::move(reason)});
         return RowOutcome::Refused;
     }
-    void MakeFolders(const Text& target);
+    std::vector<Text> FoldersToMake(const Text& target);
+    void MakeFolders(const std::vector<Text>& missing);
     void Row(int i, const Text& text);
+    bool DeleteRow(const Text& path);
+    void TagInPlace(const Text& file, const Text& namePath, Text& line);
 
     const RunRequest& r_;
     RunHost& host_;
@@ -31,10 +34,12 @@ private:
     std::unordered_set<Text> destinations_;  // NameKey of each destination this run has tried
     std::unordered_set<Text> sources_;       // NameKey of each row chosen at the start
     std::unordered_set<Text> swept_;         // NameKey of each folder whose cut-off copies were removed
+    JournalWriter* journal_ = nullptr;       // Try and runs without one record nothing
 };
 
 RunResult Run::Go() {
     const bool deleting = r_.kind == RunKind::Delete;
+    if (r_.kind != RunKind::Try) journal_ = host_.Journal();
     if (!deleting)
         for (const auto& [i, text] : r_.chosen) sources_.insert(r_.folders.Key(RowPath(WithoutLeadingBackslash(text))));
     if (r_.kind == RunKind::Go || (!deleting && host_.Options().RunCommands)) host_.BatchHead();
@@ -48,6 +53,7 @@ RunResult Run::Go() {
         if (next == r_.chosen.end() || next->first != i) continue;
         Row(i, next->second);
     }
+    if (journal_) journal_->End();
     return std::move(result_);
 }
 
@@ -56,7 +62,7 @@ void Run::Row(int i, const Text& text) {
     report.row = i;
     if (r_.kind == RunKind::Delete) {
         // A relative row is deleted as the text stands, below the base directory.
-        report.outcome = host_.Delete(RowPath(text)) ? RowOutcome::Done : RowOutcome::NotDone;
+        report.outcome = DeleteRow(RowPath(text)) ? RowOutcome::Done : RowOutcome::NotDone;
         report.source = result_.lastSource = text;
         host_.Report(report);
         return;
@@ -85,7 +91,8 @@ void Run::Row(int i, const Text& text) {
         // The file is read, or filled and written, where it is.
         if (o->Mp3Tag) {
             report.tagged = true;
-            host_.Tag(RowPath(target), report.source, r_.kind == RunKind::Try, report.tagLine);
+            if (r_.kind == RunKind::Try) host_.Tag(RowPath(target), report.source, true, report.tagLine);
+            else TagInPlace(RowPath(target), report.source, report.tagLine);
         }
         break;
     default: report.target = target; break;
@@ -137,7 +144,21 @@ RowOutcome Run::Transfer(const TransferOptions& o, const Text& sourceText, const
         if (o.Mp3Tag) host_.Tag(target, sourceText, true, line);
         return RowOutcome::Done;
     }
-    if (o.Mode == TransferMode::UsualCopy) MakeFolders(target);
+    const std::vector<Text> missing = o.Mode == TransferMode::UsualCopy ? FoldersToMake(target) : std::vector<Text>();
+    // The row's intent is on the disk before the row acts; the batch's work is its own.
+    int seq = -1;
+    Text kept;
+    if (journal_ && !o.RunCommands) {
+        for (const Text& d : missing) journal_->Intent(JournalOp::Folder, Text(), d, FileStamp());
+        FileStamp stamp, old;
+        host_.StampOf(source, stamp);
+        const JournalOp op = renaming ? JournalOp::Move : host_.StampOf(target, old) ? JournalOp::Replace : JournalOp::Copy;
+        const JournalIntent& intent = journal_->Intent(op, source, target, stamp);
+        seq = intent.seq;
+        kept = intent.kept;
+        journal_->Flush();
+    }
+    MakeFolders(missing);
     if (o.RunCommands) {
         // The batch uses the sources later, so a Move deletes none of them here.
         Text why = host_.Batch(sourceText, targetText);
@@ -150,24 +171,76 @@ RowOutcome Run::Transfer(const TransferOptions& o, const Text& sourceText, const
         // A failed move leaves the source as the only copy: nothing is
         // deleted and the row stays selected. A copy stopped part-way has
         // left nothing of itself.
-        const Placed placed = o.CzRename || o.MoveFiles ? host_.Move(source, target) : host_.Copy(source, target);
+        // A file that a copy replaces is set aside first, and takes its
+        // name back when the copy does not take it.
+        const bool setAside = !kept.empty() && host_.SetAside(target, kept);
+        Placed placed;
+        try {
+            placed = o.CzRename || o.MoveFiles ? host_.Move(source, target) : host_.Copy(source, target);
+        } catch (...) {
+            if (setAside) host_.PutBack(kept, target);
+            throw;
+        }
+        if (placed != Placed::Done && setAside) host_.PutBack(kept, target);
         if (placed == Placed::NotDone) return RowOutcome::NotDone;
         if (placed == Placed::NameRefused)
             return Refuse(sourceText, u"the file system cannot give the file this name: " + targetText);
     }
     // A copy without the tag the user asked for stays selected.
-    if (o.Mp3Tag && !host_.Tag(target, sourceText, false, line)) return RowOutcome::DoneUntagged;
-    return RowOutcome::Done;
+    const RowOutcome outcome =
+        o.Mp3Tag && !host_.Tag(target, sourceText, false, line) ? RowOutcome::DoneUntagged : RowOutcome::Done;
+    if (seq >= 0) {
+        FileStamp after;
+        host_.StampOf(target, after);
+        journal_->Done(seq, after);
+    }
+    return outcome;
+}
+
+// Deleted with a journal, the file is kept: set aside under a name of its own.
+bool Run::DeleteRow(const Text& path) {
+    if (!journal_) return host_.Delete(path);
+    FileStamp stamp;
+    if (!host_.StampOf(path, stamp)) return false;
+    const JournalIntent intent = journal_->Intent(JournalOp::Delete, path, Text(), stamp);
+    journal_->Flush();
+    if (!host_.SetAside(path, intent.kept)) return false;
+    journal_->Done(intent.seq, stamp);
+    return true;
+}
+
+// A tag written in place: with a journal, the file's old bytes are copied
+// aside first.
+void Run::TagInPlace(const Text& file, const Text& namePath, Text& line) {
+    if (!journal_) {
+        host_.Tag(file, namePath, false, line);
+        return;
+    }
+    FileStamp stamp;
+    host_.StampOf(file, stamp);
+    const JournalIntent intent = journal_->Intent(JournalOp::Tag, Text(), file, stamp);
+    journal_->Flush();
+    const bool kept = host_.KeepCopy(file, intent.kept);
+    host_.Tag(file, namePath, false, line);
+    FileStamp after;
+    if (kept && host_.StampOf(file, after)) journal_->Done(intent.seq, after);
 }
 
 // Each level is made inside the one before, from the top; the file name is
 // never made. Levels are made by their full paths, so no current directory
 // is involved (nor its length limit).
-void Run::MakeFolders(const Text& target) {
+std::vector<Text> Run::FoldersToMake(const Text& target) {
     const std::vector<Text> levels = FolderLevels(target);
-    if (levels.empty() || host_.DirectoryExists(levels.back())) return;
+    std::vector<Text> missing;
+    if (levels.empty() || host_.DirectoryExists(levels.back())) return missing;
     for (const Text& d : levels)
-        if (!host_.DirectoryExists(d) && !host_.CreateDir(d)) throw Exception(u"Cannot create " + d);
+        if (!host_.DirectoryExists(d)) missing.push_back(d);
+    return missing;
+}
+
+void Run::MakeFolders(const std::vector<Text>& missing) {
+    for (const Text& d : missing)
+        if (!host_.CreateDir(d)) throw Exception(u"Cannot create " + d);
 }
 
 }  // namespace

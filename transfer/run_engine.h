@@ -7,6 +7,7 @@
 
 #include "transfer/destination.h"
 #include "transfer/path_names.h"
+#include "transfer/run_journal.h"
 
 enum class RunKind { Copy, Try, Delete, Cz, Go };
 
@@ -83,6 +84,21 @@ public:
     // the source cannot go); a copy between volumes fails as Copy does.
     virtual Placed Move(const Text& source, const Text& target) = 0;
     virtual bool Delete(const Text& path) = 0;
+
+    // The run's journal, or nullptr when the run records nothing. With a
+    // journal, each row's intent is flushed before the row acts and its
+    // end recorded after it; the files the run would destroy are kept.
+    virtual JournalWriter* Journal() { return nullptr; }
+    // The file's size and write time; false when no file is there.
+    virtual bool StampOf(const Text& path, FileStamp& stamp) = 0;
+    // Renames the file to kept, a name in its own folder that the listing
+    // never shows; false when the file cannot go (a Delete or a replace
+    // would fail there too).
+    virtual bool SetAside(const Text& path, const Text& kept) = 0;
+    // The file set aside takes its name back.
+    virtual bool PutBack(const Text& kept, const Text& path) = 0;
+    // A copy of the file, bytes and times, at kept.
+    virtual bool KeepCopy(const Text& path, const Text& kept) = 0;
     // Reads (readOnly) or writes the tag of file, its values from namePath;
     // false when a tag to be written was not.
     virtual bool Tag(const Text& file, const Text& namePath, bool readOnly, Text& line) = 0;

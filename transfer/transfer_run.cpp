@@ -1,5 +1,6 @@
 // The transfer run: one procedure behind Copy, Try, Delete, CZ and Go.
 #include <chrono>
+#include <memory>
 
 #include "app/uMain.h"
 #include "platform/dialogs.h"
@@ -11,6 +12,7 @@
 #include "transfer/name_transforms.h"
 #include "transfer/path_names.h"
 #include "transfer/run_engine.h"
+#include "transfer/run_record.h"
 #include "transfer/stop_signal.h"
 #include "transfer/text_ops.h"
 
@@ -49,6 +51,14 @@ private:
     int top_ = -1;
 };
 
+// A kept file takes its name back and is no longer hidden.
+bool PutKeptBack(const Text& kept, const Text& path) {
+    const std::uint32_t attributes = AttributesOf(kept);
+    if (RenameWithinVolume(kept, path) != RenameResult::Done) return false;
+    if (attributes != ~0u) SetAttributesOf(path, attributes & ~kAttrHidden);
+    return true;
+}
+
 void EnterDirectory(const Text& dir) {
     if (!SetCurrentDir(dir)) throw EInOutError(u"Cannot enter directory " + dir);
 }
@@ -66,10 +76,10 @@ struct ClearOnExit {
 // TargetPath follow the rows the engine reports.
 class WindowHost : public RunHost {
 public:
-    WindowHost(TfrMain& form, const RunRequest& request)
+    WindowHost(TfrMain& form, const RunRequest& request, JournalWriter* journal)
         : f_(form), list_(form.ListBox1), deleting_(request.kind == RunKind::Delete),
           relative_(request.relativeRows),
-          boxPerRow_(deleting_ || request.kind == RunKind::Go || form.CheckBox_Command.Checked()) {}
+          boxPerRow_(deleting_ || request.kind == RunKind::Go || form.CheckBox_Command.Checked()), journal_(journal) {}
 
     const TransferOptions& Options() override {
         // Read again whenever a control may have changed since the last row.
@@ -157,6 +167,24 @@ public:
         }
     }
     bool Delete(const Text& path) override { return DeleteFileAt(path); }
+    JournalWriter* Journal() override { return journal_; }
+    bool StampOf(const Text& path, FileStamp& stamp) override { return FileStampOf(path, stamp.size, stamp.written); }
+    // A kept file is hidden, so that Explorer does not show it either; a
+    // read-only file stays where it is, as a Delete or a replace leaves it.
+    bool SetAside(const Text& path, const Text& kept) override {
+        const std::uint32_t attributes = AttributesOf(path);
+        if (attributes == ~0u || (attributes & (kAttrReadOnly | kAttrDirectory))) return false;
+        if (RenameWithinVolume(path, kept) != RenameResult::Done) return false;
+        SetAttributesOf(kept, attributes | kAttrHidden);
+        return true;
+    }
+    bool PutBack(const Text& kept, const Text& path) override { return PutKeptBack(kept, path); }
+    bool KeepCopy(const Text& path, const Text& kept) override {
+        if (!CopyToNewName(path, kept)) return false;
+        const std::uint32_t attributes = AttributesOf(kept);
+        if (attributes != ~0u) SetAttributesOf(kept, (attributes & ~kAttrReadOnly) | kAttrHidden);
+        return true;
+    }
     bool Tag(const Text& file, const Text& namePath, bool readOnly, Text& line) override {
         return FillMp3Tag(file, namePath, readOnly, line);
     }
@@ -180,6 +208,7 @@ private:
     int shownPosition_ = 0;
     std::uint64_t optionsRead_ = ~0ull;
     TransferOptions options_;
+    JournalWriter* journal_;
 };
 
 }  // namespace
@@ -222,6 +251,7 @@ void TfrMain::Button2Click() {
         SetBusyCursor(false);
         ShowWarning(FailureText(Exception("")));
     }
+    UpdateUndoItem();  // a run that failed part-way can be undone too
 }
 
 void TfrMain::RunWithFlag(bool& flag) {
@@ -279,9 +309,14 @@ void TfrMain::TransferRun() {
     RunResult result;
     {
         const RunRequest request = Request();
-        WindowHost host(*this, request);
+        // Every run but Try is recorded, so that undo can take it back.
+        std::unique_ptr<RunRecord> record;
+        if (request.kind != RunKind::Try)
+            record = std::make_unique<RunRecord>(request.kind, static_cast<int>(request.chosen.size()));
+        WindowHost host(*this, request, record ? record->Writer() : nullptr);
         result = RunTransfer(request, host);
     }
+    UpdateUndoItem();
     ListBox1.CompactRows();
     ShowRefusals(std::move(result.refusals));
     ProgressBar1.SetVisible(false);
@@ -327,10 +362,14 @@ RunRequest TfrMain::Request() const {
 // The rows a run left selected for a reason of its own, each with it: the
 // first few in one box at the end of the run.
 void TfrMain::ShowRefusals(std::vector<std::pair<Text, Text>> refusals) {
+    ShowFileReasons(u"These files were left selected:", std::move(refusals));
+}
+
+void TfrMain::ShowFileReasons(const Text& heading, std::vector<std::pair<Text, Text>> refusals) {
     // A run that a close request has stopped asks and tells nothing more.
     if (refusals.empty() || CloseRequested()) return;
     constexpr std::size_t kShown = 10;
-    Text text = u"These files were left selected:";
+    Text text = heading;
     for (std::size_t i = 0; i < refusals.size() && i < kShown; ++i)
         text += u"\r" + refusals[i].first + u"\r    (" + refusals[i].second + u")";
     if (refusals.size() > kShown)

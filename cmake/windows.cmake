@@ -55,6 +55,7 @@ add_executable(gui_tests
   tests/app/file_search_test.cpp
   tests/transfer/transfer_run_test.cpp
   tests/transfer/run_property_test.cpp
+  tests/transfer/undo_test.cpp
   tests/transfer/run_cases.cpp
   tests/transfer/any_name_test.cpp
   tests/app/list_tools_test.cpp

@@ -173,6 +173,10 @@ bool CopyToNewName(const Text& from, const Text& to) {
     return CopyFileW(SystemPath(from).c_str(), SystemPath(to).c_str(), TRUE) != 0;
 }
 
+bool SecondName(const Text& existing, const Text& name) {
+    return CreateHardLinkW(SystemPath(name).c_str(), SystemPath(existing).c_str(), nullptr) != 0;
+}
+
 bool CreateDir(const Text& path) {
     return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0;
 }

@@ -54,6 +54,8 @@ bool FileSizeOf(const Text& path, std::uint64_t& size);
 bool FileStampOf(const Text& path, std::uint64_t& size, std::uint64_t& written);
 // A copy of the file, bytes, times and attributes, at a name that names nothing yet.
 bool CopyToNewName(const Text& from, const Text& to);
+// A second name of the same file (a hard link) on its volume; false where the file system has none.
+bool SecondName(const Text& existing, const Text& name);
 bool CreateDir(const Text& path);
 // Only an empty directory goes.
 bool RemoveDir(const Text& path);

@@ -41,6 +41,8 @@ public:
         Now(now);
     }
     void Now() { Now(Clock::now()); }
+    // WhenDue would handle input now.
+    bool Due() const { return !pumped_ || Clock::now() - last_ >= interval_; }
 
 private:
     using Clock = std::chrono::steady_clock;

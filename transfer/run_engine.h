@@ -2,6 +2,7 @@
 // The transfer run as an engine: a request in, each row's outcome out
 // through the host, the run's result back. The engine knows no window and
 // no file system: the main window is one host, the engine's tests another.
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -68,6 +69,11 @@ public:
     // Before each row (selected or not): handle waiting input, show the
     // progress; true when the run is to stop here.
     virtual bool StopBefore(int row) = 0;
+    // After a row is planned: true when the next row may be planned before
+    // the rows planned so far act (rows of the group, bytes their sources
+    // hold). The host says no where it would handle input before the next
+    // row, so that it does so with every row before it done.
+    virtual bool PlanAhead(int /*rows*/, std::uint64_t /*bytes*/) { return false; }
     virtual void Report(const RowReport& report) = 0;
 
     virtual bool FileExists(const Text& path) = 0;
@@ -91,14 +97,19 @@ public:
     virtual JournalWriter* Journal() { return nullptr; }
     // The file's size and write time; false when no file is there.
     virtual bool StampOf(const Text& path, FileStamp& stamp) = 0;
-    // Renames the file to kept, a name in its own folder that the listing
-    // never shows; false when the file cannot go (a Delete or a replace
-    // would fail there too).
+    // Kept files have names in their own folder that the listing never
+    // shows (KeptName), hidden once the row has acted.
+    // A Delete's: the file renamed to kept, and hidden; false when the file
+    // cannot go (a Delete would fail there too).
     virtual bool SetAside(const Text& path, const Text& kept) = 0;
-    // The file set aside takes its name back.
-    virtual bool PutBack(const Text& kept, const Text& path) = 0;
-    // A copy of the file, bytes and times, at kept.
-    virtual bool KeepCopy(const Text& path, const Text& kept) = 0;
+    // The file at path kept under kept as well, path keeping its name: with
+    // sameFile, a second name of the same file where the volume allows it
+    // (a copy that then replaces path leaves the old file at kept), else a
+    // copy of its bytes and times.
+    virtual bool KeepAlso(const Text& path, const Text& kept, bool sameFile) = 0;
+    virtual void HideKept(const Text& kept) = 0;
+    // A kept name that the row did not need goes.
+    virtual void Unkeep(const Text& kept) = 0;
     // Reads (readOnly) or writes the tag of file, its values from namePath;
     // false when a tag to be written was not.
     virtual bool Tag(const Text& file, const Text& namePath, bool readOnly, Text& line) = 0;

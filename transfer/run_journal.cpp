@@ -1,5 +1,6 @@
 #include "transfer/run_journal.h"
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <optional>
@@ -266,6 +267,16 @@ public:
     UndoPlan plan;
 
     void Row(const JournalEntry& e);
+    // The folders the run made go when they are empty once the files are
+    // back, the deepest first. Rows planned together may each record a folder.
+    void Folders() {
+        for (const auto& [key, folder] : cutOff_) plan.steps.push_back({UndoStep::RemoveCutOffCopies, folder, Text()});
+        std::vector<Text> made;
+        for (const auto& [key, path] : folders_) made.push_back(path);
+        std::stable_sort(made.begin(), made.end(), [](const Text& a, const Text& b) { return a.size() > b.size(); });
+        for (const Text& d : made)
+            if (Present(d)) plan.steps.push_back({UndoStep::RemoveFolder, d, Text()});
+    }
 
 private:
     struct Seen {
@@ -304,6 +315,8 @@ private:
 
     UndoHost& disk_;
     std::map<Text, Seen> overlay_;
+    std::map<Text, Text> folders_;  // NameKey -> the folder
+    std::map<Text, Text> cutOff_;   // NameKey -> a folder where a copy may have been cut off
 };
 
 void Planner::Row(const JournalEntry& e) {
@@ -313,11 +326,11 @@ void Planner::Row(const JournalEntry& e) {
     case JournalOp::Replace: Replace(e); break;
     case JournalOp::Delete: Delete(e); break;
     case JournalOp::Tag: Tag(e); break;
-    // A folder the run made goes when it is empty once the files are back.
-    case JournalOp::Folder:
-        if (Present(e.intent.target)) Step(UndoStep::RemoveFolder, e.intent.target);
-        break;
+    case JournalOp::Folder: folders_.emplace(NameKey(e.intent.target), e.intent.target); break;
     }
+    // A copy cut off leaves its part beside its destination.
+    const bool copies = e.intent.op == JournalOp::Move || e.intent.op == JournalOp::Copy || e.intent.op == JournalOp::Replace;
+    if (copies && !e.done) cutOff_.emplace(NameKey(FolderOf(e.intent.target)), FolderOf(e.intent.target));
 }
 
 // A move keeps the file's size and write time (between volumes the copy is
@@ -358,23 +371,23 @@ void Planner::Copy(const JournalEntry& e) {
     else Leave(i.target, e.done ? kChanged : kUnfinished);
 }
 
-// The old file was set aside before the copy was written: the copy goes,
-// and the old file takes its name back.
+// The old file got a second name, the kept one, before the copy replaced
+// it: while both names show the same file the copy never took the name;
+// else the copy goes and the old file takes its name back, in one step.
 void Planner::Replace(const JournalEntry& e) {
     const JournalIntent& i = e.intent;
-    const bool kept = Present(i.kept);
-    if (!kept && !e.done) return;  // never set aside: target is the old file
-    if (Present(i.target)) {
-        const Seen t = Look(i.target);
-        if (e.done ? t.stamp == e.after : t.stamp.size == i.stamp.size) {
-            Step(UndoStep::Remove, i.target);
-        } else {
-            Leave(i.target, e.done ? kChanged : kUnfinished);
-            return;
-        }
+    if (!Present(i.kept)) {
+        if (e.done) Leave(i.target, kNotKept);
+        return;
     }
-    if (kept) Step(UndoStep::Rename, i.kept, i.target);
-    else Leave(i.target, kNotKept);
+    if (!Present(i.target)) {
+        Step(UndoStep::Rename, i.kept, i.target);
+        return;
+    }
+    const Seen t = Look(i.target);
+    if (StampIs(i.kept, t.stamp) && !(e.done && t.stamp == e.after)) Step(UndoStep::Remove, i.kept);
+    else if (e.done ? t.stamp == e.after : t.stamp.size == i.stamp.size) Step(UndoStep::Replace, i.kept, i.target);
+    else Leave(i.target, e.done ? kChanged : kUnfinished);
 }
 
 void Planner::Delete(const JournalEntry& e) {
@@ -409,6 +422,7 @@ void Planner::Tag(const JournalEntry& e) {
 UndoPlan PlanUndo(const Journal& journal, UndoHost& disk) {
     Planner p(disk);
     for (auto e = journal.entries.rbegin(); e != journal.entries.rend(); ++e) p.Row(*e);
+    p.Folders();
     return std::move(p.plan);
 }
 
@@ -426,6 +440,7 @@ std::vector<LeftAsItIs> CarryOut(const UndoPlan& plan, UndoHost& disk) {
             if (!disk.Remove(s.from)) left.push_back({s.from, u"it could not be removed"});
             break;
         case UndoStep::RemoveFolder: disk.RemoveFolder(s.from); break;  // a folder that is not empty stays
+        case UndoStep::RemoveCutOffCopies: disk.RemoveCutOffCopies(s.from); break;
         }
     }
     return left;

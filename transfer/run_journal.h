@@ -113,11 +113,13 @@ public:
     virtual bool Remove(const Text& path) = 0;
     // Only an empty folder goes.
     virtual bool RemoveFolder(const Text& path) = 0;
+    // The copies that a run cut off left in folder.
+    virtual void RemoveCutOffCopies(const Text& folder) = 0;
 };
 
 struct UndoStep {
-    enum Kind { Rename, Replace, Remove, RemoveFolder } kind = Rename;
-    Text from, to;  // Remove, RemoveFolder: from
+    enum Kind { Rename, Replace, Remove, RemoveFolder, RemoveCutOffCopies } kind = Rename;
+    Text from, to;  // Remove, RemoveFolder, RemoveCutOffCopies (a folder): from
 };
 
 struct LeftAsItIs {

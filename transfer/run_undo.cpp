@@ -7,6 +7,7 @@
 
 #include "app/uMain.h"
 #include "platform/dialogs.h"
+#include "platform/file_stream.h"
 #include "platform/fs.h"
 #include "transfer/path_names.h"
 #include "transfer/run_record.h"
@@ -80,6 +81,7 @@ public:
     }
     bool Remove(const Text& path) override { return DeleteFileAt(path); }
     bool RemoveFolder(const Text& path) override { return RemoveDir(path); }
+    void RemoveCutOffCopies(const Text& folder) override { ::RemoveCutOffCopies(folder); }
 };
 
 const char16_t* KindName(const Journal& j) {

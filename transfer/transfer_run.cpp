@@ -51,14 +51,6 @@ private:
     int top_ = -1;
 };
 
-// A kept file takes its name back and is no longer hidden.
-bool PutKeptBack(const Text& kept, const Text& path) {
-    const std::uint32_t attributes = AttributesOf(kept);
-    if (RenameWithinVolume(kept, path) != RenameResult::Done) return false;
-    if (attributes != ~0u) SetAttributesOf(path, attributes & ~kAttrHidden);
-    return true;
-}
-
 void EnterDirectory(const Text& dir) {
     if (!SetCurrentDir(dir)) throw EInOutError(u"Cannot enter directory " + dir);
 }
@@ -93,7 +85,9 @@ public:
     // row when a row's own work may show a box (a failed deletion, a command
     // template), so that an Escape pressed before it is seen first.
     bool StopBefore(int row) override {
-        if (f_.AllowAbort) {
+        const bool planned = plannedAhead_;
+        plannedAhead_ = false;
+        if (f_.AllowAbort && !planned) {
             if (boxPerRow_) pump_.Now();
             else pump_.WhenDue();
         }
@@ -105,6 +99,17 @@ public:
             shownPosition_ = position;
         }
         return false;
+    }
+    // A recorded run plans rows ahead, to flush their intents at once, only
+    // while no input would be handled before the next row: the pump is not
+    // due, no row shows a box of its own, and no source is large enough for
+    // its copy to handle input between its blocks (the first block is
+    // written without).
+    bool PlanAhead(int rows, std::uint64_t bytes) override {
+        constexpr int kGroupRows = 256;
+        constexpr std::uint64_t kOneBlock = 1 << 20;
+        plannedAhead_ = journal_ && !boxPerRow_ && rows < kGroupRows && bytes < kOneBlock && !(f_.AllowAbort && pump_.Due());
+        return plannedAhead_;
     }
     void Report(const RowReport& r) override {
         TControl& rows = f_.ListBox1;
@@ -170,7 +175,7 @@ public:
     JournalWriter* Journal() override { return journal_; }
     bool StampOf(const Text& path, FileStamp& stamp) override { return FileStampOf(path, stamp.size, stamp.written); }
     // A kept file is hidden, so that Explorer does not show it either; a
-    // read-only file stays where it is, as a Delete or a replace leaves it.
+    // read-only file stays where it is, as a Delete leaves it.
     bool SetAside(const Text& path, const Text& kept) override {
         const std::uint32_t attributes = AttributesOf(path);
         if (attributes == ~0u || (attributes & (kAttrReadOnly | kAttrDirectory))) return false;
@@ -178,13 +183,16 @@ public:
         SetAttributesOf(kept, attributes | kAttrHidden);
         return true;
     }
-    bool PutBack(const Text& kept, const Text& path) override { return PutKeptBack(kept, path); }
-    bool KeepCopy(const Text& path, const Text& kept) override {
-        if (!CopyToNewName(path, kept)) return false;
+    // A second name costs no copy of the data; a volume without them gets a copy.
+    bool KeepAlso(const Text& path, const Text& kept, bool sameFile) override {
+        return (sameFile && SecondName(path, kept)) || CopyToNewName(path, kept);
+    }
+    // Hidden only once the row has acted: a second name shares the file's attributes.
+    void HideKept(const Text& kept) override {
         const std::uint32_t attributes = AttributesOf(kept);
         if (attributes != ~0u) SetAttributesOf(kept, (attributes & ~kAttrReadOnly) | kAttrHidden);
-        return true;
     }
+    void Unkeep(const Text& kept) override { DeleteFileAt(kept); }
     bool Tag(const Text& file, const Text& namePath, bool readOnly, Text& line) override {
         return FillMp3Tag(file, namePath, readOnly, line);
     }
@@ -209,6 +217,7 @@ private:
     std::uint64_t optionsRead_ = ~0ull;
     TransferOptions options_;
     JournalWriter* journal_;
+    bool plannedAhead_ = false;
 };
 
 }  // namespace

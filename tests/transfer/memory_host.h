@@ -48,6 +48,7 @@ public:
     std::set<Text> refusedNames;         // NameKey of destinations the file system refuses
     FolderSpellings folders;             // the run's folder spellings, for the request
     JournalWriter* journal = nullptr;    // what Journal() gives the run
+    int group = 1;                       // rows the run may plan before they act
     // A crash: the event of that number (a change to the files, a flush of
     // the journal) and every one after it throw Crash, which is no Exception.
     struct Crash {};
@@ -81,6 +82,7 @@ public:
 
     const TransferOptions& Options() override { return options; }
     bool StopBefore(int row) override { return before && before(row); }
+    bool PlanAhead(int rows, std::uint64_t) override { return rows < group; }
     void Report(const RowReport& report) override { reports.push_back(report); }
 
     bool FileExists(const Text& path) override { return Full(path), files.count(Key(path)) != 0; }
@@ -189,13 +191,9 @@ public:
         files[Key(kept)] = moved;
         return true;
     }
-    bool PutBack(const Text& kept, const Text& path) override {
-        Ask(u"put back " + kept + u" > " + path);
-        Event();
-        return Rename(kept, path);
-    }
-    bool KeepCopy(const Text& path, const Text& kept) override {
-        Ask(u"keep a copy " + path + u" > " + kept);
+    // A second name and a copy are alike here: a write replaces the entry.
+    bool KeepAlso(const Text& path, const Text& kept, bool) override {
+        Ask(u"keep " + path + u" > " + kept);
         Event();
         const auto f = files.find(Key(path));
         if (f == files.end() || files.count(Key(kept))) return false;
@@ -204,6 +202,12 @@ public:
         copy.readOnly = false;
         files[Key(kept)] = copy;
         return true;
+    }
+    void HideKept(const Text& kept) override { Full(kept); }
+    void Unkeep(const Text& kept) override {
+        Ask(u"unkeep " + kept);
+        Event();
+        files.erase(Key(kept));
     }
     // A rename within the file system that never replaces.
     bool Rename(const Text& from, const Text& to) {
@@ -266,12 +270,14 @@ class MemorySink : public JournalSink {
 public:
     explicit MemorySink(MemoryHost& host) : host_(host) {}
     std::string durable, pending;
+    int flushes = 0;
     void Append(const std::string& line) override {
         if (host_.crashed) throw MemoryHost::Crash{};
         pending += line;
     }
     void Flush() override {
         host_.Event();
+        ++flushes;
         durable += pending;
         pending.clear();
     }
@@ -313,6 +319,7 @@ public:
         h_.dirs.erase(k);
         return true;
     }
+    void RemoveCutOffCopies(const Text&) override {}  // the memory's copies are never cut off
 
 private:
     MemoryHost& h_;

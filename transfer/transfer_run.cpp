@@ -102,13 +102,15 @@ public:
     }
     // A recorded run plans rows ahead, to flush their intents at once, only
     // while no input would be handled before the next row: the pump is not
-    // due, no row shows a box of its own, and no source is large enough for
-    // its copy to handle input between its blocks (the first block is
-    // written without).
+    // due, and no source is large enough for its copy to handle input
+    // between its blocks (the first block is written without). A Delete,
+    // whose failures show a box each, pumps before every row unless nothing
+    // waits in the queue; other runs whose rows show boxes plan no row ahead.
     bool PlanAhead(int rows, std::uint64_t bytes) override {
         constexpr int kGroupRows = 256;
         constexpr std::uint64_t kOneBlock = 1 << 20;
-        plannedAhead_ = journal_ && !boxPerRow_ && rows < kGroupRows && bytes < kOneBlock && !(f_.AllowAbort && pump_.Due());
+        const bool quiet = !f_.AllowAbort || (!pump_.Due() && (!boxPerRow_ || !MessagesWaiting()));
+        plannedAhead_ = journal_ && (!boxPerRow_ || deleting_) && rows < kGroupRows && bytes < kOneBlock && quiet;
         return plannedAhead_;
     }
     void Report(const RowReport& r) override {

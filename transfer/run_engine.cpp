@@ -1,5 +1,6 @@
 #include "transfer/run_engine.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "platform/errors.h"
@@ -38,9 +39,10 @@ private:
     }
     std::vector<Text> FoldersToMake(const Text& target);
     void MakeFolders(const std::vector<Text>& missing);
+    int Rows(int first);
     Planned Plan(int i, const Text& text);
     RowOutcome PlanTransfer(Planned& p);
-    void ActOn(std::vector<Planned>& group);
+    int ActOn(std::vector<Planned>& group);
     RowOutcome Transfer(Planned& p);
     bool Delete(const Planned& p);
     void Tag(Planned& p);
@@ -66,9 +68,18 @@ RunResult Run::Go() {
     if (!deleting)
         for (const auto& [i, text] : r_.chosen) sources_.insert(r_.folders.Key(RowPath(WithoutLeadingBackslash(text))));
     if (r_.kind == RunKind::Go || (!deleting && host_.Options().RunCommands)) host_.BatchHead();
+    for (int from = 0; from >= 0;) from = Rows(from);
+    if (journal_) journal_->End();
+    return std::move(result_);
+}
+
+// The rows from first on; the row to start again from when input may have
+// come in part-way through a group, else -1.
+int Run::Rows(int first) {
     std::uint64_t bytes = 0;
-    auto next = r_.chosen.begin();
-    for (int i = 0; i < r_.rowCount; ++i) {
+    auto next = std::lower_bound(r_.chosen.begin(), r_.chosen.end(), first,
+                                 [](const std::pair<int, Text>& c, int row) { return c.first < row; });
+    for (int i = first; i < r_.rowCount; ++i) {
         if (host_.StopBefore(i)) {
             result_.stopped = true;
             break;
@@ -79,16 +90,21 @@ RunResult Run::Go() {
         if (group_.empty()) bytes = 0;
         if (p.act != Planned::Act::None) bytes += p.stamp.size;
         group_.push_back(std::move(p));
-        if (!host_.PlanAhead(static_cast<int>(group_.size()), bytes)) ActOn(group_);
+        if (!host_.PlanAhead(static_cast<int>(group_.size()), bytes)) {
+            const int again = ActOn(group_);
+            if (again >= 0) return again;
+        }
     }
-    ActOn(group_);
-    if (journal_) journal_->End();
-    return std::move(result_);
+    return ActOn(group_);
 }
 
-void Run::ActOn(std::vector<Planned>& group) {
+// A Delete row whose report may have let input in (a box) leaves the rows
+// planned after it to be planned again, after that input: their intents
+// stay in the journal, never done, and undo finds nothing of them to do.
+int Run::ActOn(std::vector<Planned>& group) {
     if (journal_) journal_->Flush();
-    for (Planned& p : group) {
+    for (std::size_t k = 0; k < group.size(); ++k) {
+        Planned& p = group[k];
         RowReport& report = p.report;
         switch (p.act) {
         case Planned::Act::None: break;
@@ -105,8 +121,14 @@ void Run::ActOn(std::vector<Planned>& group) {
         result_.lastSource = report.source;
         if (r_.kind != RunKind::Delete) result_.lastTarget = report.target;
         host_.Report(report);
+        if (k + 1 < group.size() && r_.kind == RunKind::Delete && host_.InputAfter(report)) {
+            const int again = group[k + 1].report.row;
+            group.clear();
+            return again;
+        }
     }
     group.clear();
+    return -1;
 }
 
 Planned Run::Plan(int i, const Text& text) {

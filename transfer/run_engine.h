@@ -75,6 +75,9 @@ public:
     // row, so that it does so with every row before it done.
     virtual bool PlanAhead(int /*rows*/, std::uint64_t /*bytes*/) { return false; }
     virtual void Report(const RowReport& report) = 0;
+    // After a report: true when it may have let input in (it showed a box),
+    // so that rows planned after it are planned again once it is handled.
+    virtual bool InputAfter(const RowReport& /*report*/) { return false; }
 
     virtual bool FileExists(const Text& path) = 0;
     virtual bool DirectoryExists(const Text& path) = 0;

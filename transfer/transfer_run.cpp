@@ -1,6 +1,7 @@
 // The transfer run: one procedure behind Copy, Try, Delete, CZ and Go.
 #include <chrono>
 #include <memory>
+#include <utility>
 
 #include "app/uMain.h"
 #include "platform/dialogs.h"
@@ -113,6 +114,7 @@ public:
         plannedAhead_ = journal_ && (!boxPerRow_ || deleting_) && rows < kGroupRows && bytes < kOneBlock && quiet;
         return plannedAhead_;
     }
+    bool InputAfter(const RowReport&) override { return std::exchange(boxShown_, false); }
     void Report(const RowReport& r) override {
         TControl& rows = f_.ListBox1;
         f_.SourcePath = r.source;
@@ -122,6 +124,7 @@ public:
                 list_.Show();
                 ShowWarning(u"Cannot delete \r" + r.source);
                 list_.Hold();
+                boxShown_ = true;
             }
             return;
         }
@@ -220,6 +223,7 @@ private:
     TransferOptions options_;
     JournalWriter* journal_;
     bool plannedAhead_ = false;
+    bool boxShown_ = false;
 };
 
 }  // namespace

@@ -116,6 +116,7 @@ public:
     }
     bool InputAfter(const RowReport&) override { return std::exchange(boxShown_, false); }
     void Report(const RowReport& r) override {
+        plannedAhead_ = false;  // rows have acted: the next row handles input when it is due
         TControl& rows = f_.ListBox1;
         f_.SourcePath = r.source;
         f_.TargetPath = r.target;

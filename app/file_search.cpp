@@ -9,6 +9,7 @@
 #include "platform/fs.h"
 #include "transfer/name_transforms.h"
 #include "transfer/path_names.h"
+#include "transfer/run_journal.h"
 #include "transfer/text_ops.h"
 
 namespace {
@@ -95,7 +96,9 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
                 continue;
             }
             // The search matches short names too; a copy not yet whole is no user's file.
-            if ((!everyName && !LongNameMatches(sp.pattern, entry.name)) || IsCopyTempName(entry.name)) continue;
+            if ((!everyName && !LongNameMatches(sp.pattern, entry.name)) || IsCopyTempName(entry.name) ||
+                IsKeptName(entry.name))
+                continue;
             row.resize(folderPart);
             row += entry.name;
             CurrentPath.assign(row, shownFrom);

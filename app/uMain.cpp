@@ -228,6 +228,8 @@ void TfrMain::FormCreate() {
     CommandsToProcessPath = BaseDir + u"\\commands_to_process.txt";
     CommandsToRunPath = BaseDir + u"\\commands_to_run.bat";
     TempBatPath = BaseDir + u"\\temp.bat";
+    AddSystemMenuItem(kUndoItem, u"Undo the last run...");
+    UpdateUndoItem();
 }
 
 void TfrMain::FormResize() {

@@ -105,6 +105,11 @@ public:
     // A run (not a listing) is going: its selection is not to be changed.
     bool RunningRows() const { return rowsRunning_; }
 
+    // Undo of the last run (transfer/run_undo.cpp), an item of the system menu.
+    static constexpr int kUndoItem = 0x0110;
+    void UndoLastRun();
+    void UpdateUndoItem();
+
     // The one busy guard, held for the length of a long operation of the
     // window's own: a run over the rows, a listing, a counts line, an invert,
     // an open chooser. While it is held no other operation starts (Taken() is
@@ -153,6 +158,8 @@ protected:
     void OnControlEvent(HWND control, ControlEvent event, EventArgs& args) override;
     void OnResize() override { FormResize(); }
     void OnClosed() override;
+    void OnSystemMenuItem(int id) override;
+    void OnSystemMenuOpening() override;
 
 private:
     void ApplyEditRule(TControl& edit, bool bareDriveAllowed);
@@ -164,6 +171,8 @@ private:
     bool SameFolders() const;
     // The rows left selected for a reason of the run's own (row, reason).
     void ShowRefusals(std::vector<std::pair<Text, Text>> refusals);
+    // The first few files with their reasons, under heading, in one box.
+    void ShowFileReasons(const Text& heading, std::vector<std::pair<Text, Text>> files);
     bool runInProgress_ = false;  // an Operation is held
     bool rowsRunning_ = false;    // it is a run over the rows (Copy, Try, Delete, CZ, Go)
     // Changed while an operation went on: handled when it ends.

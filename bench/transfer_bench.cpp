@@ -1,7 +1,10 @@
 // Times one transfer run over a listed tree, in the real main window.
 //   transfer_bench try  DIR       List Files of DIR, then a Try run into DIR_out
 //   transfer_bench copy DIR OUT   List Files of DIR, then a Copy run ("Usual" copy) into OUT
-// Prints seconds.
+//   transfer_bench move DIR OUT   the same as a Move
+//   transfer_bench delete DIR     List Files of DIR, then Delete of every row
+//   transfer_bench undo DIR       Undo of the last run (after List Files of DIR, not timed)
+// Prints seconds. Every question is answered Yes.
 #include <windows.h>
 
 #include <cstdio>
@@ -9,7 +12,20 @@
 
 #include "bench/bench_window.h"
 #include "bench/clock.h"
+#include "platform/dialogs.h"
 #include "platform/text.h"
+
+namespace {
+
+class AnswerYes : public Dialogs {
+public:
+    MsgResult Ask(MsgKind, const Text&, const Text&, MsgButtons buttons) override {
+        return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+    }
+    bool InputQuery(const Text&, const Text&, Text&) override { return false; }
+};
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
@@ -21,8 +37,11 @@ int wmain(int argc, wchar_t** argv) {
     const std::string input = Narrow(argv[2]);
     const std::string output = argc > 3 ? Narrow(argv[3]) : input + "_out";
 
+    AnswerYes yes;
+    SetDialogs(&yes);
     TfrMain form;
     ShowBenchWindow(form, input, output);
+    form.CheckBox2.SetChecked(mode == L"move");
     double t = Now();
     form.Button1Click();
     const double listing = Now() - t;
@@ -30,6 +49,8 @@ int wmain(int argc, wchar_t** argv) {
 
     t = Now();
     if (mode == L"try") form.Button3Click();
+    else if (mode == L"delete") form.Button5Click();
+    else if (mode == L"undo") SendMessageW(form.hwnd, WM_SYSCOMMAND, TfrMain::kUndoItem, 0);
     else form.Button2Click();
     const double run = Now() - t;
 
@@ -37,5 +58,6 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; i < rows; ++i)
         if (!form.ListBox1.Selected(i)) ++transferred;
     std::printf("rows %d transferred %d\nlisting %.3f\nrun %.3f\n", rows, transferred, listing, run);
-    return transferred == rows ? 0 : 1;
+    SetDialogs(nullptr);
+    return transferred == rows || mode == L"undo" || mode == L"delete" ? 0 : 1;
 }

@@ -24,6 +24,8 @@ add_library(kolvar_win STATIC
   app/list_tools.cpp
   app/uFileInfo.cpp
   transfer/transfer_run.cpp
+  transfer/run_undo.cpp
+  platform/journal_file.cpp
   transfer/file_copy.cpp
   transfer/exif_date.cpp
   commands/expand_commands.cpp
@@ -53,6 +55,7 @@ add_executable(gui_tests
   tests/app/file_search_test.cpp
   tests/transfer/transfer_run_test.cpp
   tests/transfer/run_property_test.cpp
+  tests/transfer/undo_test.cpp
   tests/transfer/run_cases.cpp
   tests/transfer/any_name_test.cpp
   tests/app/list_tools_test.cpp

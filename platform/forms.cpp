@@ -456,8 +456,31 @@ LRESULT CALLBACK TForm::StaticWndProc(HWND h, UINT msg, WPARAM wParam, LPARAM lP
     return form->WndProc(msg, wParam, lParam);
 }
 
+void TForm::AddSystemMenuItem(int id, TextView caption) {
+    HMENU menu = GetSystemMenu(hwnd, FALSE);
+    if (!menu) return;
+    if (systemItems_.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    const std::wstring text(caption.begin(), caption.end());
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), text.c_str());
+    systemItems_.push_back(id);
+}
+
+void TForm::SetSystemMenuItemEnabled(int id, bool enabled) {
+    if (HMENU menu = GetSystemMenu(hwnd, FALSE))
+        EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
 LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+        case WM_SYSCOMMAND: {
+            const int id = static_cast<int>(wParam & 0xFFF0);
+            if (std::find(systemItems_.begin(), systemItems_.end(), id) == systemItems_.end()) break;
+            OnSystemMenuItem(id);
+            return 0;
+        }
+        case WM_INITMENUPOPUP:
+            if (HIWORD(lParam) && !systemItems_.empty()) OnSystemMenuOpening();
+            break;
         case WM_COMMAND: {
             ++controlChanges;  // typed, clicked, or set by a message
             HWND ctl = reinterpret_cast<HWND>(lParam);

@@ -222,6 +222,13 @@ protected:
     virtual void OnResize() {}
     virtual void OnClosed() {}
     virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // An item of the window's system menu (the menu of its caption icon),
+    // below a separator: id is a multiple of 16 below 0xF000.
+    void AddSystemMenuItem(int id, TextView caption);
+    void SetSystemMenuItemEnabled(int id, bool enabled);
+    virtual void OnSystemMenuItem(int /*id*/) {}
+    // The system menu is about to open: its items' state is brought up to date.
+    virtual void OnSystemMenuOpening() {}
 
 private:
     void CreateFrameWindow(const wchar_t* className, const std::string& caption, DWORD style,
@@ -247,6 +254,7 @@ private:
     friend class TControl;
 
     void DeferClose();
+    std::vector<int> systemItems_;
     bool owned_;
     int modalResult_ = mrNone;
     bool inModal_ = false;

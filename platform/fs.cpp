@@ -160,6 +160,23 @@ bool FileSizeOf(const Text& path, std::uint64_t& size) {
     return true;
 }
 
+bool FileStampOf(const Text& path, std::uint64_t& size, std::uint64_t& written) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &d)) return false;
+    if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    size = (static_cast<std::uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+    written = (static_cast<std::uint64_t>(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
+bool CopyToNewName(const Text& from, const Text& to) {
+    return CopyFileW(SystemPath(from).c_str(), SystemPath(to).c_str(), TRUE) != 0;
+}
+
+bool SecondName(const Text& existing, const Text& name) {
+    return CreateHardLinkW(SystemPath(name).c_str(), SystemPath(existing).c_str(), nullptr) != 0;
+}
+
 bool CreateDir(const Text& path) {
     return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0;
 }

@@ -50,6 +50,12 @@ bool FileExists(const Text& path);       // an existing file, not a directory
 bool DirectoryExists(const Text& path);
 // Size of an existing file from its directory entry (no open); false when missing.
 bool FileSizeOf(const Text& path, std::uint64_t& size);
+// Size and last write time (FILETIME as one number) of an existing file; false when missing or a folder.
+bool FileStampOf(const Text& path, std::uint64_t& size, std::uint64_t& written);
+// A copy of the file, bytes, times and attributes, at a name that names nothing yet.
+bool CopyToNewName(const Text& from, const Text& to);
+// A second name of the same file (a hard link) on its volume; false where the file system has none.
+bool SecondName(const Text& existing, const Text& name);
 bool CreateDir(const Text& path);
 // Only an empty directory goes.
 bool RemoveDir(const Text& path);

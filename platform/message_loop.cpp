@@ -42,6 +42,8 @@ int RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
+bool MessagesWaiting() { return HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0; }
+
 void ProcessMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

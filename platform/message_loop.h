@@ -24,6 +24,8 @@ int RunMessageLoop();
 // Handles every message waiting in the queue, then returns. A WM_QUIT found
 // there is posted again so that the main loop still ends.
 void ProcessMessages();
+// Input, a posted or a sent message waits in this thread's queue.
+bool MessagesWaiting();
 // Runs the loop until done is set or the window is gone.
 void RunModalLoop(HWND window, const bool& done);
 
@@ -44,6 +46,8 @@ public:
         Now(now);
     }
     void Now() { Now(Clock::now()); }
+    // WhenDue would handle input now.
+    bool Due() const { return !pumped_ || Clock::now() - last_ >= interval_; }
 
 private:
     using Clock = std::chrono::steady_clock;

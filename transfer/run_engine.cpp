@@ -1,5 +1,6 @@
 #include "transfer/run_engine.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "platform/errors.h"
@@ -8,6 +9,21 @@
 #include "transfer/path_names.h"
 
 namespace {
+
+// A row as planned: what was decided before it acts, and what it is to do
+// once its intent is on the disk.
+struct Planned {
+    enum class Act { None, Delete, Transfer, Tag };
+    Act act = Act::None;
+    RowReport report;
+    TransferOptions o;
+    Text source, target;          // full paths
+    Text sourceText, targetText;  // as the row reads them
+    std::vector<Text> missing;    // folders to make, from the top
+    int seq = -1;                 // the row's intent in the journal
+    Text kept;
+    FileStamp stamp;              // the source's (Tag: the file's) when planned
+};
 
 class Run {
 public:
@@ -18,13 +34,19 @@ private:
     // A row's file: a relative row is a file of the base directory.
     Text RowPath(const Text& row) const { return ResolvedAgainst(r_.baseDir, row); }
     Text Shown(const Text& path) const { return r_.relativeRows ? StripBaseDir(path, r_.baseDir) : path; }
-    RowOutcome Transfer(const TransferOptions& o, const Text& source, const Text& target);
     RowOutcome Refuse(const Text& source, Text reason) {
         result_.refusals.push_back({source, std::move(reason)});
         return RowOutcome::Refused;
     }
-    void MakeFolders(const Text& target);
-    void Row(int i, const Text& text);
+    std::vector<Text> FoldersToMake(const Text& target);
+    void MakeFolders(const std::vector<Text>& missing);
+    int Rows(int first);
+    Planned Plan(int i, const Text& text);
+    RowOutcome PlanTransfer(Planned& p);
+    int ActOn(std::vector<Planned>& group);
+    RowOutcome Transfer(Planned& p);
+    bool Delete(const Planned& p);
+    void Tag(Planned& p);
 
     const RunRequest& r_;
     RunHost& host_;
@@ -33,8 +55,15 @@ private:
     NameKeySet destinations_;  // NameKey of each destination this run has tried
     NameKeySet sources_;       // NameKey of each row chosen at the start
     std::unordered_set<Text> swept_;         // NameKey of each folder whose cut-off copies were removed
+    JournalWriter* journal_ = nullptr;       // Try and runs without one record nothing
+    std::vector<Planned> group_;             // rows planned that have not acted yet
 };
 
+// Rows are planned, then acted on, in groups: the intents of a group's rows
+// go to the disk in one flush before the first of them acts. The host ends a
+// group where it would handle input, so that input is still handled between
+// two rows that have both acted, and an option changed then applies to the
+// rows planned after it.
 RunResult Run::Go() {
     const bool deleting = r_.kind == RunKind::Delete;
     if (!deleting) {
@@ -49,65 +78,137 @@ RunResult Run::Go() {
             sources_.Insert(r_.folders.Key(RowPath(WithoutLeadingBackslash(r_.chosen[n].second))));
         }
     }
+    if (r_.kind != RunKind::Try) journal_ = host_.Journal();
     if (r_.kind == RunKind::Go || (!deleting && host_.Options().RunCommands)) host_.BatchHead();
-    auto next = r_.chosen.begin();
-    for (int i = 0; i < r_.rowCount; ++i) {
+    for (int from = 0; from >= 0;) from = Rows(from);
+    if (journal_) journal_->End();
+    return std::move(result_);
+}
+
+// The rows from first on; the row to start again from when input may have
+// come in part-way through a group, else -1.
+int Run::Rows(int first) {
+    std::uint64_t bytes = 0;
+    auto next = std::lower_bound(r_.chosen.begin(), r_.chosen.end(), first,
+                                 [](const std::pair<int, Text>& c, int row) { return c.first < row; });
+    for (int i = first; i < r_.rowCount; ++i) {
         if (host_.StopBefore(i)) {
             result_.stopped = true;
             break;
         }
         while (next != r_.chosen.end() && next->first < i) ++next;
         if (next == r_.chosen.end() || next->first != i) continue;
-        Row(i, next->second);
+        Planned p = Plan(i, next->second);
+        if (group_.empty()) bytes = 0;
+        if (p.act != Planned::Act::None) bytes += p.stamp.size;
+        group_.push_back(std::move(p));
+        if (!host_.PlanAhead(static_cast<int>(group_.size()), bytes)) {
+            const int again = ActOn(group_);
+            if (again >= 0) return again;
+        }
     }
-    return std::move(result_);
+    return ActOn(group_);
 }
 
-void Run::Row(int i, const Text& text) {
-    RowReport report;
+// A Delete row whose report may have let input in (a box) leaves the rows
+// planned after it to be planned again, after that input: their intents
+// stay in the journal, never done, and undo finds nothing of them to do.
+int Run::ActOn(std::vector<Planned>& group) {
+    if (journal_) journal_->Flush();
+    for (std::size_t k = 0; k < group.size(); ++k) {
+        Planned& p = group[k];
+        RowReport& report = p.report;
+        switch (p.act) {
+        case Planned::Act::None: break;
+        case Planned::Act::Delete: report.outcome = Delete(p) ? RowOutcome::Done : RowOutcome::NotDone; break;
+        case Planned::Act::Tag: Tag(p); break;
+        case Planned::Act::Transfer:
+            report.outcome = Transfer(p);
+            if (report.outcome == RowOutcome::Refused) report.reason = result_.refusals.back().second;
+            report.target = report.outcome == RowOutcome::Done || report.outcome == RowOutcome::DoneUntagged
+                                ? Shown(p.targetText)
+                                : p.targetText;
+            break;
+        }
+        result_.lastSource = report.source;
+        if (r_.kind != RunKind::Delete) result_.lastTarget = report.target;
+        host_.Report(report);
+        if (k + 1 < group.size() && r_.kind == RunKind::Delete && host_.InputAfter(report)) {
+            const int again = group[k + 1].report.row;
+            group.clear();
+            return again;
+        }
+    }
+    group.clear();
+    return -1;
+}
+
+Planned Run::Plan(int i, const Text& text) {
+    Planned p;
+    RowReport& report = p.report;
     report.row = i;
     if (r_.kind == RunKind::Delete) {
         // A relative row is deleted as the text stands, below the base directory.
-        report.outcome = host_.Delete(RowPath(text)) ? RowOutcome::Done : RowOutcome::NotDone;
-        report.source = result_.lastSource = text;
-        host_.Report(report);
-        return;
+        p.source = RowPath(text);
+        report.source = text;
+        p.act = Planned::Act::Delete;
+        if (!journal_) return p;
+        if (!host_.StampOf(p.source, p.stamp)) {
+            p.act = Planned::Act::None;  // no file there: nothing to delete
+            report.outcome = RowOutcome::NotDone;
+            return p;
+        }
+        const JournalIntent& intent = journal_->Intent(JournalOp::Delete, p.source, Text(), p.stamp);
+        p.seq = intent.seq;
+        p.kept = intent.kept;
+        return p;
     }
     // CZ and Go are kinds of run; a host may also hand their option in.
-    const TransferOptions* o = &host_.Options();
-    TransferOptions forced;
-    if ((r_.kind == RunKind::Cz && !o->CzRename) || (r_.kind == RunKind::Go && !o->RunCommands)) {
-        forced = *o;
-        forced.CzRename = forced.CzRename || r_.kind == RunKind::Cz;
-        forced.RunCommands = forced.RunCommands || r_.kind == RunKind::Go;
-        o = &forced;
-    }
-    Text target = DestinationByMode(*o, text, r_.baseDir);
-    const Text source = WithoutLeadingBackslash(text);
-    target = TransformedTarget(*o, WithoutLeadingBackslash(target), source);
-    if (o->ExifDate) target = host_.ExifDate(target, RowPath(source));
-    report.outcome = Transfer(*o, source, target);
+    p.o = host_.Options();
+    if (r_.kind == RunKind::Cz) p.o.CzRename = true;
+    if (r_.kind == RunKind::Go) p.o.RunCommands = true;
+    const TransferOptions& o = p.o;
+    Text target = DestinationByMode(o, text, r_.baseDir);
+    p.sourceText = WithoutLeadingBackslash(text);
+    target = TransformedTarget(o, WithoutLeadingBackslash(target), p.sourceText);
+    if (o.ExifDate) target = host_.ExifDate(target, RowPath(p.sourceText));
+    p.targetText = target;
+    report.outcome = PlanTransfer(p);
     if (report.outcome == RowOutcome::Refused) report.reason = result_.refusals.back().second;
-    report.source = Shown(source);
+    report.source = Shown(p.sourceText);
     switch (report.outcome) {
     case RowOutcome::Done:
     case RowOutcome::DoneUntagged: report.target = Shown(target); break;
     case RowOutcome::InPlace:
         report.target = target;
         // The file is read, or filled and written, where it is.
-        if (o->Mp3Tag) {
+        if (o.Mp3Tag) {
             report.tagged = true;
-            host_.Tag(RowPath(target), report.source, r_.kind == RunKind::Try, report.tagLine);
+            p.target = RowPath(target);
+            if (r_.kind == RunKind::Try) {
+                host_.Tag(p.target, report.source, true, report.tagLine);
+            } else {
+                p.act = Planned::Act::Tag;
+                // Its old bytes are copied aside first, to be put back by an undo.
+                if (journal_) {
+                    host_.StampOf(p.target, p.stamp);
+                    const JournalIntent& intent = journal_->Intent(JournalOp::Tag, Text(), p.target, p.stamp);
+                    p.seq = intent.seq;
+                    p.kept = intent.kept;
+                }
+            }
         }
         break;
     default: report.target = target; break;
     }
-    result_.lastSource = report.source;
-    result_.lastTarget = report.target;
-    host_.Report(report);
+    return p;
 }
 
-RowOutcome Run::Transfer(const TransferOptions& o, const Text& sourceText, const Text& targetText) {
+// Everything a row decides before it acts; Done when it is to act (Try: would).
+RowOutcome Run::PlanTransfer(Planned& p) {
+    const TransferOptions& o = p.o;
+    const Text& sourceText = p.sourceText;
+    const Text& targetText = p.targetText;
     const Text source = RowPath(sourceText), target = RowPath(targetText);
     if (!host_.FileExists(source)) return RowOutcome::Missing;
     if (sourceText == targetText) return RowOutcome::InPlace;
@@ -135,6 +236,8 @@ RowOutcome Run::Transfer(const TransferOptions& o, const Text& sourceText, const
     // A file that the new name reaches only as its 8.3 name is another file
     // than the one the run means: it is never written over.
     if (MayBeShortName(FileNameOf(target))) {
+        // A row planned before may make the file whose 8.3 name this is: it acts first.
+        ActOn(group_);
         const Text own = host_.OwnName(target);
         if (!own.empty() && NameKey(own) != NameKey(FileNameOf(target)))
             return Refuse(sourceText, u"the new name is the short name of another file: " + FolderOf(targetText) + own);
@@ -144,41 +247,106 @@ RowOutcome Run::Transfer(const TransferOptions& o, const Text& sourceText, const
         Text why = host_.BatchRefusal(sourceText, targetText);
         if (!why.empty()) return Refuse(sourceText, std::move(why));
     }
-    Text line;
     if (r_.kind == RunKind::Try) {
+        Text line;
         if (o.Mp3Tag) host_.Tag(target, sourceText, true, line);
         return RowOutcome::Done;
     }
-    if (o.Mode == TransferMode::UsualCopy) MakeFolders(target);
+    p.source = source;
+    p.target = target;
+    p.act = Planned::Act::Transfer;
+    if (o.Mode == TransferMode::UsualCopy) p.missing = FoldersToMake(target);
+    // The row's intent, for undo; the batch's work is its own.
+    if (journal_ && !o.RunCommands) {
+        for (const Text& d : p.missing) journal_->Intent(JournalOp::Folder, Text(), d, FileStamp());
+        FileStamp old;
+        host_.StampOf(source, p.stamp);
+        const JournalOp op = renaming ? JournalOp::Move : host_.StampOf(target, old) ? JournalOp::Replace : JournalOp::Copy;
+        const JournalIntent& intent = journal_->Intent(op, source, target, p.stamp);
+        p.seq = intent.seq;
+        p.kept = intent.kept;
+    }
+    return RowOutcome::Done;
+}
+
+RowOutcome Run::Transfer(Planned& p) {
+    const TransferOptions& o = p.o;
+    const Text &source = p.source, &target = p.target;
+    MakeFolders(p.missing);
     if (o.RunCommands) {
         // The batch uses the sources later, so a Move deletes none of them here.
-        Text why = host_.Batch(sourceText, targetText);
-        if (!why.empty()) return Refuse(sourceText, std::move(why));
+        Text why = host_.Batch(p.sourceText, p.targetText);
+        if (!why.empty()) return Refuse(p.sourceText, std::move(why));
     } else {
         // Cut-off copies of an earlier run go before the first file is
         // written into their folder.
         const Text folder = FolderOf(target);
         if (swept_.insert(NameKey(folder)).second) host_.RemoveCutOffCopies(folder);
+        // A file that a copy replaces gets a second name first: replaced
+        // in one step as before, it stays under that name.
+        const bool keeping = !p.kept.empty() && host_.KeepAlso(target, p.kept, true);
         // A failed move leaves the source as the only copy: nothing is
         // deleted and the row stays selected. A copy stopped part-way has
         // left nothing of itself.
-        const Placed placed = o.CzRename || o.MoveFiles ? host_.Move(source, target) : host_.Copy(source, target);
+        Placed placed;
+        try {
+            placed = o.CzRename || o.MoveFiles ? host_.Move(source, target) : host_.Copy(source, target);
+        } catch (...) {
+            if (keeping) host_.Unkeep(p.kept);
+            throw;
+        }
+        if (keeping) {
+            if (placed == Placed::Done) host_.HideKept(p.kept);
+            else host_.Unkeep(p.kept);
+        }
         if (placed == Placed::NotDone) return RowOutcome::NotDone;
         if (placed == Placed::NameRefused)
-            return Refuse(sourceText, u"the file system cannot give the file this name: " + targetText);
+            return Refuse(p.sourceText, u"the file system cannot give the file this name: " + p.targetText);
     }
     // A copy without the tag the user asked for stays selected.
-    if (o.Mp3Tag && !host_.Tag(target, sourceText, false, line)) return RowOutcome::DoneUntagged;
-    return RowOutcome::Done;
+    Text line;
+    const RowOutcome outcome =
+        o.Mp3Tag && !host_.Tag(target, p.sourceText, false, line) ? RowOutcome::DoneUntagged : RowOutcome::Done;
+    if (p.seq >= 0) {
+        FileStamp after;
+        host_.StampOf(target, after);
+        journal_->Done(p.seq, after);
+    }
+    return outcome;
+}
+
+// Deleted with a journal, the file is kept: set aside under a name of its own.
+bool Run::Delete(const Planned& p) {
+    if (p.seq < 0) return host_.Delete(p.source);
+    if (!host_.SetAside(p.source, p.kept)) return false;
+    journal_->Done(p.seq, p.stamp);
+    return true;
+}
+
+void Run::Tag(Planned& p) {
+    // The rewrite may write the file in place: its old bytes are copied.
+    const bool kept = p.seq >= 0 && host_.KeepAlso(p.target, p.kept, false);
+    host_.Tag(p.target, p.report.source, false, p.report.tagLine);
+    if (kept) host_.HideKept(p.kept);
+    FileStamp after;
+    if (kept && host_.StampOf(p.target, after)) journal_->Done(p.seq, after);
 }
 
 // Each level is made inside the one before, from the top; the file name is
 // never made. Levels are made by their full paths, so no current directory
 // is involved (nor its length limit).
-void Run::MakeFolders(const Text& target) {
+std::vector<Text> Run::FoldersToMake(const Text& target) {
     const std::vector<Text> levels = FolderLevels(target);
-    if (levels.empty() || host_.DirectoryExists(levels.back())) return;
+    std::vector<Text> missing;
+    if (levels.empty() || host_.DirectoryExists(levels.back())) return missing;
     for (const Text& d : levels)
+        if (!host_.DirectoryExists(d)) missing.push_back(d);
+    return missing;
+}
+
+// A level that a row planned before has made meanwhile is there already.
+void Run::MakeFolders(const std::vector<Text>& missing) {
+    for (const Text& d : missing)
         if (!host_.DirectoryExists(d) && !host_.CreateDir(d)) throw Exception(u"Cannot create " + d);
 }
 

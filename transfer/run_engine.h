@@ -2,11 +2,13 @@
 // The transfer run as an engine: a request in, each row's outcome out
 // through the host, the run's result back. The engine knows no window and
 // no file system: the main window is one host, the engine's tests another.
+#include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "transfer/destination.h"
 #include "transfer/path_names.h"
+#include "transfer/run_journal.h"
 
 enum class RunKind { Copy, Try, Delete, Cz, Go };
 
@@ -68,7 +70,15 @@ public:
     // progress; true when the run is to stop here. Asked for row 0 as well
     // between stretches of the run's preparation of 100,000 rows and more.
     virtual bool StopBefore(int row) = 0;
+    // After a row is planned: true when the next row may be planned before
+    // the rows planned so far act (rows of the group, bytes their sources
+    // hold). The host says no where it would handle input before the next
+    // row, so that it does so with every row before it done.
+    virtual bool PlanAhead(int /*rows*/, std::uint64_t /*bytes*/) { return false; }
     virtual void Report(const RowReport& report) = 0;
+    // After a report: true when it may have let input in (it showed a box),
+    // so that rows planned after it are planned again once it is handled.
+    virtual bool InputAfter(const RowReport& /*report*/) { return false; }
 
     virtual bool FileExists(const Text& path) = 0;
     virtual bool DirectoryExists(const Text& path) = 0;
@@ -84,6 +94,26 @@ public:
     // the source cannot go); a copy between volumes fails as Copy does.
     virtual Placed Move(const Text& source, const Text& target) = 0;
     virtual bool Delete(const Text& path) = 0;
+
+    // The run's journal, or nullptr when the run records nothing. With a
+    // journal, each row's intent is flushed before the row acts and its
+    // end recorded after it; the files the run would destroy are kept.
+    virtual JournalWriter* Journal() { return nullptr; }
+    // The file's size and write time; false when no file is there.
+    virtual bool StampOf(const Text& path, FileStamp& stamp) = 0;
+    // Kept files have names in their own folder that the listing never
+    // shows (KeptName), hidden once the row has acted.
+    // A Delete's: the file renamed to kept, and hidden; false when the file
+    // cannot go (a Delete would fail there too).
+    virtual bool SetAside(const Text& path, const Text& kept) = 0;
+    // The file at path kept under kept as well, path keeping its name: with
+    // sameFile, a second name of the same file where the volume allows it
+    // (a copy that then replaces path leaves the old file at kept), else a
+    // copy of its bytes and times.
+    virtual bool KeepAlso(const Text& path, const Text& kept, bool sameFile) = 0;
+    virtual void HideKept(const Text& kept) = 0;
+    // A kept name that the row did not need goes.
+    virtual void Unkeep(const Text& kept) = 0;
     // Reads (readOnly) or writes the tag of file, its values from namePath;
     // false when a tag to be written was not.
     virtual bool Tag(const Text& file, const Text& namePath, bool readOnly, Text& line) = 0;

@@ -1,5 +1,7 @@
 // The transfer run: one procedure behind Copy, Try, Delete, CZ and Go.
 #include <chrono>
+#include <memory>
+#include <utility>
 
 #include "app/uMain.h"
 #include "platform/dialogs.h"
@@ -11,6 +13,7 @@
 #include "transfer/name_transforms.h"
 #include "transfer/path_names.h"
 #include "transfer/run_engine.h"
+#include "transfer/run_record.h"
 #include "transfer/stop_signal.h"
 #include "transfer/text_ops.h"
 
@@ -80,10 +83,10 @@ struct ClearOnExit {
 // TargetPath follow the rows the engine reports.
 class WindowHost : public RunHost {
 public:
-    WindowHost(TfrMain& form, const RunRequest& request)
+    WindowHost(TfrMain& form, const RunRequest& request, JournalWriter* journal)
         : f_(form), list_(form.ListBox1), deleting_(request.kind == RunKind::Delete),
           relative_(request.relativeRows),
-          boxPerRow_(deleting_ || request.kind == RunKind::Go || form.CheckBox_Command.Checked()) {}
+          boxPerRow_(deleting_ || request.kind == RunKind::Go || form.CheckBox_Command.Checked()), journal_(journal) {}
 
     const TransferOptions& Options() override {
         // Read again whenever a control may have changed since the last row.
@@ -97,7 +100,9 @@ public:
     // row when a row's own work may show a box (a failed deletion, a command
     // template), so that an Escape pressed before it is seen first.
     bool StopBefore(int row) override {
-        if (f_.AllowAbort) {
+        const bool planned = plannedAhead_;
+        plannedAhead_ = false;
+        if (f_.AllowAbort && !planned) {
             if (boxPerRow_) pump_.Now();
             else pump_.WhenDue();
         }
@@ -110,7 +115,22 @@ public:
         }
         return false;
     }
+    // A recorded run plans rows ahead, to flush their intents at once, only
+    // while no input would be handled before the next row: the pump is not
+    // due, and no source is large enough for its copy to handle input
+    // between its blocks (the first block is written without). A Delete,
+    // whose failures show a box each, pumps before every row unless nothing
+    // waits in the queue; other runs whose rows show boxes plan no row ahead.
+    bool PlanAhead(int rows, std::uint64_t bytes) override {
+        constexpr int kGroupRows = 256;
+        constexpr std::uint64_t kOneBlock = 1 << 20;
+        const bool quiet = !f_.AllowAbort || (!pump_.Due() && (!boxPerRow_ || !MessagesWaiting()));
+        plannedAhead_ = journal_ && (!boxPerRow_ || deleting_) && rows < kGroupRows && bytes < kOneBlock && quiet;
+        return plannedAhead_;
+    }
+    bool InputAfter(const RowReport&) override { return std::exchange(boxShown_, false); }
     void Report(const RowReport& r) override {
+        plannedAhead_ = false;  // rows have acted: the next row handles input when it is due
         TControl& rows = f_.ListBox1;
         f_.SourcePath = r.source;
         f_.TargetPath = r.target;
@@ -119,6 +139,7 @@ public:
                 list_.Show();
                 ShowWarning(u"Cannot delete \r" + r.source);
                 list_.Hold();
+                boxShown_ = true;
             }
             return;
         }
@@ -171,6 +192,27 @@ public:
         }
     }
     bool Delete(const Text& path) override { return DeleteFileAt(path); }
+    JournalWriter* Journal() override { return journal_; }
+    bool StampOf(const Text& path, FileStamp& stamp) override { return FileStampOf(path, stamp.size, stamp.written); }
+    // A kept file is hidden, so that Explorer does not show it either; a
+    // read-only file stays where it is, as a Delete leaves it.
+    bool SetAside(const Text& path, const Text& kept) override {
+        const std::uint32_t attributes = AttributesOf(path);
+        if (attributes == ~0u || (attributes & (kAttrReadOnly | kAttrDirectory))) return false;
+        if (RenameWithinVolume(path, kept) != RenameResult::Done) return false;
+        SetAttributesOf(kept, attributes | kAttrHidden);
+        return true;
+    }
+    // A second name costs no copy of the data; a volume without them gets a copy.
+    bool KeepAlso(const Text& path, const Text& kept, bool sameFile) override {
+        return (sameFile && SecondName(path, kept)) || CopyToNewName(path, kept);
+    }
+    // Hidden only once the row has acted: a second name shares the file's attributes.
+    void HideKept(const Text& kept) override {
+        const std::uint32_t attributes = AttributesOf(kept);
+        if (attributes != ~0u) SetAttributesOf(kept, (attributes & ~kAttrReadOnly) | kAttrHidden);
+    }
+    void Unkeep(const Text& kept) override { DeleteFileAt(kept); }
     bool Tag(const Text& file, const Text& namePath, bool readOnly, Text& line) override {
         return FillMp3Tag(file, namePath, readOnly, line);
     }
@@ -194,6 +236,9 @@ private:
     int shownPosition_ = 0;
     std::uint64_t optionsRead_ = ~0ull;
     TransferOptions options_;
+    JournalWriter* journal_;
+    bool plannedAhead_ = false;
+    bool boxShown_ = false;
 };
 
 }  // namespace
@@ -236,6 +281,7 @@ void TfrMain::Button2Click() {
         SetBusyCursor(false);
         ShowWarning(FailureText(Exception("")));
     }
+    UpdateUndoItem();  // a run that failed part-way can be undone too
 }
 
 void TfrMain::RunWithFlag(bool& flag) {
@@ -293,10 +339,15 @@ void TfrMain::TransferRun() {
     RunResult result;
     {
         RunRequest request = Request();
-        WindowHost host(*this, request);
+        // Every run but Try is recorded, so that undo can take it back.
+        std::unique_ptr<RunRecord> record;
+        if (request.kind != RunKind::Try)
+            record = std::make_unique<RunRecord>(request.kind, static_cast<int>(request.chosen.size()));
+        WindowHost host(*this, request, record ? record->Writer() : nullptr);
         result = RunTransfer(request, host);
         GiveBack(request.chosen, AllowAbort);
     }
+    UpdateUndoItem();
     ListBox1.CompactRows();
     ShowRefusals(std::move(result.refusals));
     ProgressBar1.SetVisible(false);
@@ -349,10 +400,14 @@ RunRequest TfrMain::Request() const {
 // The rows a run left selected for a reason of its own, each with it: the
 // first few in one box at the end of the run.
 void TfrMain::ShowRefusals(std::vector<std::pair<Text, Text>> refusals) {
+    ShowFileReasons(u"These files were left selected:", std::move(refusals));
+}
+
+void TfrMain::ShowFileReasons(const Text& heading, std::vector<std::pair<Text, Text>> refusals) {
     // A run that a close request has stopped asks and tells nothing more.
     if (refusals.empty() || CloseRequested()) return;
     constexpr std::size_t kShown = 10;
-    Text text = u"These files were left selected:";
+    Text text = heading;
     for (std::size_t i = 0; i < refusals.size() && i < kShown; ++i)
         text += u"\r" + refusals[i].first + u"\r    (" + refusals[i].second + u")";
     if (refusals.size() > kShown)

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/fs.h"
+#include "platform/journal_file.h"
 #include "platform/message_loop.h"
 #include "platform/text.h"
 #include "transfer/text_ops.h"
@@ -183,6 +184,14 @@ void Pump() {
         ProcessMessages();
         Sleep(5);
     }
+}
+
+void ForgetAllRuns() {
+    const Text folder = JournalFolder();
+    ASSERT_FALSE(folder.empty());
+    DirEnumerator e(folder + u"\\*");
+    for (DirEntry entry; e.Next(entry);)
+        if (!entry.IsDirectory()) DeleteFileAt(folder + u"\\" + entry.name);
 }
 
 void MainWindowTest::SetUp() {

@@ -101,6 +101,9 @@ bool RunOnHost(const std::string& command);
 // LB_GETTEXT from tests/app/list_reader.exe), in UTF-16.
 std::vector<std::wstring> RowsSeenFromAnotherProcess(HWND list);
 
+// Forgets every run recorded in this profile, so that undo takes the next one.
+void ForgetAllRuns();
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override;

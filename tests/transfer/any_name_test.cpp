@@ -14,6 +14,7 @@
 #include "media/ID3v2.h"
 #include "platform/text.h"
 #include "platform/file_stream.h"
+#include "transfer/run_journal.h"
 #include "tests/app/gui_fixture.h"
 #include "tests/media/exif_builder.h"
 
@@ -44,6 +45,8 @@ void Snap(const std::wstring& root, const Path& rel, Snapshot& s) {
     do {
         const std::wstring name = fd.cFileName;
         if (name == L"." || name == L"..") continue;
+        // The files a run keeps for its undo are the undo test's.
+        if (IsKeptName(TextView(reinterpret_cast<const char16_t*>(name.data()), name.size()))) continue;
         const Path child = rel.empty() ? name : rel + L"\\" + name;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Snap(root, child, s);
         else s[child] = ReadAll(root + L"\\" + child);

@@ -22,6 +22,7 @@ struct MemoryFile {
     Text name;
     std::shared_ptr<const std::string> bytes;
     bool readOnly = false;
+    std::uint64_t written = 0;  // the write time: a tick of the host's clock
     bool operator==(const MemoryFile& o) const { return name == o.name && *bytes == *o.bytes && readOnly == o.readOnly; }
 };
 
@@ -46,6 +47,21 @@ public:
     std::map<Text, Text> shortNames;
     std::set<Text> refusedNames;         // NameKey of destinations the file system refuses
     FolderSpellings folders;             // the run's folder spellings, for the request
+    JournalWriter* journal = nullptr;    // what Journal() gives the run
+    int group = 1;                       // rows the run may plan before they act
+    // A crash: the event of that number (a change to the files, a flush of
+    // the journal) and every one after it throw Crash, which is no Exception.
+    struct Crash {};
+    int crashAt = -1, events = 0;
+    bool crashed = false;
+    void Event() {
+        if (crashed || (crashAt >= 0 && events == crashAt)) {
+            crashed = true;
+            throw Crash{};
+        }
+        ++events;
+    }
+    std::uint64_t clock = 0;             // ticks at every write
 
     MemoryHost() {
         dirs[u"C:"] = u"C:";
@@ -56,7 +72,7 @@ public:
     static Text ShortKey(const Text& name) { return NameKey(u"C:\\" + name); }
     void MakeDir(const Text& path) { dirs[Key(path)] = path; }
     void Put(const Text& path, std::string bytes, bool readOnly = false) {
-        files[Key(path)] = {path, std::make_shared<const std::string>(std::move(bytes)), readOnly};
+        files[Key(path)] = {path, std::make_shared<const std::string>(std::move(bytes)), readOnly, ++clock};
     }
     bool HasFile(const Text& path) const { return files.count(Key(path)) != 0; }
     std::string Bytes(const Text& path) const {
@@ -66,12 +82,14 @@ public:
 
     const TransferOptions& Options() override { return options; }
     bool StopBefore(int row) override { return before && before(row); }
+    bool PlanAhead(int rows, std::uint64_t) override { return rows < group; }
     void Report(const RowReport& report) override { reports.push_back(report); }
 
     bool FileExists(const Text& path) override { return Full(path), files.count(Key(path)) != 0; }
     bool DirectoryExists(const Text& path) override { return Full(path), dirs.count(Key(path)) != 0; }
     bool CreateDir(const Text& path) override {
         Ask(u"mkdir " + path);
+        Event();
         const Text k = Key(path);
         if (dirs.count(k) || files.count(k) || !dirs.count(ParentKey(path))) return false;
         dirs[k] = path;
@@ -95,6 +113,7 @@ public:
     }
     Placed Copy(const Text& source, const Text& target) override {
         Ask(u"copy " + source + u" > " + target);
+        Event();
         if (refusedNames.count(Key(target))) return Placed::NameRefused;
         const auto s = files.find(Key(source));
         if (s == files.end()) throw EFOpenError("Cannot open file");
@@ -108,6 +127,7 @@ public:
     }
     Placed Move(const Text& source, const Text& target) override {
         Ask(u"move " + source + u" > " + target);
+        Event();
         const Text s = Key(source), t = Key(target);
         const auto from = files.find(s);
         if (from == files.end() || !dirs.count(ParentKey(target)) || dirs.count(t)) return Placed::NotDone;
@@ -125,21 +145,80 @@ public:
             files.erase(t);
             return Placed::NotDone;
         }
+        files[t].written = moved.written;  // the copy is given the source's times
         files.erase(s);
         return Placed::Done;
     }
     bool Delete(const Text& path) override {
         Ask(u"delete " + path);
+        Event();
         const auto f = files.find(Key(path));
         if (f == files.end() || f->second.readOnly) return false;
         files.erase(f);
         return true;
     }
+    // A tag written adds its line to the file's bytes.
     bool Tag(const Text& file, const Text& namePath, bool readOnly, Text& line) override {
         Full(file);
-        if (!readOnly) Ask(u"tag " + file);
+        if (!readOnly) {
+            Ask(u"tag " + file);
+            Event();
+        }
         line = u"Tag of " + namePath;
-        return readOnly || !untaggable.count(Key(file));
+        if (readOnly) return true;
+        const auto f = files.find(Key(file));
+        if (untaggable.count(Key(file)) || f == files.end()) return false;
+        Write(file, std::make_shared<const std::string>(*f->second.bytes + "|" + To1250(line)), f->second.readOnly);
+        return true;
+    }
+
+    JournalWriter* Journal() override { return journal; }
+    bool StampOf(const Text& path, FileStamp& stamp) override {
+        Full(path);
+        const auto f = files.find(Key(path));
+        if (f == files.end()) return false;
+        stamp = {f->second.bytes->size(), f->second.written};
+        return true;
+    }
+    bool SetAside(const Text& path, const Text& kept) override {
+        Ask(u"set aside " + path + u" > " + kept);
+        Event();
+        const auto f = files.find(Key(path));
+        if (f == files.end() || f->second.readOnly || files.count(Key(kept))) return false;
+        MemoryFile moved = f->second;
+        moved.name = kept;
+        files.erase(f);
+        files[Key(kept)] = moved;
+        return true;
+    }
+    // A second name and a copy are alike here: a write replaces the entry.
+    bool KeepAlso(const Text& path, const Text& kept, bool) override {
+        Ask(u"keep " + path + u" > " + kept);
+        Event();
+        const auto f = files.find(Key(path));
+        if (f == files.end() || files.count(Key(kept))) return false;
+        MemoryFile copy = f->second;
+        copy.name = kept;
+        copy.readOnly = false;
+        files[Key(kept)] = copy;
+        return true;
+    }
+    void HideKept(const Text& kept) override { Full(kept); }
+    void Unkeep(const Text& kept) override {
+        Ask(u"unkeep " + kept);
+        Event();
+        files.erase(Key(kept));
+    }
+    // A rename within the file system that never replaces.
+    bool Rename(const Text& from, const Text& to) {
+        const Text s = Key(from), t = Key(to);
+        const auto f = files.find(s);
+        if (f == files.end() || dirs.count(t) || !dirs.count(ParentKey(to)) || (s != t && files.count(t))) return false;
+        MemoryFile moved = f->second;
+        moved.name = to;
+        files.erase(f);
+        files[t] = moved;
+        return true;
     }
     Text ExifDate(const Text& destination, const Text& source) override {
         Full(source);
@@ -182,6 +261,66 @@ private:
             if (used + bytes->size() > volumeSpace) throw EWriteError("Stream write error");
         }
         const auto old = files.find(t);
-        files[t] = {old == files.end() ? target : old->second.name, bytes, readOnly};
+        files[t] = {old == files.end() ? target : old->second.name, bytes, readOnly, ++clock};
     }
+};
+
+// The journal's lines in memory: what is flushed is what a crash leaves.
+class MemorySink : public JournalSink {
+public:
+    explicit MemorySink(MemoryHost& host) : host_(host) {}
+    std::string durable, pending;
+    int flushes = 0;
+    void Append(const std::string& line) override {
+        if (host_.crashed) throw MemoryHost::Crash{};
+        pending += line;
+    }
+    void Flush() override {
+        host_.Event();
+        ++flushes;
+        durable += pending;
+        pending.clear();
+    }
+
+private:
+    MemoryHost& host_;
+};
+
+// The memory's file system as the undo sees it.
+class MemoryUndo : public UndoHost {
+public:
+    explicit MemoryUndo(MemoryHost& host) : h_(host) {}
+    bool StampOf(const Text& path, FileStamp& stamp) override { return h_.StampOf(path, stamp); }
+    bool Exists(const Text& path) override { return h_.files.count(MemoryHost::Key(path)) || h_.dirs.count(MemoryHost::Key(path)); }
+    bool Rename(const Text& from, const Text& to) override { return h_.Rename(from, to); }
+    bool Replace(const Text& from, const Text& to) override {
+        const auto f = h_.files.find(MemoryHost::Key(from));
+        const auto t = h_.files.find(MemoryHost::Key(to));
+        if (f == h_.files.end() || t == h_.files.end() || t->second.readOnly) return false;
+        MemoryFile moved = f->second;
+        moved.name = t->second.name;
+        h_.files.erase(f);
+        h_.files[MemoryHost::Key(to)] = moved;
+        return true;
+    }
+    bool Remove(const Text& path) override {
+        const auto f = h_.files.find(MemoryHost::Key(path));
+        if (f == h_.files.end() || f->second.readOnly) return false;
+        h_.files.erase(f);
+        return true;
+    }
+    bool RemoveFolder(const Text& path) override {
+        const Text k = MemoryHost::Key(path);
+        if (!h_.dirs.count(k)) return false;
+        for (const auto& [key, file] : h_.files)
+            if (MemoryHost::ParentKey(file.name) == k) return false;
+        for (const auto& [key, name] : h_.dirs)
+            if (key != k && MemoryHost::ParentKey(name) == k) return false;
+        h_.dirs.erase(k);
+        return true;
+    }
+    void RemoveCutOffCopies(const Text&) override {}  // the memory's copies are never cut off
+
+private:
+    MemoryHost& h_;
 };

@@ -27,6 +27,7 @@
 
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "transfer/run_journal.h"
 #include "tests/app/gui_fixture.h"
 #include "tests/transfer/run_cases.h"
 #include "transfer/text_ops.h"
@@ -86,6 +87,8 @@ void Walk(const std::wstring& dir, Snapshot& s) {
     do {
         const std::wstring name = fd.cFileName;
         if (name == L"." || name == L"..") continue;
+        // The files a run keeps for its undo are the undo test's.
+        if (IsKeptName(TextView(reinterpret_cast<const char16_t*>(name.data()), name.size()))) continue;
         const std::string full = Narrow(dir + L"\\" + name);
         Entry e{full, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
         if (!e.dir) {
@@ -466,19 +469,21 @@ TEST_F(RunProperty, ARunActsOnlyOnTheFilesItNames) {
 
 // A Copy killed at a random moment (the program's own run in a process of
 // its own, copy_child.exe) leaves under every destination name either the
-// file that was there before or the whole new one, never a short one; the
-// next Copy into the folder ends with every file whole and nothing of the
-// cut-off copy left. Some destinations exist already (a copy that
-// replaces), some do not; the sizes and the moment of the kill come from
-// the seed.
+// file that was there before or the whole new one, never a short one; undo
+// in the program started again takes the cut-off run back, the tree as it
+// was before it; the next Copy into the folder ends with every file whole
+// and nothing of the cut-off copy left. Some destinations exist already (a
+// copy that replaces), some do not; the sizes and the moment of the kill
+// come from the seed. The last seeds kill a Move of many small files.
 TEST_F(RunProperty, ACopyKilledAtAnyMomentLeavesNoShortFile) {
     wchar_t exe[MAX_PATH];
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring child = exe;
     child.resize(child.rfind(L'\\') + 1);
     child += L"copy_child.exe";
-    for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+    for (std::uint32_t seed = 1; seed <= 8; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
+        const bool move = seed > 6;
         struct {
             std::mt19937 rng;
             int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
@@ -488,9 +493,9 @@ TEST_F(RunProperty, ACopyKilledAtAnyMomentLeavesNoShortFile) {
         own->Dir("in");
         own->Dir("out");
         std::map<std::string, std::string> sources, before;  // name: bytes
-        for (int k = g.Int(2, 4); k > 0; --k) {
+        for (int k = move ? 300 : g.Int(2, 4); k > 0; --k) {
             const std::string name = "f" + std::to_string(k) + ".bin";
-            std::string bytes(static_cast<std::size_t>(g.Int(1, 24)) << 20, static_cast<char>('a' + k));
+            std::string bytes(move ? 4096 : static_cast<std::size_t>(g.Int(1, 24)) << 20, static_cast<char>('a' + k % 26));
             bytes.replace(0, name.size(), name);  // each file its own bytes
             sources[name] = bytes;
             PutFile(own->Path("in\\" + name), bytes);
@@ -499,7 +504,11 @@ TEST_F(RunProperty, ACopyKilledAtAnyMomentLeavesNoShortFile) {
                 PutFile(own->Path("out\\" + name), before[name]);
             }
         }
-        std::wstring line = L"\"" + child + L"\" \"" + Widen(own->Path("in")) + L"\" \"" + Widen(own->Path("out")) + L"\"";
+        std::wstring line = L"\"" + child + L"\" \"" + Widen(own->Path("in")) + L"\" \"" + Widen(own->Path("out")) + L"\"" +
+                            (move ? L" move" : L"");
+        ForgetAllRuns();
+        Snapshot beforeRun;
+        Walk(Widen(own->Root()), beforeRun);
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
@@ -535,6 +544,16 @@ TEST_F(RunProperty, ACopyKilledAtAnyMomentLeavesNoShortFile) {
             }
         };
         check(true);
+        // Undone in the program started again (this process), from its journal.
+        dialogs.calls.clear();
+        dialogs.answers = {MsgResult::Yes};
+        SendMessageW(form->hwnd, WM_SYSCOMMAND, TfrMain::kUndoItem, 0);
+        Snapshot undone;
+        Walk(Widen(own->Root()), undone);
+        EXPECT_TRUE(undone == beforeRun) << "the tree after the undo is not the one before the run";
+        ASSERT_FALSE(dialogs.calls.empty());
+        EXPECT_EQ(dialogs.calls[0].text.rfind("Undo the last run?", 0), 0u);
+        EXPECT_EQ(dialogs.calls.size(), 1u) << dialogs.calls.back().text;
         // The next Copy into the folder, in this process.
         SetCurrentDir(own->Root());
         List(own->Path("in"), "*.*");
@@ -546,7 +565,8 @@ TEST_F(RunProperty, ACopyKilledAtAnyMomentLeavesNoShortFile) {
         std::set<std::string> left;
         if (h != INVALID_HANDLE_VALUE) {
             do {
-                if (fd.cFileName[0] != L'.') left.insert(Narrow(fd.cFileName));
+                if (fd.cFileName[0] != L'.' && !IsKeptName(reinterpret_cast<const char16_t*>(fd.cFileName)))
+                    left.insert(Narrow(fd.cFileName));
             } while (FindNextFileW(h, &fd));
             FindClose(h);
         }

@@ -8,6 +8,7 @@
 #include "platform/fs.h"
 #include "platform/message_loop.h"
 #include "platform/text.h"
+#include "transfer/run_journal.h"
 #include "tests/app/gui_fixture.h"
 #include "tests/media/exif_builder.h"
 #include "transfer/text_ops.h"
@@ -785,7 +786,8 @@ std::vector<std::string> Entries(const std::string& dir) {
     DirEnumerator e(dir + "\\*");
     DirEntry entry;
     while (e.Next(entry))
-        if (entry.name != u"." && entry.name != u"..") names.push_back(To1250(entry.name));
+        // The second name that keeps a replaced file for undo is not the copy's.
+        if (entry.name != u"." && entry.name != u".." && !IsKeptName(entry.name)) names.push_back(To1250(entry.name));
     std::sort(names.begin(), names.end());
     return names;
 }

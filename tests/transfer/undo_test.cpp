@@ -1,0 +1,172 @@
+// Undo of the last run in the real window: each kind of run on real files,
+// then "Undo the last run..." from the system menu, and the tree must be as
+// it was before the run, byte for byte, hidden files too.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+
+#include "platform/fs.h"
+#include "platform/journal_file.h"
+#include "platform/text.h"
+#include "tests/app/gui_fixture.h"
+
+namespace {
+
+// Every entry below root: a folder as "<dir>", a file as its bytes.
+using Snapshot = std::map<std::string, std::string>;
+
+void Take(const std::string& root, const std::string& rel, Snapshot& s) {
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW(Widen(root + (rel.empty() ? "" : "\\" + rel) + "\\*").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = To1250(reinterpret_cast<const char16_t*>(d.cFileName));
+        if (name == "." || name == "..") continue;
+        const std::string path = rel.empty() ? name : rel + "\\" + name;
+        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            s[path] = "<dir>";
+            Take(root, path, s);
+        } else {
+            s[path] = GetFile(root + "\\" + path);
+        }
+    } while (FindNextFileW(h, &d));
+    FindClose(h);
+}
+
+Snapshot Take(const std::string& root) {
+    Snapshot s;
+    Take(root, "", s);
+    return s;
+}
+
+std::string Describe(const Snapshot& s) {
+    std::string text;
+    for (const auto& [path, bytes] : s) text += "  " + path + " = " + bytes.substr(0, 40) + "\n";
+    return text;
+}
+
+class Undo : public MainWindowTest {
+public:
+    // The table's steps reach the fixture through it.
+    using MainWindowTest::form;
+    using MainWindowTest::List;
+    using MainWindowTest::tree;
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        // Undo takes the newest run of this profile: the runs of other tests go.
+        ForgetAllRuns();
+    }
+    std::string P(const std::string& rel) const { return tree->Path(rel); }
+    void Put(const std::string& rel, const std::string& bytes) const { PutFile(P(rel), bytes); }
+    bool UndoEnabled() const {
+        const UINT state = GetMenuState(GetSystemMenu(form->hwnd, FALSE), TfrMain::kUndoItem, MF_BYCOMMAND);
+        return state != ~0u && !(state & (MF_GRAYED | MF_DISABLED));
+    }
+};
+
+const std::string kAudio = "\xFF\xF3\x14\x44 audio: one frame...";
+
+TEST_F(Undo, EachKindOfRunUndoneFromTheSystemMenuLeavesTheTreeAsItWas) {
+    struct Case {
+        const char* what;
+        std::function<void(Undo&)> setUp;  // files, the list and the options
+        std::function<void(TfrMain&)> run;
+        std::vector<MsgResult> runAnswers;  // the run's own questions
+        std::function<void(Undo&)> afterRun;  // what changes between the run and the undo
+        std::string question;  // how the question names the run, before its time
+        std::string left;      // the box at the end of the undo
+    };
+    const auto inOut = [](Undo& t) {
+        t.tree->Dir("in");
+        t.tree->Dir("in\\sub");
+        t.Put("in\\a.txt", "A bytes");
+        t.Put("in\\sub\\b.txt", "B");
+        t.List(t.P("in"), "*.*");
+        t.form->Edit3.SetText(t.P("out"));
+    };
+    const std::vector<Case> cases = {
+        {"Copy into new folders", inOut, [](TfrMain& f) { f.Button2Click(); }, {}, nullptr, "Copy", ""},
+        {"Copy over existing files", [&](Undo& t) {
+             t.tree->Dir("out");
+             t.Put("out\\a.txt", "the old a, longer than the new one");
+             inOut(t);
+             t.form->RadioButton3.SetChecked(true);
+             t.form->RadioButton2.SetChecked(false);
+         }, [](TfrMain& f) { f.Button2Click(); }, {}, nullptr, "Copy", ""},
+        {"Move", [&](Undo& t) { inOut(t); t.form->CheckBox2.SetChecked(true); }, [](TfrMain& f) { f.Button2Click(); }, {},
+         nullptr, "Move", ""},
+        {"CZ", [&](Undo& t) {
+             t.tree->Dir("cz");
+             t.Put("cz\\\xC8" "esk\xFD.txt", "diacritics");
+             t.List(t.P("cz"), "*.*");
+             t.form->Edit3.SetText(t.P("cz"));
+         }, [](TfrMain& f) { f.Button7Click(); }, {MsgResult::Yes}, nullptr, "CZ", ""},
+        {"Delete", inOut, [](TfrMain& f) { f.Button5Click(); }, {MsgResult::Yes}, nullptr, "Delete", ""},
+        {"Tag fill in place", [](Undo& t) {
+             t.tree->Dir("Band");
+             t.tree->Dir("Band\\Live");
+             t.Put("Band\\Live\\Track 05 - Intro.mp3", kAudio);
+             t.List(t.P("Band"), "*.*");
+             t.form->Edit3.SetText(t.P("Band"));
+             t.form->CheckBox_tag.SetChecked(true);
+         }, [](TfrMain& f) { f.Button2Click(); }, {MsgResult::Yes}, nullptr, "Copy", ""},
+        {"a copy changed after the run is left and named", inOut, [](TfrMain& f) { f.Button2Click(); }, {},
+         [](Undo& t) { t.Put("out\\a.txt", "edited since"); }, "Copy",
+         "These files were left as they are:\r<out\\a.txt>\r    (it changed since the run)"},
+        {"a deleted file whose name is taken again is left kept and named", inOut, [](TfrMain& f) { f.Button5Click(); },
+         {MsgResult::Yes}, [](Undo& t) { t.Put("in\\a.txt", "a new a"); }, "Delete",
+         "These files were left as they are:\r<in\\a.txt>\r    (its old name is taken now)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        c.setUp(*this);
+        const Snapshot before = Take(tree->Root());
+        dialogs.calls.clear();
+        dialogs.answers.assign(c.runAnswers.begin(), c.runAnswers.end());
+        c.run(*form);
+        ASSERT_NE(Take(tree->Root()), before) << "the run changed nothing";
+        EXPECT_TRUE(UndoEnabled());
+        if (c.afterRun) c.afterRun(*this);
+        Snapshot expected = before;
+        if (c.afterRun) {  // what changed since stays as it is now
+            const Snapshot now = Take(tree->Root());
+            for (const auto& [path, bytes] : now)
+                if (path.find("~Kolvar_files-") == std::string::npos && (!before.count(path) || before.at(path) != bytes) &&
+                    c.left.find("<" + path + ">") != std::string::npos) {
+                    expected[path] = bytes;
+                    for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1))
+                        expected[path.substr(0, at)] = "<dir>";
+                }
+        }
+        dialogs.calls.clear();
+        dialogs.answers = {MsgResult::Yes};
+        SendMessageW(form->hwnd, WM_SYSCOMMAND, TfrMain::kUndoItem, 0);
+        ASSERT_GE(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.calls[0].kind, MsgKind::Confirmation);
+        EXPECT_EQ(dialogs.calls[0].text.rfind(std::string("Undo the last run?\r\r") + c.question + ", started ", 0), 0u)
+            << dialogs.calls[0].text;
+        Snapshot after = Take(tree->Root());
+        std::string left = c.left;
+        for (std::size_t at; (at = left.find('<')) != std::string::npos;) {
+            const std::size_t end = left.find('>', at);
+            left.replace(at, end - at + 1, P(left.substr(at + 1, end - at - 1)));
+        }
+        if (left.empty()) {
+            EXPECT_EQ(dialogs.calls.size(), 1u);
+            EXPECT_EQ(after, expected) << "before:\n" << Describe(expected) << "after the undo:\n" << Describe(after);
+        } else {
+            ASSERT_EQ(dialogs.calls.size(), 2u);
+            EXPECT_EQ(dialogs.calls[1].text, left);
+            // The file kept for the one left stays hidden until the run is forgotten.
+            for (auto it = after.begin(); it != after.end();)
+                it = it->first.find("~Kolvar_files-") != std::string::npos ? after.erase(it) : std::next(it);
+            EXPECT_EQ(after, expected) << "expected:\n" << Describe(expected) << "after the undo:\n" << Describe(after);
+        }
+        EXPECT_FALSE(UndoEnabled());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+// Undo of the last run, from the window's system menu: the run's journal
+// read against the disk, what it did put back, what changed since left.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/uMain.h"
+#include "platform/dialogs.h"
+#include "platform/file_stream.h"
+#include "platform/fs.h"
+#include "transfer/path_names.h"
+#include "transfer/run_record.h"
+
+namespace {
+
+bool ParseRunName(const Text& name, std::uint32_t& id, bool& undone) {
+    const Text head = u"run-";
+    if (name.size() < head.size() + 8 || name.compare(0, head.size(), head) != 0) return false;
+    const Text tail = name.substr(head.size() + 8);
+    if (tail != u".journal" && tail != u".undone") return false;
+    id = 0;
+    for (char16_t c : name.substr(head.size(), 8)) {
+        const int d = c >= u'0' && c <= u'9' ? c - u'0' : c >= u'a' && c <= u'f' ? c - u'a' + 10 : -1;
+        if (d < 0) return false;
+        id = id << 4 | static_cast<std::uint32_t>(d);
+    }
+    undone = tail == u".undone";
+    return true;
+}
+
+Text RunPath(const Text& folder, std::uint32_t id, bool undone) {
+    Text name = u"\\run-";
+    for (int shift = 28; shift >= 0; shift -= 4) name += u"0123456789abcdef"[(id >> shift) & 15];
+    return folder + name + (undone ? u".undone" : u".journal");
+}
+
+Text Now() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
+    return From1250(text);
+}
+
+bool ReadRun(const Text& path, Journal& journal, JournalRead& read) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return false;
+    read = ReadJournal(bytes, journal);
+    return true;
+}
+
+// The file system of the undo: kept files take their names back unhidden;
+// a file that a move took to another volume comes back as a copy.
+class WindowUndo : public UndoHost {
+public:
+    bool StampOf(const Text& path, FileStamp& stamp) override { return FileStampOf(path, stamp.size, stamp.written); }
+    bool Exists(const Text& path) override { return AttributesOf(path) != ~0u; }
+    bool Rename(const Text& from, const Text& to) override {
+        const std::uint32_t attributes = AttributesOf(from);
+        switch (RenameWithinVolume(from, to)) {
+        case RenameResult::Done: break;
+        case RenameResult::Failed: return false;
+        case RenameResult::OtherVolume:
+            if (AttributesOf(to) != ~0u || !CopyToNewName(from, to)) return false;
+            if (!DeleteFileAt(from)) {
+                DeleteFileAt(to);
+                return false;
+            }
+            break;
+        }
+        if (IsKeptName(FileNameOf(from)) && attributes != ~0u) SetAttributesOf(to, attributes & ~kAttrHidden);
+        return true;
+    }
+    bool Replace(const Text& from, const Text& to) override {
+        const std::uint32_t attributes = AttributesOf(from);
+        if (!ReplaceFileWith(from, to)) return false;
+        if (attributes != ~0u) SetAttributesOf(to, attributes & ~kAttrHidden);
+        return true;
+    }
+    bool Remove(const Text& path) override { return DeleteFileAt(path); }
+    bool RemoveFolder(const Text& path) override { return RemoveDir(path); }
+    void RemoveCutOffCopies(const Text& folder) override { ::RemoveCutOffCopies(folder); }
+};
+
+const char16_t* KindName(const Journal& j) {
+    switch (j.kind) {
+    case RunKind::Copy:
+        for (const JournalEntry& e : j.entries)
+            if (e.intent.op == JournalOp::Move) return u"Move";
+        return u"Copy";
+    case RunKind::Delete: return u"Delete";
+    case RunKind::Cz: return u"CZ";
+    case RunKind::Go: return u"Go";
+    case RunKind::Try: break;
+    }
+    return u"Try";
+}
+
+}  // namespace
+
+std::vector<StoredRun> StoredRuns(const Text& folder) {
+    std::vector<StoredRun> runs;
+    if (folder.empty()) return runs;
+    DirEnumerator e(folder + u"\\run-*");
+    for (DirEntry entry; e.Next(entry);) {
+        StoredRun run;
+        if (entry.IsDirectory() || !ParseRunName(entry.name, run.id, run.undone)) continue;
+        run.path = folder + u"\\" + entry.name;
+        runs.push_back(run);
+    }
+    std::sort(runs.begin(), runs.end(), [](const StoredRun& a, const StoredRun& b) { return a.id < b.id; });
+    return runs;
+}
+
+bool LastUndoableRun(const Text& folder, StoredRun& run) {
+    const std::vector<StoredRun> runs = StoredRuns(folder);
+    for (auto r = runs.rbegin(); r != runs.rend(); ++r)
+        if (!r->undone) {
+            run = *r;
+            return true;
+        }
+    return false;
+}
+
+void ForgetOldRuns(const Text& folder, std::size_t keep) {
+    const std::vector<StoredRun> runs = StoredRuns(folder);
+    for (std::size_t i = 0; i + keep < runs.size(); ++i) {
+        Journal j;
+        JournalRead read;
+        if (ReadRun(runs[i].path, j, read) && read == JournalRead::Read)
+            for (const JournalEntry& e : j.entries)
+                if (!e.intent.kept.empty() && AttributesOf(e.intent.kept) != ~0u) {
+                    SetAttributesOf(e.intent.kept, kAttrArchive);
+                    DeleteFileAt(e.intent.kept);
+                }
+        DeleteFileAt(runs[i].path);
+    }
+}
+
+RunRecord::RunRecord(RunKind kind, int rows) : folder_(JournalFolder()), go_(kind == RunKind::Go) {
+    if (folder_.empty()) return;
+    const std::vector<StoredRun> runs = StoredRuns(folder_);
+    std::uint32_t id = runs.empty() ? 1 : runs.back().id + 1;
+    // Another copy of the program may take the same number meanwhile.
+    for (int tries = 0; tries < 16; ++tries, ++id) {
+        auto file = std::make_unique<JournalFile>(RunPath(folder_, id, false));
+        if (!file->Opened()) continue;
+        file_ = std::move(file);
+        path_ = RunPath(folder_, id, false);
+        writer_ = std::make_unique<JournalWriter>(*file_, id);
+        writer_->Head(kind, Now(), rows);
+        return;
+    }
+}
+
+// A run that did nothing leaves no journal, so that undo still takes back
+// the run before it; a Go stays, and undo says what it does for it.
+RunRecord::~RunRecord() {
+    if (!writer_) return;
+    const bool empty = writer_->Count() == 0 && !go_;
+    writer_.reset();
+    file_.reset();
+    if (empty) DeleteFileAt(path_);
+    ForgetOldRuns(folder_, kRunsKept);
+}
+
+void TfrMain::UpdateUndoItem() {
+    StoredRun run;
+    SetSystemMenuItemEnabled(kUndoItem, LastUndoableRun(JournalFolder(), run));
+}
+
+void TfrMain::OnSystemMenuOpening() { UpdateUndoItem(); }
+
+void TfrMain::OnSystemMenuItem(int id) {
+    if (id != kUndoItem) return;
+    try {
+        UndoLastRun();
+    } catch (const Exception& e) {
+        ShowWarning(FailureText(e));
+    } catch (const std::exception&) {
+        ShowWarning(FailureText(Exception("")));
+    }
+    UpdateUndoItem();
+}
+
+// The newest run that is not undone: named and asked for, then what it did
+// is put back. The journal stays, as undone, until it is among the oldest.
+void TfrMain::UndoLastRun() {
+    Operation undo(*this, false);
+    if (!undo.Taken()) return;
+    const Text folder = JournalFolder();
+    StoredRun run;
+    if (!LastUndoableRun(folder, run)) return;
+    Journal j;
+    JournalRead read = JournalRead::Damaged;
+    const bool readable = ReadRun(run.path, j, read);
+    const Text undonePath = RunPath(folder, run.id, true);
+    if (!readable || read != JournalRead::Read) {
+        ShowWarning(read == JournalRead::OtherVersion
+                        ? u"The last run was recorded by another version of the program: it cannot be undone here."
+                        : u"The record of the last run cannot be read: it cannot be undone.");
+        RenameWithinVolume(run.path, undonePath);
+        return;
+    }
+    if (j.kind == RunKind::Go) {
+        ShowInformation(u"The last run was a Go: its batch did its work, and undo does nothing for it.");
+        RenameWithinVolume(run.path, undonePath);
+        return;
+    }
+    int rows = 0;
+    for (const JournalEntry& e : j.entries) rows += e.intent.op != JournalOp::Folder;
+    Text question = u"Undo the last run?\r\r" + Text(KindName(j)) + u", started " + j.started + u", " +
+                    From1250(std::to_string(rows)) + (rows == 1 ? u" row" : u" rows");
+    if (!j.ended) question += u"\r(cut off before its end: what it did is settled from the files as they are)";
+    if (!Confirm(question)) return;
+    SetBusyCursor(true);
+    WindowUndo disk;
+    const std::vector<LeftAsItIs> left = CarryOut(PlanUndo(j, disk), disk);
+    RenameWithinVolume(run.path, undonePath);
+    SetBusyCursor(false);
+    std::vector<std::pair<Text, Text>> shown;
+    for (const LeftAsItIs& l : left) shown.push_back({l.path, l.reason});
+    ShowFileReasons(u"These files were left as they are:", std::move(shown));
+}

@@ -13,19 +13,8 @@ other=${1:?usage: bench/compare.sh OTHER_BUILD_DIR}
 for t in list_bench transfer_bench responsiveness_bench; do bench_build "$t"; done
 bench_tree
 bench_flat
-big="$BUILD/bench-big"
-if [ ! -f "$big.done" ]; then
-  rm -rf "$big"
-  mkdir -p "$big"
-  /usr/bin/python3 - "$big/big.bin" <<'PY'
-import os, sys
-block = os.urandom(1 << 20)
-with open(sys.argv[1], "wb") as fh:
-    for _ in range(4096):
-        fh.write(block)
-PY
-  touch "$big.done"
-fi
+bench_big
+big="$BENCH_BIG"
 bench_wine_session
 win() { echo "Z:${1//\//\\}"; }
 out="$BUILD/compare.out"

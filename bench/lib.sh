@@ -59,5 +59,21 @@ for d in range(500):
 PY
 }
 
+# One file of 4 GiB of random bytes, made once and kept: BENCH_BIG/big.bin.
+BENCH_BIG="$BUILD/bench-big"
+bench_big() {
+  [ -f "$BENCH_BIG.done" ] && return
+  rm -rf "$BENCH_BIG"
+  mkdir -p "$BENCH_BIG"
+  /usr/bin/python3 - "$BENCH_BIG/big.bin" <<'PY'
+import os, sys
+block = os.urandom(1 << 20)
+with open(sys.argv[1], "wb") as fh:
+    for _ in range(4096):
+        fh.write(block)
+PY
+  touch "$BENCH_BIG.done"
+}
+
 # The smallest figure KEY of the "KEY seconds" lines in FILE.
 best() { awk -v k="$1" '$1 == k && (m == "" || $2 < m) { m = $2 } END { print m }' "$2"; }

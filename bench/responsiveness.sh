@@ -16,19 +16,8 @@ source bench/lib.sh
 bench_build responsiveness_bench
 bench_tree
 bench_flat
-big="$BUILD/bench-big"
-if [ ! -f "$big.done" ]; then
-  rm -rf "$big"
-  mkdir -p "$big"
-  /usr/bin/python3 - "$big/big.bin" <<'PY'
-import os, sys
-block = os.urandom(1 << 20)
-with open(sys.argv[1], "wb") as fh:
-    for _ in range(4096):
-        fh.write(block)
-PY
-  touch "$big.done"
-fi
+bench_big
+big="$BENCH_BIG"
 out_dir="$BUILD/bench-big-out"
 rm -rf "$out_dir"
 mkdir -p "$out_dir"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <random>
 #include <set>
@@ -226,6 +227,22 @@ std::string Describe(const Case& c) {
         o << "  " << (f.selected ? "[x] " : "[ ] ") << Printable(f.path) << ", " << f.bytes.size() << " bytes"
           << (f.readOnly ? ", read-only" : "") << "\n";
     return o.str();
+}
+
+void SetNameOptions(const Case& c, TransferOptions& o) {
+    o.Mode = c.mode;
+    o.Delimiter = From1250(c.delimiter);
+    o.DirsDelimiter = From1250(c.dirsDelimiter);
+    o.ReplaceInNames = c.replace;
+    o.CharsToReplace = From1250(c.from);
+    o.NewChars = From1250(c.to);
+    o.AddFolderNames = c.addFolderNames;
+    o.MoveFiles = c.op == Op::Move;
+}
+
+std::uint32_t EnvNumber(const char* name, std::uint32_t otherwise) {
+    const char* value = std::getenv(name);
+    return value && *value ? static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10)) : otherwise;
 }
 
 }  // namespace run_cases

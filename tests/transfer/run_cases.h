@@ -43,5 +43,10 @@ Case Generate(std::uint32_t seed);
 // Bytes beyond ASCII as \xNN.
 std::string Printable(const std::string& text);
 std::string Describe(const Case& c);
+// The case's options of the new names (mode, delimiters, replacing, folder
+// names) and whether it moves; the folders are the caller's.
+void SetNameOptions(const Case& c, TransferOptions& o);
+// A number from the environment (a first seed, a count of cases), else otherwise.
+std::uint32_t EnvNumber(const char* name, std::uint32_t otherwise);
 
 }  // namespace run_cases

@@ -369,14 +369,7 @@ void EngineProperty::SetUp(MemoryHost& h) const {
     const bool full = !c_.relative || c_.untickRelative;
     o.InputDir = DirectoryEditText(T(Abs("in")), u"C:\\t", full, false);
     o.OutputDir = DirectoryEditText(T(Abs(c_.output)), u"C:\\t", full, true);
-    o.Mode = c_.mode;
-    o.Delimiter = T(c_.delimiter);
-    o.DirsDelimiter = T(c_.dirsDelimiter);
-    o.ReplaceInNames = c_.replace;
-    o.CharsToReplace = T(c_.from);
-    o.NewChars = T(c_.to);
-    o.AddFolderNames = c_.addFolderNames;
-    o.MoveFiles = c_.op == Op::Move;
+    run_cases::SetNameOptions(c_, o);
 }
 
 std::vector<std::string> EngineProperty::Check() {
@@ -530,13 +523,9 @@ std::vector<std::string> EngineProperty::Check() {
     return v_;
 }
 
-std::uint32_t EnvNumber(const char* name, std::uint32_t otherwise) {
-    const char* value = std::getenv(name);
-    return value && *value ? static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10)) : otherwise;
-}
-
 TEST(RunEngine, ARunActsOnlyOnTheFilesItNames) {
-    const std::uint32_t first = EnvNumber("KOLVAR_ENGINE_SEED", 1), count = EnvNumber("KOLVAR_ENGINE_CASES", 2000);
+    const std::uint32_t first = run_cases::EnvNumber("KOLVAR_ENGINE_SEED", 1);
+    const std::uint32_t count = run_cases::EnvNumber("KOLVAR_ENGINE_CASES", 2000);
     std::string failed;
     for (std::uint32_t seed = first; seed < first + count; ++seed) {
         const run_cases::Case c = run_cases::Generate(seed);

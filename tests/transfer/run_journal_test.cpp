@@ -231,14 +231,7 @@ void UndoProperty::SetUp(MemoryHost& h, RunRequest& request) const {
     TransferOptions& o = h.options;
     o.InputDir = From1250(Abs("in"));
     o.OutputDir = From1250(Abs(c_.output));
-    o.Mode = c_.mode;
-    o.Delimiter = From1250(c_.delimiter);
-    o.DirsDelimiter = From1250(c_.dirsDelimiter);
-    o.ReplaceInNames = c_.replace;
-    o.CharsToReplace = From1250(c_.from);
-    o.NewChars = From1250(c_.to);
-    o.AddFolderNames = c_.addFolderNames;
-    o.MoveFiles = c_.op == run_cases::Op::Move;
+    run_cases::SetNameOptions(c_, o);
     request.kind = c_.op == run_cases::Op::Delete ? RunKind::Delete : c_.op == run_cases::Op::Cz ? RunKind::Cz : RunKind::Copy;
 }
 
@@ -294,13 +287,9 @@ std::vector<std::string> UndoProperty::Check(int crashAt, int& events) {
     return v;
 }
 
-std::uint32_t EnvNumber(const char* name, std::uint32_t otherwise) {
-    const char* value = std::getenv(name);
-    return value && *value ? static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10)) : otherwise;
-}
-
 TEST(RunJournal, UndoLeavesTheTreeAsItWasAfterAWholeOrACutOffRun) {
-    const std::uint32_t first = EnvNumber("KOLVAR_UNDO_SEED", 1), count = EnvNumber("KOLVAR_UNDO_CASES", 400);
+    const std::uint32_t first = run_cases::EnvNumber("KOLVAR_UNDO_SEED", 1);
+    const std::uint32_t count = run_cases::EnvNumber("KOLVAR_UNDO_CASES", 400);
     std::string failed;
     for (std::uint32_t seed = first; seed < first + count && failed.size() < 200; ++seed) {
         const run_cases::Case c = run_cases::Generate(seed);

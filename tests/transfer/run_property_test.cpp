@@ -432,11 +432,6 @@ std::vector<std::string> RunProperty::Run(Case& c) {
     return v;
 }
 
-std::uint32_t EnvNumber(const char* name, std::uint32_t otherwise) {
-    const char* value = std::getenv(name);
-    return value && *value ? static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10)) : otherwise;
-}
-
 // Seeds 1 to 40 and the regressions; KOLVAR_PROPERTY_SEED and
 // KOLVAR_PROPERTY_CASES choose other seeds for a longer run by hand.
 TEST_F(RunProperty, ARunActsOnlyOnTheFilesItNames) {
@@ -449,7 +444,8 @@ TEST_F(RunProperty, ARunActsOnlyOnTheFilesItNames) {
     if (RunOnHost("mkdir -p " + mount + " && mount -t tmpfs -o size=128k kolvar_vol " + mount))
         volume = "Z:" + Str_replace_all(mount, "/", "\\", 0);
     // Without a first seed of its own the run replays the regressions too.
-    const std::uint32_t first = EnvNumber("KOLVAR_PROPERTY_SEED", 0), count = EnvNumber("KOLVAR_PROPERTY_CASES", 40);
+    const std::uint32_t first = run_cases::EnvNumber("KOLVAR_PROPERTY_SEED", 0);
+    const std::uint32_t count = run_cases::EnvNumber("KOLVAR_PROPERTY_CASES", 40);
     std::vector<std::uint32_t> seeds;
     if (first == 0) seeds.assign(std::begin(kRegressions), std::end(kRegressions));
     for (std::uint32_t s = std::max(first, 1u); s < std::max(first, 1u) + count; ++s)

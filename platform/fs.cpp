@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -188,6 +190,61 @@ bool RemoveDir(const Text& path) {
 RenameResult RenameWithinVolume(const Text& from, const Text& to) {
     if (MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), 0)) return RenameResult::Done;
     return GetLastError() == ERROR_NOT_SAME_DEVICE ? RenameResult::OtherVolume : RenameResult::Failed;
+}
+
+// One handle does the rename and the attribute: a second open of the file
+// by its new name costs as much as the rename (a Wine lookup of the folder).
+// The rename is given as an NT path, which both Windows and Wine take.
+RenameResult RenameAndHide(const Text& from, const Text& to) {
+    HANDLE h = CreateFileW(SystemPath(from).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return RenameResult::Failed;
+    RenameResult result = RenameResult::Failed;
+    FILE_BASIC_INFO basic{};
+    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
+        !(basic.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+        std::wstring target = SystemPath(to);
+        target[1] = L'?';  // "\\?\" becomes the NT prefix "\??\"
+        std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        info->ReplaceIfExists = FALSE;
+        info->RootDirectory = nullptr;
+        info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+        std::memcpy(info->FileName, target.data(), info->FileNameLength);
+        if (SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size()))) {
+            result = RenameResult::Done;
+            FILE_BASIC_INFO hidden{};
+            hidden.FileAttributes = basic.FileAttributes | FILE_ATTRIBUTE_HIDDEN;
+            SetFileInformationByHandle(h, FileBasicInfo, &hidden, sizeof hidden);
+        } else if (GetLastError() == ERROR_NOT_SAME_DEVICE) {
+            result = RenameResult::OtherVolume;
+        }
+    }
+    CloseHandle(h);
+    return result;
+}
+
+bool RemoveFileInSteps(const Text& path, std::uint64_t step) {
+    HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return DeleteFileAt(path);
+    BY_HANDLE_FILE_INFORMATION info;
+    // Data that another name still shows is never cut: only this name goes.
+    if (GetFileInformationByHandle(h, &info) && info.nNumberOfLinks == 1 &&
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        while (size > 0) {
+            size = size > step ? size - step : 0;
+            FILE_END_OF_FILE_INFO end{};
+            end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+            if (!SetFileInformationByHandle(h, FileEndOfFileInfo, &end, sizeof end)) break;
+        }
+    }
+    FILE_DISPOSITION_INFO gone{TRUE};
+    const bool removed = SetFileInformationByHandle(h, FileDispositionInfo, &gone, sizeof gone) != 0;
+    CloseHandle(h);
+    return removed;
 }
 
 bool DeleteFileAt(const Text& path) { return DeleteFileW(SystemPath(path).c_str()) != 0; }

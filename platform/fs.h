@@ -62,7 +62,15 @@ bool RemoveDir(const Text& path);
 // MoveFileExW without copying: a rename within one volume, never replacing.
 enum class RenameResult { Done, OtherVolume, Failed };
 RenameResult RenameWithinVolume(const Text& from, const Text& to);
+// The same, the file hidden under its new name; a read-only file or a
+// folder stays where it is.
+RenameResult RenameAndHide(const Text& from, const Text& to);
 bool DeleteFileAt(const Text& path);
+// Deletes a file that may be large: when the data has no other name, it is
+// cut short step bytes at a time first, by this thread. Wine frees the
+// blocks of a file whose last name goes inside its server, where every
+// window of the program waits for it (about a second for 4 GiB).
+bool RemoveFileInSteps(const Text& path, std::uint64_t step);
 // The source's creation, access and write times given to a copy of it.
 bool CopyFileTimes(const Text& from, const Text& to);
 // INVALID (~0) when the entry cannot be read.

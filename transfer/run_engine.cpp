@@ -153,11 +153,8 @@ Planned Run::Plan(int i, const Text& text) {
         report.source = text;
         p.act = Planned::Act::Delete;
         if (!journal_) return p;
-        if (!host_.StampOf(p.source, p.stamp)) {
-            p.act = Planned::Act::None;  // no file there: nothing to delete
-            report.outcome = RowOutcome::NotDone;
-            return p;
-        }
+        // No stamp: the file is only renamed, and a row whose file is not
+        // there fails at its rename as a deletion would.
         const JournalIntent& intent = journal_->Intent(JournalOp::Delete, p.source, Text(), p.stamp);
         p.seq = intent.seq;
         p.kept = intent.kept;
@@ -210,7 +207,9 @@ RowOutcome Run::PlanTransfer(Planned& p) {
     const Text& sourceText = p.sourceText;
     const Text& targetText = p.targetText;
     const Text source = RowPath(sourceText), target = RowPath(targetText);
-    if (!host_.FileExists(source)) return RowOutcome::Missing;
+    // A recorded row's stamp, which its intent carries, is its existence check too.
+    const bool recorded = journal_ && !o.RunCommands && r_.kind != RunKind::Try;
+    if (recorded ? !host_.StampOf(source, p.stamp) : !host_.FileExists(source)) return RowOutcome::Missing;
     if (sourceText == targetText) return RowOutcome::InPlace;
     // A destination is written only below the folder it was built in and
     // under the name it shows: a ".." made of a delimiter, or a name that
@@ -257,10 +256,9 @@ RowOutcome Run::PlanTransfer(Planned& p) {
     p.act = Planned::Act::Transfer;
     if (o.Mode == TransferMode::UsualCopy) p.missing = FoldersToMake(target);
     // The row's intent, for undo; the batch's work is its own.
-    if (journal_ && !o.RunCommands) {
+    if (recorded) {
         for (const Text& d : p.missing) journal_->Intent(JournalOp::Folder, Text(), d, FileStamp());
         FileStamp old;
-        host_.StampOf(source, p.stamp);
         const JournalOp op = renaming ? JournalOp::Move : host_.StampOf(target, old) ? JournalOp::Replace : JournalOp::Copy;
         const JournalIntent& intent = journal_->Intent(op, source, target, p.stamp);
         p.seq = intent.seq;
@@ -308,8 +306,10 @@ RowOutcome Run::Transfer(Planned& p) {
     const RowOutcome outcome =
         o.Mp3Tag && !host_.Tag(target, p.sourceText, false, line) ? RowOutcome::DoneUntagged : RowOutcome::Done;
     if (p.seq >= 0) {
-        FileStamp after;
-        host_.StampOf(target, after);
+        // A move keeps the file's size and write time; a copy, or a tag
+        // written, leaves a stamp of its own.
+        FileStamp after = p.stamp;
+        if (!(o.CzRename || o.MoveFiles) || o.Mp3Tag) host_.StampOf(target, after);
         journal_->Done(p.seq, after);
     }
     return outcome;

@@ -10,16 +10,22 @@
 #include "transfer/run_journal.h"
 
 struct StoredRun {
+    // Forgotten: renamed run-XXXXXXXX.forgotten, never undone again; what it
+    // kept is being removed.
+    enum class State { Undoable, Undone, Forgotten };
     std::uint32_t id = 0;
     Text path;
-    bool undone = false;
+    State state = State::Undoable;
 };
 // Oldest first.
 std::vector<StoredRun> StoredRuns(const Text& folder);
 // The newest run that can be undone; false when there is none.
 bool LastUndoableRun(const Text& folder, StoredRun& run);
-// Forgets all but the newest keep runs: their kept files, then their journals.
+// Marks all but the newest keep runs forgotten.
 void ForgetOldRuns(const Text& folder, std::size_t keep);
+// Removes what the forgotten runs kept, then their journals; a file of a
+// forgotten run that another name still shows keeps its data.
+void RemoveForgottenRuns(const Text& folder);
 inline constexpr std::size_t kRunsKept = 5;
 
 // A new run's journal; Writer() is nullptr when none could be made (the

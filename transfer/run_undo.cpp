@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <string>
 
 #include "app/uMain.h"
@@ -14,25 +16,32 @@
 
 namespace {
 
-bool ParseRunName(const Text& name, std::uint32_t& id, bool& undone) {
+bool ParseRunName(const Text& name, std::uint32_t& id, StoredRun::State& state) {
     const Text head = u"run-";
     if (name.size() < head.size() + 8 || name.compare(0, head.size(), head) != 0) return false;
     const Text tail = name.substr(head.size() + 8);
-    if (tail != u".journal" && tail != u".undone") return false;
+    if (tail == u".journal") state = StoredRun::State::Undoable;
+    else if (tail == u".undone") state = StoredRun::State::Undone;
+    else if (tail == u".forgotten") state = StoredRun::State::Forgotten;
+    else return false;
     id = 0;
     for (char16_t c : name.substr(head.size(), 8)) {
         const int d = c >= u'0' && c <= u'9' ? c - u'0' : c >= u'a' && c <= u'f' ? c - u'a' + 10 : -1;
         if (d < 0) return false;
         id = id << 4 | static_cast<std::uint32_t>(d);
     }
-    undone = tail == u".undone";
     return true;
 }
 
-Text RunPath(const Text& folder, std::uint32_t id, bool undone) {
+Text RunPath(const Text& folder, std::uint32_t id, StoredRun::State state) {
     Text name = u"\\run-";
     for (int shift = 28; shift >= 0; shift -= 4) name += u"0123456789abcdef"[(id >> shift) & 15];
-    return folder + name + (undone ? u".undone" : u".journal");
+    switch (state) {
+    case StoredRun::State::Undoable: break;
+    case StoredRun::State::Undone: return folder + name + u".undone";
+    case StoredRun::State::Forgotten: return folder + name + u".forgotten";
+    }
+    return folder + name + u".journal";
 }
 
 Text Now() {
@@ -106,7 +115,7 @@ std::vector<StoredRun> StoredRuns(const Text& folder) {
     DirEnumerator e(folder + u"\\run-*");
     for (DirEntry entry; e.Next(entry);) {
         StoredRun run;
-        if (entry.IsDirectory() || !ParseRunName(entry.name, run.id, run.undone)) continue;
+        if (entry.IsDirectory() || !ParseRunName(entry.name, run.id, run.state)) continue;
         run.path = folder + u"\\" + entry.name;
         runs.push_back(run);
     }
@@ -117,7 +126,7 @@ std::vector<StoredRun> StoredRuns(const Text& folder) {
 bool LastUndoableRun(const Text& folder, StoredRun& run) {
     const std::vector<StoredRun> runs = StoredRuns(folder);
     for (auto r = runs.rbegin(); r != runs.rend(); ++r)
-        if (!r->undone) {
+        if (r->state == StoredRun::State::Undoable) {
             run = *r;
             return true;
         }
@@ -125,19 +134,54 @@ bool LastUndoableRun(const Text& folder, StoredRun& run) {
 }
 
 void ForgetOldRuns(const Text& folder, std::size_t keep) {
-    const std::vector<StoredRun> runs = StoredRuns(folder);
-    for (std::size_t i = 0; i + keep < runs.size(); ++i) {
+    std::vector<StoredRun> runs = StoredRuns(folder);
+    std::erase_if(runs, [](const StoredRun& r) { return r.state == StoredRun::State::Forgotten; });
+    for (std::size_t i = 0; i + keep < runs.size(); ++i)
+        RenameWithinVolume(runs[i].path, RunPath(folder, runs[i].id, StoredRun::State::Forgotten));
+}
+
+void RemoveForgottenRuns(const Text& folder) {
+    constexpr std::uint64_t kStep = 256ull << 20;
+    for (const StoredRun& run : StoredRuns(folder)) {
+        if (run.state != StoredRun::State::Forgotten) continue;
         Journal j;
         JournalRead read;
-        if (ReadRun(runs[i].path, j, read) && read == JournalRead::Read)
+        if (ReadRun(run.path, j, read) && read == JournalRead::Read)
             for (const JournalEntry& e : j.entries)
                 if (!e.intent.kept.empty() && AttributesOf(e.intent.kept) != ~0u) {
                     SetAttributesOf(e.intent.kept, kAttrArchive);
-                    DeleteFileAt(e.intent.kept);
+                    RemoveFileInSteps(e.intent.kept, kStep);
                 }
-        DeleteFileAt(runs[i].path);
+        DeleteFileAt(run.path);
     }
 }
+
+namespace {
+
+// One thread at a time removes what forgotten runs kept; a run that ends
+// meanwhile leaves its forgotten runs to the next one.
+std::atomic<bool> removing{false};
+
+DWORD WINAPI RemoveInBackground(void* param) {
+    const std::unique_ptr<Text> folder(static_cast<Text*>(param));
+    RemoveForgottenRuns(*folder);
+    removing = false;
+    return 0;
+}
+
+void StartRemovingForgottenRuns(const Text& folder) {
+    if (removing.exchange(true)) return;
+    auto param = std::make_unique<Text>(folder);
+    HANDLE thread = CreateThread(nullptr, 0, RemoveInBackground, param.get(), 0, nullptr);
+    if (!thread) {
+        removing = false;
+        return;
+    }
+    param.release();
+    CloseHandle(thread);
+}
+
+}  // namespace
 
 RunRecord::RunRecord(RunKind kind, int rows) : folder_(JournalFolder()), go_(kind == RunKind::Go) {
     if (folder_.empty()) return;
@@ -145,10 +189,10 @@ RunRecord::RunRecord(RunKind kind, int rows) : folder_(JournalFolder()), go_(kin
     std::uint32_t id = runs.empty() ? 1 : runs.back().id + 1;
     // Another copy of the program may take the same number meanwhile.
     for (int tries = 0; tries < 16; ++tries, ++id) {
-        auto file = std::make_unique<JournalFile>(RunPath(folder_, id, false));
+        auto file = std::make_unique<JournalFile>(RunPath(folder_, id, StoredRun::State::Undoable));
         if (!file->Opened()) continue;
         file_ = std::move(file);
-        path_ = RunPath(folder_, id, false);
+        path_ = RunPath(folder_, id, StoredRun::State::Undoable);
         writer_ = std::make_unique<JournalWriter>(*file_, id);
         writer_->Head(kind, Now(), rows);
         return;
@@ -163,7 +207,9 @@ RunRecord::~RunRecord() {
     writer_.reset();
     file_.reset();
     if (empty) DeleteFileAt(path_);
+    // The window goes on while the files that old runs kept are removed.
     ForgetOldRuns(folder_, kRunsKept);
+    StartRemovingForgottenRuns(folder_);
 }
 
 void TfrMain::UpdateUndoItem() {
@@ -196,7 +242,7 @@ void TfrMain::UndoLastRun() {
     Journal j;
     JournalRead read = JournalRead::Damaged;
     const bool readable = ReadRun(run.path, j, read);
-    const Text undonePath = RunPath(folder, run.id, true);
+    const Text undonePath = RunPath(folder, run.id, StoredRun::State::Undone);
     if (!readable || read != JournalRead::Read) {
         ShowWarning(read == JournalRead::OtherVersion
                         ? u"The last run was recorded by another version of the program: it cannot be undone here."

@@ -122,7 +122,9 @@ public:
     // whose failures show a box each, pumps before every row unless nothing
     // waits in the queue; other runs whose rows show boxes plan no row ahead.
     bool PlanAhead(int rows, std::uint64_t bytes) override {
-        constexpr int kGroupRows = 256;
+        // A Delete plans a row in no time, and each of its rows is a rename:
+        // its groups are kept short, for its rows act before input is handled.
+        const int kGroupRows = deleting_ ? 64 : 256;
         constexpr std::uint64_t kOneBlock = 1 << 20;
         const bool quiet = !f_.AllowAbort || (!pump_.Due() && (!boxPerRow_ || !MessagesWaiting()));
         plannedAhead_ = journal_ && (!boxPerRow_ || deleting_) && rows < kGroupRows && bytes < kOneBlock && quiet;
@@ -197,11 +199,7 @@ public:
     // A kept file is hidden, so that Explorer does not show it either; a
     // read-only file stays where it is, as a Delete leaves it.
     bool SetAside(const Text& path, const Text& kept) override {
-        const std::uint32_t attributes = AttributesOf(path);
-        if (attributes == ~0u || (attributes & (kAttrReadOnly | kAttrDirectory))) return false;
-        if (RenameWithinVolume(path, kept) != RenameResult::Done) return false;
-        SetAttributesOf(kept, attributes | kAttrHidden);
-        return true;
+        return RenameAndHide(path, kept) == RenameResult::Done;
     }
     // A second name costs no copy of the data; a volume without them gets a copy.
     bool KeepAlso(const Text& path, const Text& kept, bool sameFile) override {

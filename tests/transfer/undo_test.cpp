@@ -10,6 +10,8 @@
 #include "platform/journal_file.h"
 #include "platform/text.h"
 #include "tests/app/gui_fixture.h"
+#include "transfer/run_engine.h"
+#include "transfer/run_record.h"
 
 namespace {
 
@@ -127,7 +129,14 @@ TEST_F(Undo, EachKindOfRunUndoneFromTheSystemMenuLeavesTheTreeAsItWas) {
         dialogs.calls.clear();
         dialogs.answers.assign(c.runAnswers.begin(), c.runAnswers.end());
         c.run(*form);
-        ASSERT_NE(Take(tree->Root()), before) << "the run changed nothing";
+        const Snapshot run = Take(tree->Root());
+        ASSERT_NE(run, before) << "the run changed nothing";
+        // What the run keeps, Explorer does not show either.
+        for (const auto& entry : run) {
+            if (entry.first.find(".kept") != std::string::npos) {
+                EXPECT_TRUE(AttributesOf(P(entry.first)) & kAttrHidden) << entry.first;
+            }
+        }
         EXPECT_TRUE(UndoEnabled());
         if (c.afterRun) c.afterRun(*this);
         Snapshot expected = before;
@@ -167,6 +176,42 @@ TEST_F(Undo, EachKindOfRunUndoneFromTheSystemMenuLeavesTheTreeAsItWas) {
         }
         EXPECT_FALSE(UndoEnabled());
     }
+}
+
+// The sixth run forgets the first, and what the first kept goes in the
+// background: a file kept for a Delete, and a second name of a file that a
+// copy cut off never replaced, whose data the file still shows.
+TEST_F(Undo, AForgottenRunRemovesOnlyWhatItAloneKept) {
+    const Text folder = JournalFolder();
+    tree->Dir("in");
+    tree->Dir("out");
+    Put("out\\a.txt", "the user's a");
+    Put("in\\~Kolvar_files-00000001-00000001.kept", "a deleted file");
+    ASSERT_TRUE(SecondName(From1250(P("out\\a.txt")), From1250(P("out\\~Kolvar_files-00000001-00000000.kept"))));
+    for (std::uint32_t id = 1; id <= 5; ++id) {
+        const std::string name = "\\run-0000000" + std::to_string(id) + ".journal";
+        JournalFile file(folder + From1250(name));
+        ASSERT_TRUE(file.Opened());
+        JournalWriter writer(file, id);
+        writer.Head(RunKind::Copy, u"2026-12-10 00:00:00", 2);
+        if (id != 1) continue;
+        writer.Intent(JournalOp::Replace, From1250(P("in\\a.txt")), From1250(P("out\\a.txt")), FileStamp{5, 1});
+        const FileStamp deleted{14, 2};
+        writer.Done(writer.Intent(JournalOp::Delete, From1250(P("in\\b.txt")), Text(), deleted).seq, deleted);
+        writer.Flush();
+    }
+    Put("in\\c.txt", "C");
+    List(P("in"), "c.txt");
+    dialogs.answers = {MsgResult::Yes};
+    form->Button5Click();
+    StoredRun last;
+    ASSERT_TRUE(LastUndoableRun(folder, last));
+    EXPECT_EQ(last.id, 6u);
+    for (int waited = 0; waited < 200 && AttributesOf(folder + u"\\run-00000001.forgotten") != ~0u; ++waited) Sleep(50);
+    EXPECT_EQ(StoredRuns(folder).size(), 5u);
+    EXPECT_EQ(GetFile(P("out\\a.txt")), "the user's a");
+    EXPECT_EQ(AttributesOf(P("out\\~Kolvar_files-00000001-00000000.kept")), ~0u);
+    EXPECT_EQ(AttributesOf(P("in\\~Kolvar_files-00000001-00000001.kept")), ~0u);
 }
 
 }  // namespace

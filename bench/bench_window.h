@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/uMain.h"
+#include "platform/dialogs.h"
 #include "platform/message_loop.h"
 
 inline void InitBenchControls() {
@@ -22,3 +23,12 @@ inline void ShowBenchWindow(TfrMain& form, const std::string& input, const std::
     form.Edit2.SetText("*.*");
     form.Edit3.SetText(output);
 }
+
+// Every question of the program answered Yes, every message box OK.
+class AnswerYes : public Dialogs {
+public:
+    MsgResult Ask(MsgKind, const Text&, const Text&, MsgButtons buttons) override {
+        return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+    }
+    bool InputQuery(const Text&, const Text&, Text&) override { return false; }
+};

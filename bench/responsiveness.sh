@@ -43,6 +43,7 @@ row mask_listing "List Files *.jpg, 1 folder of 100,000 files"
 row chooser "chooser opened on that folder"
 row big_copy "Copy of one file of 4 GiB"
 row big_copy_over "the same Copy over its own copy (flushed)"
+row big_forget "5 Deletes, the last forgets the 4 GiB kept"
 echo "* every other row selected: 100,000 runs of rows alike"
 printf 'floor: first FindFirstFileExW call on the folder of 100,000 files %.1f ms\n' "$(best flat_first_call_ms "$out")"
 awk -v l="$(best listing "$out")" -v r="$(best try "$out")" 'BEGIN {

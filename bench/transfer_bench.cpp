@@ -12,20 +12,8 @@
 
 #include "bench/bench_window.h"
 #include "bench/clock.h"
-#include "platform/dialogs.h"
 #include "platform/text.h"
 
-namespace {
-
-class AnswerYes : public Dialogs {
-public:
-    MsgResult Ask(MsgKind, const Text&, const Text&, MsgButtons buttons) override {
-        return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
-    }
-    bool InputQuery(const Text&, const Text&, Text&) override { return false; }
-};
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {

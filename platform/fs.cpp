@@ -162,13 +162,19 @@ bool FileSizeOf(const Text& path, std::uint64_t& size) {
     return true;
 }
 
-bool FileStampOf(const Text& path, std::uint64_t& size, std::uint64_t& written) {
+
+bool EntryOf(const Text& path, std::uint32_t& attributes, std::uint64_t& size, std::uint64_t& written) {
     WIN32_FILE_ATTRIBUTE_DATA d;
     if (!GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &d)) return false;
-    if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    attributes = d.dwFileAttributes;
     size = (static_cast<std::uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
     written = (static_cast<std::uint64_t>(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
     return true;
+}
+
+bool FileStampOf(const Text& path, std::uint64_t& size, std::uint64_t& written) {
+    std::uint32_t attributes = 0;
+    return EntryOf(path, attributes, size, written) && !(attributes & kAttrDirectory);
 }
 
 bool CopyToNewName(const Text& from, const Text& to) {
@@ -225,7 +231,7 @@ RenameResult RenameAndHide(const Text& from, const Text& to) {
     return result;
 }
 
-bool RemoveFileInSteps(const Text& path, std::uint64_t step) {
+bool RemoveFileInSteps(const Text& path, std::uint64_t step, unsigned pauseMs) {
     HANDLE h = CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return DeleteFileAt(path);
@@ -234,7 +240,8 @@ bool RemoveFileInSteps(const Text& path, std::uint64_t step) {
     if (GetFileInformationByHandle(h, &info) && info.nNumberOfLinks == 1 &&
         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-        while (size > 0) {
+        for (bool first = true; size > 0; first = false) {
+            if (!first) Sleep(pauseMs);
             size = size > step ? size - step : 0;
             FILE_END_OF_FILE_INFO end{};
             end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);

@@ -52,6 +52,8 @@ bool DirectoryExists(const Text& path);
 bool FileSizeOf(const Text& path, std::uint64_t& size);
 // Size and last write time (FILETIME as one number) of an existing file; false when missing or a folder.
 bool FileStampOf(const Text& path, std::uint64_t& size, std::uint64_t& written);
+// The same of any entry, a folder too, with its attributes; false when missing.
+bool EntryOf(const Text& path, std::uint32_t& attributes, std::uint64_t& size, std::uint64_t& written);
 // A copy of the file, bytes, times and attributes, at a name that names nothing yet.
 bool CopyToNewName(const Text& from, const Text& to);
 // A second name of the same file (a hard link) on its volume; false where the file system has none.
@@ -67,10 +69,11 @@ RenameResult RenameWithinVolume(const Text& from, const Text& to);
 RenameResult RenameAndHide(const Text& from, const Text& to);
 bool DeleteFileAt(const Text& path);
 // Deletes a file that may be large: when the data has no other name, it is
-// cut short step bytes at a time first, by this thread. Wine frees the
-// blocks of a file whose last name goes inside its server, where every
-// window of the program waits for it (about a second for 4 GiB).
-bool RemoveFileInSteps(const Text& path, std::uint64_t step);
+// cut short step bytes at a time first, with a pause between two steps.
+// Wine cuts a file, and drops its cached pages, inside its server, where
+// every window of the program waits meanwhile: 4 GiB in one go held them
+// for over a second, a step of 64 MiB holds them for about 20 ms.
+bool RemoveFileInSteps(const Text& path, std::uint64_t step, unsigned pauseMs);
 // The source's creation, access and write times given to a copy of it.
 bool CopyFileTimes(const Text& from, const Text& to);
 // INVALID (~0) when the entry cannot be read.

@@ -4,6 +4,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <unordered_map>
 
 #include "transfer/path_names.h"
 #include "transfer/run_engine.h"
@@ -282,12 +283,19 @@ private:
         bool present;
         FileStamp stamp;
     };
+    // Nothing changes on the disk while the undo is planned: each path is
+    // looked at once.
     Seen Look(const Text& path) {
-        const auto s = overlay_.find(NameKey(path));
+        const Text key = NameKey(path);
+        const auto s = overlay_.find(key);
         if (s != overlay_.end()) return s->second;
+        const auto d = disk_seen_.find(key);
+        if (d != disk_seen_.end()) return d->second;
         Seen seen{false, {}};
-        seen.present = disk_.StampOf(path, seen.stamp) || disk_.Exists(path);
-        return seen;
+        bool file = false;
+        seen.present = disk_.Look(path, seen.stamp, file);
+        if (!file) seen.stamp = FileStamp();
+        return disk_seen_.emplace(key, seen).first->second;
     }
     bool Present(const Text& path) { return Look(path).present; }
     bool StampIs(const Text& path, const FileStamp& stamp) {
@@ -314,6 +322,7 @@ private:
 
     UndoHost& disk_;
     std::map<Text, Seen> overlay_;
+    std::unordered_map<Text, Seen> disk_seen_;  // NameKey -> what the disk showed
     std::map<Text, Text> folders_;  // NameKey -> the folder
     std::map<Text, Text> cutOff_;   // NameKey -> a folder where a copy may have been cut off
 };

@@ -106,6 +106,12 @@ public:
     virtual bool StampOf(const Text& path, FileStamp& stamp) = 0;
     // Any entry, a file or a folder.
     virtual bool Exists(const Text& path) = 0;
+    // Whether any entry is there, and a file's stamp (file true): a host
+    // that can tell both from one look at the disk says so here.
+    virtual bool Look(const Text& path, FileStamp& stamp, bool& file) {
+        file = StampOf(path, stamp);
+        return file || Exists(path);
+    }
     // A rename that never replaces (a change of letter case is a rename).
     virtual bool Rename(const Text& from, const Text& to) = 0;
     // The file at to replaced by from in one step.

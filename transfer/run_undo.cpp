@@ -66,8 +66,15 @@ class WindowUndo : public UndoHost {
 public:
     bool StampOf(const Text& path, FileStamp& stamp) override { return FileStampOf(path, stamp.size, stamp.written); }
     bool Exists(const Text& path) override { return AttributesOf(path) != ~0u; }
+    bool Look(const Text& path, FileStamp& stamp, bool& file) override {
+        std::uint32_t attributes = 0;
+        if (!EntryOf(path, attributes, stamp.size, stamp.written)) return false;
+        file = !(attributes & kAttrDirectory);
+        return true;
+    }
     bool Rename(const Text& from, const Text& to) override {
-        const std::uint32_t attributes = AttributesOf(from);
+        // Only a kept file has an attribute to give back.
+        const std::uint32_t attributes = IsKeptName(FileNameOf(from)) ? AttributesOf(from) : ~0u;
         switch (RenameWithinVolume(from, to)) {
         case RenameResult::Done: break;
         case RenameResult::Failed: return false;
@@ -79,7 +86,7 @@ public:
             }
             break;
         }
-        if (IsKeptName(FileNameOf(from)) && attributes != ~0u) SetAttributesOf(to, attributes & ~kAttrHidden);
+        if (attributes != ~0u) SetAttributesOf(to, attributes & ~kAttrHidden);
         return true;
     }
     bool Replace(const Text& from, const Text& to) override {
@@ -141,7 +148,8 @@ void ForgetOldRuns(const Text& folder, std::size_t keep) {
 }
 
 void RemoveForgottenRuns(const Text& folder) {
-    constexpr std::uint64_t kStep = 256ull << 20;
+    constexpr std::uint64_t kStep = 64ull << 20;
+    constexpr unsigned kPauseMs = 20;
     for (const StoredRun& run : StoredRuns(folder)) {
         if (run.state != StoredRun::State::Forgotten) continue;
         Journal j;
@@ -150,7 +158,7 @@ void RemoveForgottenRuns(const Text& folder) {
             for (const JournalEntry& e : j.entries)
                 if (!e.intent.kept.empty() && AttributesOf(e.intent.kept) != ~0u) {
                     SetAttributesOf(e.intent.kept, kAttrArchive);
-                    RemoveFileInSteps(e.intent.kept, kStep);
+                    RemoveFileInSteps(e.intent.kept, kStep, kPauseMs);
                 }
         DeleteFileAt(run.path);
     }

@@ -10,6 +10,7 @@
 #include "platform/fs.h"
 #include "platform/message_loop.h"
 #include "transfer/exif_date.h"
+#include "transfer/folder_files.h"
 #include "transfer/name_transforms.h"
 #include "transfer/path_names.h"
 #include "transfer/run_engine.h"
@@ -59,6 +60,8 @@ void EnterDirectory(const Text& dir) {
 // Rows are copied and given back a stretch at a time: a clock read for
 // every row would cost more than the row.
 constexpr std::size_t kRowsBetweenPumps = 256;
+// Input waiting longer than this is answered before a folder is read.
+constexpr std::chrono::milliseconds kBeforeFolderRead{2};
 
 // The texts of 100,000 rows and more are given back one at a time, with
 // input handled between, instead of in one wait when the request goes.
@@ -86,7 +89,19 @@ public:
     WindowHost(TfrMain& form, const RunRequest& request, JournalWriter* journal)
         : f_(form), list_(form.ListBox1), deleting_(request.kind == RunKind::Delete),
           relative_(request.relativeRows),
-          boxPerRow_(deleting_ || request.kind == RunKind::Go || form.CheckBox_Command.Checked()), journal_(journal) {}
+          boxPerRow_(deleting_ || request.kind == RunKind::Go || form.CheckBox_Command.Checked()), journal_(journal) {
+        // Try changes nothing on the disk: a folder's files may be read once
+        // for its rows. Every other run asks the disk right before it acts.
+        if (request.kind == RunKind::Try)
+            folderFiles_ = std::make_unique<FolderFiles>(
+                [this] {
+                    if (f_.AllowAbort) pump_.WhenDue(kBeforeFolderRead);
+                },
+                [this] {
+                    if (f_.AllowAbort) pump_.WhenDue();
+                    return !f_.StopAsked();
+                });
+    }
 
     const TransferOptions& Options() override {
         // Read again whenever a control may have changed since the last row.
@@ -164,7 +179,9 @@ public:
         list_.ScrollTo(TopRowAfter(r.row));
     }
 
-    bool FileExists(const Text& path) override { return ::FileExists(path); }
+    bool FileExists(const Text& path) override {
+        return folderFiles_ ? folderFiles_->FileExists(path) : ::FileExists(path);
+    }
     bool DirectoryExists(const Text& path) override { return ::DirectoryExists(path); }
     bool CreateDir(const Text& path) override { return ::CreateDir(path); }
     Text OwnName(const Text& path) override { return AttributesOf(path) == ~0u ? Text() : OwnNameOf(path); }
@@ -239,6 +256,7 @@ private:
     JournalWriter* journal_;
     bool plannedAhead_ = false;
     bool boxShown_ = false;
+    std::unique_ptr<FolderFiles> folderFiles_;
 };
 
 }  // namespace

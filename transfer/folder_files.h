@@ -10,6 +10,7 @@
 // read did not list, a folder that could not be read) is asked of the system
 // as FileExists asks it: the answer is FileExists's in every case.
 #include <functional>
+#include <utility>
 
 #include "text/text.h"
 #include "transfer/name_key_set.h"

@@ -66,15 +66,17 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
     const SearchPattern sp = PatternForMask(mask);
     const Text namePrefix = PatternDirPart(sp.pattern);
     Text substring = sp.substring;
-    // With the pattern "*.*" the file enumeration returns the subdirectories
-    // too; they are kept for the descent instead of enumerating again.
-    const bool oneEnumeration = recurse && sp.pattern == u"*.*";
+    // A descent reads each folder once: every entry, the subdirectories kept
+    // for it and the files checked against the pattern here, instead of a
+    // second whole read of a large folder for its subdirectories.
+    const bool oneEnumeration = recurse && namePrefix.empty();
     const bool everyName = MatchesEveryName(sp.pattern);
+    const LongNamePattern named(sp.pattern);
     std::vector<Text> subdirs;
     {
         // The system reads the whole folder in the first call; what waits is answered first.
         if (AllowAbort) listingPump_.WhenDue(kBeforeFolderRead);
-        DirEnumerator files(dir + sp.pattern);
+        DirEnumerator files(dir + (oneEnumeration ? Text(u"*.*") : sp.pattern));
         DirEntry entry;
         // One text for every row of the folder: a row costs a copy, not an allocation.
         Text row = dir + namePrefix;
@@ -95,8 +97,9 @@ void TfrMain::SearchFiles(const Text& directory, const Text& mask, bool recurse)
                 if (oneEnumeration && IsSearchedSubdir(entry)) subdirs.push_back(std::move(entry.name));
                 continue;
             }
-            // The search matches short names too; a copy not yet whole is no user's file.
-            if ((!everyName && !LongNameMatches(sp.pattern, entry.name)) || IsCopyTempName(entry.name) ||
+            // A file counts by its own name (the system's search matches 8.3 names too);
+            // a copy not yet whole is no user's file.
+            if ((!everyName && !named.Matches(entry.name)) || IsCopyTempName(entry.name) ||
                 IsKeptName(entry.name))
                 continue;
             row.resize(folderPart);

@@ -57,24 +57,31 @@ std::vector<int> WindowsWildcards(TextView mask) {
     return p;
 }
 
+std::vector<int> WildcardsOfName(const Text& pattern) {
+    const std::size_t cut = pattern.find_last_of(u"\\:");
+    return WindowsWildcards(cut == Text::npos ? TextView(pattern) : TextView(pattern).substr(cut + 1));
+}
+
 }  // namespace
 
 bool MatchesEveryName(const Text& pattern) {
-    const std::size_t cut = pattern.find_last_of(u"\\:");
-    const std::vector<int> p = WindowsWildcards(cut == Text::npos ? TextView(pattern) : TextView(pattern).substr(cut + 1));
+    const std::vector<int> p = WildcardsOfName(pattern);
     return p.size() == 1 && p[0] == kStar;
 }
 
-bool LongNameMatches(const Text& pattern, const Text& name) {
-    const std::size_t cut = pattern.find_last_of(u"\\:");
-    const std::vector<int> p = WindowsWildcards(cut == Text::npos ? TextView(pattern) : TextView(pattern).substr(cut + 1));
+LongNamePattern::LongNamePattern(const Text& pattern) : p_(WildcardsOfName(pattern)) {}
+
+bool LongNamePattern::Matches(TextView name) const {
+    const std::vector<int>& p = p_;
     if (p.size() == 1 && p[0] == kStar) return true;
-    Text n = name;
+    Text& n = upper_;
+    n.assign(name);
     for (char16_t& c : n) c = NameUpper(c);
     const std::size_t lastDot = n.rfind(u'.');
     // can[i][j]: the pattern from i matches the name from j; filled from the ends.
     const std::size_t P = p.size(), N = n.size();
-    std::vector<char> can((P + 1) * (N + 1), 0);
+    std::vector<char>& can = can_;
+    can.assign((P + 1) * (N + 1), 0);
     auto at = [&](std::size_t i, std::size_t j) -> char& { return can[i * (N + 1) + j]; };
     at(P, N) = 1;
     for (std::size_t i = P; i-- > 0;) {
@@ -108,3 +115,5 @@ bool LongNameMatches(const Text& pattern, const Text& name) {
     }
     return at(0, 0) != 0;
 }
+
+bool LongNameMatches(const Text& pattern, const Text& name) { return LongNamePattern(pattern).Matches(name); }

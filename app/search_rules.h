@@ -2,6 +2,8 @@
 // The text rules of the file search: mask kinds, row building, the edit rule.
 // A mask is kept as typed: a letter of any script stays itself (never a '?',
 // which would make it a wildcard mask).
+#include <vector>
+
 #include "text/text.h"
 
 struct SearchPattern {
@@ -26,6 +28,17 @@ Text PatternDirPart(const Text& pattern);
 // names without an extension, letters in either case. A search of the file
 // system matches 8.3 short names as well, so its entries are checked by this.
 bool LongNameMatches(const Text& pattern, const Text& name);
+// The same, the pattern read once for the names of a whole folder.
+class LongNamePattern {
+public:
+    explicit LongNamePattern(const Text& pattern);
+    bool Matches(TextView name) const;
+
+private:
+    std::vector<int> p_;
+    mutable Text upper_;  // room reused from one name to the next
+    mutable std::vector<char> can_;
+};
 // A pattern that every name matches ("*", "*.*"): its entries need no check.
 bool MatchesEveryName(const Text& pattern);
 

@@ -78,7 +78,8 @@ void Tvybersoubform::FormCreate() {
 }
 
 void Tvybersoubform::DirectoryOutline1Change() {
-    FileListBox1.SetDirectory(DirectoryOutline1.Directory());
+    // The files the directory list has just read, if it has: the folder is read once.
+    FileListBox1.SetDirectory(DirectoryOutline1.Directory(), DirectoryOutline1.TakeFiles());
     Label_dir.SetText(DirectoryOutline1.Directory());
 }
 

@@ -24,6 +24,7 @@ add_library(kolvar_win STATIC
   app/list_tools.cpp
   app/uFileInfo.cpp
   transfer/transfer_run.cpp
+  transfer/folder_files.cpp
   transfer/run_undo.cpp
   platform/journal_file.cpp
   transfer/file_copy.cpp

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/search_rules.h"
 #include "platform/errors.h"
@@ -116,9 +117,10 @@ char DriveOf(const ::Text& path) {
     return c >= u'a' && c <= u'z' ? static_cast<char>(c) : 0;
 }
 
-std::vector<::Text> MatchingFiles(const ::Text& directory, const ::Text& masks,
-                                       const std::function<bool()>& between) {
-    std::vector<::Text> names;
+namespace {
+
+// The masks of a mask list; a mask with a folder part names files of another folder.
+void SplitMasks(const ::Text& masks, std::vector<::Text>& own, std::vector<::Text>& elsewhere) {
     std::size_t start = 0;
     while (start <= masks.size()) {
         std::size_t end = masks.find(u';', start);
@@ -126,6 +128,41 @@ std::vector<::Text> MatchingFiles(const ::Text& directory, const ::Text& masks,
         const ::Text mask = TrimBlanks(masks.substr(start, end - start));
         start = end + 1;
         if (mask.empty()) continue;
+        (mask.find_first_of(u"\\:/") == ::Text::npos ? own : elsewhere).push_back(mask);
+    }
+}
+
+}  // namespace
+
+std::vector<::Text> MatchingFiles(const ::Text& directory, const ::Text& masks, const std::function<bool()>& between,
+                                  std::optional<std::vector<::Text>> files) {
+    std::vector<::Text> own, elsewhere;
+    SplitMasks(masks, own, elsewhere);
+    std::vector<::Text> names;
+    // The masks of this folder share one read of it (the system reads all of
+    // a large folder for each search), checked by the files' own names.
+    if (!own.empty()) {
+        std::vector<LongNamePattern> patterns(own.begin(), own.end());
+        const auto matches = [&](const ::Text& name) {
+            for (const LongNamePattern& p : patterns)
+                if (p.Matches(name)) return true;
+            return false;
+        };
+        if (files) {
+            for (::Text& name : *files) {
+                if (between && !between()) return names;
+                if (matches(name)) names.push_back(std::move(name));
+            }
+        } else {
+            DirEnumerator found(Join(directory, u"*"));
+            DirEntry e;
+            while (found.Next(e)) {
+                if (between && !between()) return names;
+                if (!e.IsDirectory() && matches(e.name)) names.push_back(e.name);
+            }
+        }
+    }
+    for (const ::Text& mask : elsewhere) {
         DirEnumerator found(Join(directory, mask));
         DirEntry e;
         while (found.Next(e)) {
@@ -147,6 +184,8 @@ void DirectoryList::SetDirectory(const ::Text& dir) {
     directory_ = CurrentDir();
     Update();
 }
+
+std::optional<std::vector<::Text>> DirectoryList::TakeFiles() { return std::exchange(files_, std::nullopt); }
 
 void DirectoryList::SetDrive(char letter) { SetDirectory(::Text{static_cast<char16_t>(letter), u':'}); }
 
@@ -170,13 +209,16 @@ void DirectoryList::Update() {
     }
     RunFill(fill_, Stop, [&](const std::function<bool()>& between) {
         levels_ = PathLevels(directory_);
-        std::vector<::Text> subdirs;
+        files_.reset();
+        std::vector<::Text> subdirs, files;
         DirEnumerator found(Join(directory_, u"*"));
         DirEntry e;
         while (found.Next(e)) {
             if (!between()) return;
-            if (e.IsDirectory() && e.name != u"." && e.name != u"..") subdirs.push_back(e.name);
+            if (!e.IsDirectory()) files.push_back(e.name);
+            else if (e.name != u"." && e.name != u"..") subdirs.push_back(e.name);
         }
+        files_ = std::move(files);
         SortIgnoringCase(subdirs, between);
         if (!between()) return;
         BeginUpdate();
@@ -247,8 +289,9 @@ void FileList::SetMask(const ::Text& mask) {
     Update();
 }
 
-void FileList::SetDirectory(const ::Text& dir) {
+void FileList::SetDirectory(const ::Text& dir, std::optional<std::vector<::Text>> files) {
     directory_ = dir;
+    files_ = std::move(files);
     Update();
 }
 
@@ -256,7 +299,7 @@ void FileList::Update() {
     RunFill(fill_, Stop, [&](const std::function<bool()>& between) {
         std::vector<::Text> names;
         if (!directory_.empty()) {
-            names = MatchingFiles(directory_, mask_, between);
+            names = MatchingFiles(directory_, mask_, between, std::exchange(files_, std::nullopt));
             if (!between()) return;
         }
         BeginUpdate();

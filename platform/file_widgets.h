@@ -3,6 +3,7 @@
 // its form: a drive selector, a directory list that moves the process's
 // current directory with it, and a file list filtered by wildcard masks.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,11 @@ char DriveOf(const ::Text& path);
 // platform's wildcard rules; sorted without regard to case, each once.
 // between, when given, is called between two entries and two names; once it
 // returns false the work ends there and what it has is returned as it is.
+// files, when given, are the names of directory's files as just read: the
+// directory is not read again for the masks of its own files.
 std::vector<::Text> MatchingFiles(const ::Text& directory, const ::Text& masks,
-                                       const std::function<bool()>& between = nullptr);
+                                  const std::function<bool()>& between = nullptr,
+                                  std::optional<std::vector<::Text>> files = std::nullopt);
 
 // The state of a list's fill. A fill pumps messages by time between two
 // entries or rows, like a run, so that a large directory leaves the windows
@@ -49,10 +53,14 @@ public:
     void OpenRow(int row);
     // Reads the directory's subdirectories again.
     void Update();
+    // The names of the files that the last whole reading met, once: a file
+    // list of the same directory filled right after needs no reading of its own.
+    std::optional<std::vector<::Text>> TakeFiles();
 
 private:
     ::Text directory_;
     std::vector<::Text> levels_;
+    std::optional<std::vector<::Text>> files_;
     ListFill fill_;
 };
 
@@ -80,11 +88,13 @@ public:
     const ::Text& Mask() const { return mask_; }
     void SetMask(const ::Text& mask);
     const ::Text& Directory() const { return directory_; }
-    void SetDirectory(const ::Text& dir);
+    // files: the names of dir's files as just read, when they are at hand.
+    void SetDirectory(const ::Text& dir, std::optional<std::vector<::Text>> files = std::nullopt);
     void Update();
 
 private:
     ::Text mask_ = u"*.*";
     ::Text directory_;
+    std::optional<std::vector<::Text>> files_;
     ListFill fill_;
 };

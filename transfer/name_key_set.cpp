@@ -25,6 +25,15 @@ bool NameKeySet::Contains(TextView key) const {
     return slots_[Find(key, hash_(key))].block != kEmpty;
 }
 
+void NameKeySet::Clear() {
+    if (blocks_.size() > 1) blocks_.resize(1);
+    if (!blocks_.empty()) blocks_[0].used = 0;
+    // A table grown for a large folder is not kept for the small ones after it.
+    if (slots_.size() > 4096) std::vector<Slot>().swap(slots_);
+    else std::fill(slots_.begin(), slots_.end(), Slot());
+    size_ = 0;
+}
+
 // The table doubles; the keys' units stay where they are.
 void NameKeySet::Grow() {
     std::vector<Slot> old(std::max<std::size_t>(64, slots_.size() * 2));

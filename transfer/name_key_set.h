@@ -21,6 +21,9 @@ public:
     bool Insert(TextView key);
     bool Contains(TextView key) const;
     std::size_t Size() const { return size_; }
+    // Empty again, its first block kept for the next keys (a set filled
+    // anew for each of many folders costs no block a folder).
+    void Clear();
 
     static std::uint64_t HashUnits(TextView key);
 

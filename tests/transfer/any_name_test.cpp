@@ -413,6 +413,12 @@ TEST_F(AnyName, OnlyWhatItsOwnNameNames) {
     Write(leftOver, "half");
     Write(L"Фото\\content.txt", "read-only");
     SetFileAttributesW(Long(Full(L"Фото\\content.txt")).c_str(), FILE_ATTRIBUTE_READONLY);
+    // Many rows of one folder, read once by a Try, and rows that its listing never shows.
+    for (const wchar_t* name : {L"one.txt", L"two.txt", L"Three.txt", L"Long name.txt", L"dot.txt"})
+        Write(std::wstring(L"exist\\") + name, "e");
+    CreateDirectoryW(Long(Full(L"exist\\dir.txt")).c_str(), nullptr);
+    GetShortPathNameW(Long(Full(L"exist\\Long name.txt")).c_str(), shortPath, 1024);
+    const std::wstring shortExist = Wd(FileNameOf(Tx(shortPath)));
     auto only = [&](std::vector<Path> rows) {
         Deselect([rows](const Path& p) { return std::find(rows.begin(), rows.end(), p) == rows.end(); });
     };
@@ -440,6 +446,38 @@ TEST_F(AnyName, OnlyWhatItsOwnNameNames) {
              form->CheckBox_repl.SetChecked(false);
          },
          [] { return std::vector<Op>{{Op::Copy, L"dots\\a.txt.", L"out\\a_txt_"}}; }, [] {}},
+        {"Try finds a row's file as the system does, its folder read once",
+         [&] {
+             List(L"exist", L"*.*");
+             Deselect([](const Path& p) { return p == L"exist\\Three.txt"; });
+             for (const Path& p : std::vector<Path>{L"exist\\THREE.TXT", L"exist\\" + shortExist, L"exist\\dir.txt",
+                                                    L"exist\\dot.txt.", L"exist\\gone.txt"}) {
+                 form->ListBox1.Add(Tx(Full(p)));
+                 form->ListBox1.SetSelected(form->ListBox1.Count() - 1, true);
+             }
+             Options(L"out");
+             form->CheckBox_repl.SetChecked(true);
+             form->Edit_chartoreplace.SetText(u".");
+             form->Edit_newchar.SetText(u"_");
+             form->Button3Click();
+             form->CheckBox_repl.SetChecked(false);
+         },
+         [&] {
+             std::vector<Op> ops;
+             for (Path name : {Path(L"one.txt"), Path(L"two.txt"), Path(L"Long name.txt"), Path(L"dot.txt"), Path(L"THREE.TXT"), shortExist}) {
+                 const Path from = L"exist\\" + name;
+                 std::replace(name.begin(), name.end(), L'.', L'_');
+                 ops.push_back({Op::Copy, from, L"out\\" + name});
+             }
+             return ops;
+         },
+         [&] {
+             // Another letter case and an 8.3 name are the file; a folder, a
+             // trailing dot and a name that is not there are no file.
+             for (const Path& p : {L"exist\\dir.txt", L"exist\\dot.txt.", L"exist\\gone.txt"})
+                 EXPECT_TRUE(RowOf(Full(p)) >= 0 && form->ListBox1.Selected(RowOf(Full(p)))) << U8(p);
+         },
+         true},
         {"a delete deletes its own file",
          [&] {
              List(L"dots", L"*.*");

@@ -5,7 +5,8 @@
 # invert over them, a Try run over them, List Files with the mask *.jpg of one
 # folder of 100,000 files and 500 subfolders, the directory chooser opened on
 # that folder, and Copy of one file of 4 GiB, into an empty folder and then
-# over its own copy. Best time and worst waits of three rounds; and the
+# over its own copy, and the end of the fifth run after that, which forgets
+# the run that kept the replaced file. Best time and worst waits of three rounds; and the
 # floor: the first FindFirstFileExW call on the folder of 100,000 files,
 # during which nothing can answer.
 # Usage: bench/responsiveness.sh   (the trees and the 4 GiB file are kept in build/;

@@ -4,7 +4,9 @@
 # journal folder made unusable: the program then runs without one); Delete of
 # 10,000 files, which keeps them, with and without; and the undo of the Move
 # against the Move itself.
-# Usage: bench/undo.sh
+# With "large": Copy of the 100,000 files of bench/list-files.sh's tree with
+# the journal against without, two rounds (Try records nothing).
+# Usage: bench/undo.sh [large]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source bench/lib.sh
@@ -40,6 +42,22 @@ timed() {  # mode, dir, out dir
 }
 min() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
 declare -A best
+if [ "${1:-}" = large ]; then
+  bench_tree
+  big_out="$BUILD/bench-tree-copy"
+  for round in 1 2; do
+    for state in off on; do
+      journal "$state"; rm -rf "$big_out"; sync
+      best[large-$state]=$(min "$(timed copy "$(win "$BENCH_TREE")" "$(win "$big_out")")" "${best[large-$state]:-}")
+    done
+    echo "round $round: copy of 100,000 files ${best[large-off]}/${best[large-on]}"
+  done
+  journal on
+  rm -rf "$big_out"
+  awk -v a="${best[large-off]}" -v b="${best[large-on]}" 'BEGIN {
+    printf "Copy of 100,000 files: %.3f s without the journal, %.3f s with = %.2f x (target 1.1 or less)\n", a, b, b / a }'
+  exit 0
+fi
 for round in 1 2 3; do
   for state in off on; do
     journal "$state"; fresh

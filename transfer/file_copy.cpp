@@ -21,7 +21,7 @@ constexpr std::uint64_t kFlushEvery = 32ull << 20;
 // Between two blocks goOn() is asked; CopyStopped when it says no. With
 // flushing, every kFlushEvery bytes and the end are written out to the disk.
 template <class GoOn>
-void Pour(InputFile& in, OutputFile& out, GoOn&& goOn, bool flushing) {
+void Pour(InputFile& in, OutputFile& out, GoOn& goOn, bool flushing) {
     static const std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
     std::uint64_t left = in.Size(), unflushed = 0;
     for (bool first = true; left > 0; first = false) {
@@ -33,11 +33,11 @@ void Pour(InputFile& in, OutputFile& out, GoOn&& goOn, bool flushing) {
         left -= got;
         unflushed += got;
         if (flushing && unflushed >= kFlushEvery) {
-            out.Flush();
+            goOn.Flush(out);
             unflushed = 0;
         }
     }
-    if (flushing) out.Flush();
+    if (flushing) goOn.Flush(out);
 }
 
 // A copy written beside its destination under a name of its own; what is
@@ -69,6 +69,12 @@ public:
     bool operator()() {
         if (form_.AllowAbort) pump_.WhenDue();
         return !form_.StopAsked();
+    }
+    // The window answers while the disk writes the copy out; an Escape
+    // meanwhile stops the copy at the next block.
+    void Flush(OutputFile& out) {
+        if (!form_.AllowAbort) return out.Flush();
+        out.Flush([this] { pump_.Now(); });
     }
 
 private:

@@ -474,7 +474,7 @@ TEST_F(AnyName, OnlyWhatItsOwnNameNames) {
          [&] {
              // Another letter case and an 8.3 name are the file; a folder, a
              // trailing dot and a name that is not there are no file.
-             for (const Path& p : {L"exist\\dir.txt", L"exist\\dot.txt.", L"exist\\gone.txt"})
+             for (const Path p : {L"exist\\dir.txt", L"exist\\dot.txt.", L"exist\\gone.txt"})
                  EXPECT_TRUE(RowOf(Full(p)) >= 0 && form->ListBox1.Selected(RowOf(Full(p)))) << U8(p);
          },
          true},

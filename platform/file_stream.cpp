@@ -106,32 +106,6 @@ void OutputFile::Flush() {
     if (!FlushFileBuffers(static_cast<HANDLE>(handle_))) throw EWriteError("Stream write error");
 }
 
-namespace {
-
-struct FlushJob {
-    HANDLE file;
-    BOOL flushed;
-};
-
-DWORD WINAPI FlushInThread(void* param) {
-    auto* job = static_cast<FlushJob*>(param);
-    job->flushed = FlushFileBuffers(job->file);
-    return 0;
-}
-
-}  // namespace
-
-void OutputFile::Flush(const std::function<void()>& meanwhile) {
-    FlushJob job{static_cast<HANDLE>(handle_), FALSE};
-    HANDLE thread = CreateThread(nullptr, 0, FlushInThread, &job, 0, nullptr);
-    if (!thread) return Flush();
-    while (MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1)
-        meanwhile();
-    WaitForSingleObject(thread, INFINITE);  // a wait that failed waits here without messages
-    CloseHandle(thread);
-    if (!job.flushed) throw EWriteError("Stream write error");
-}
-
 OutputFile::NewName OutputFile::GiveNewName(const Text& path) {
     // The NT form of the full path ("\\??\\C:\\..."), as the file system takes a new name.
     std::wstring target = SystemPath(path);

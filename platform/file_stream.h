@@ -3,7 +3,6 @@
 // every path; failures are thrown as the classes the run reports by name.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "text/text.h"
@@ -53,10 +52,6 @@ public:
     const Text& Path() const { return path_; }
     void Write(const void* data, std::size_t n);  // EWriteError, also for a short write
     void Flush();                                 // EWriteError when the data cannot be kept
-    // The same by a thread of its own, meanwhile() called on this thread
-    // whenever messages wait (it is to handle them): writing out 32 MiB may
-    // take the disk a second.
-    void Flush(const std::function<void()>& meanwhile);
     // Renames the open file to path, which must name nothing: Taken when an
     // entry (a file or a folder) has that name, Refused when the file system
     // refuses it otherwise (a name it cannot hold). One call on the open

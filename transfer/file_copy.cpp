@@ -1,9 +1,14 @@
+#include <windows.h>
+
+#include <atomic>
+#include <exception>
 #include <memory>
 
 #include "app/uMain.h"
 #include "platform/errors.h"
 #include "platform/file_stream.h"
 #include "platform/fs.h"
+#include "platform/message_loop.h"
 
 namespace {
 
@@ -21,7 +26,7 @@ constexpr std::uint64_t kFlushEvery = 32ull << 20;
 // Between two blocks goOn() is asked; CopyStopped when it says no. With
 // flushing, every kFlushEvery bytes and the end are written out to the disk.
 template <class GoOn>
-void Pour(InputFile& in, OutputFile& out, GoOn& goOn, bool flushing) {
+void Pour(InputFile& in, OutputFile& out, GoOn&& goOn, bool flushing) {
     static const std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
     std::uint64_t left = in.Size(), unflushed = 0;
     for (bool first = true; left > 0; first = false) {
@@ -33,11 +38,11 @@ void Pour(InputFile& in, OutputFile& out, GoOn& goOn, bool flushing) {
         left -= got;
         unflushed += got;
         if (flushing && unflushed >= kFlushEvery) {
-            goOn.Flush(out);
+            out.Flush();
             unflushed = 0;
         }
     }
-    if (flushing) goOn.Flush(out);
+    if (flushing) out.Flush();
 }
 
 // A copy written beside its destination under a name of its own; what is
@@ -60,21 +65,48 @@ private:
     bool done_ = false;
 };
 
-// Between two blocks of a copy input is handled as between two rows of the
-// run, so that a large file leaves the window answering; false once Escape
-// answered Yes.
-class BetweenBlocks {
-public:
-    explicit BetweenBlocks(TfrMain& form) : form_(form) {}
-    bool operator()() {
-        if (form_.AllowAbort) pump_.WhenDue();
-        return !form_.StopAsked();
+// A copy given to a thread of its own: what it threw is thrown again here.
+struct PourJob {
+    InputFile& in;
+    OutputFile& out;
+    bool flushing;
+    std::atomic<bool> stop{false};
+    std::exception_ptr failure;
+};
+
+DWORD WINAPI PourInThread(void* param) {
+    auto* job = static_cast<PourJob*>(param);
+    try {
+        Pour(job->in, job->out, [job] { return !job->stop; }, job->flushing);
+    } catch (...) {
+        job->failure = std::current_exception();
     }
-    // The window answers while the disk writes the copy out; an Escape
-    // meanwhile stops the copy at the next block.
-    void Flush(OutputFile& out) {
-        if (!form_.AllowAbort) return out.Flush();
-        out.Flush([this] { pump_.Now(); });
+    return 0;
+}
+
+// A copy of more than one block is read and written by a thread of its own
+// while this one handles input, so that a write the system holds while the
+// disk is busy (or a flush) holds no window. Escape answered Yes meanwhile
+// stops the copy at its next block, as a failure would, with CopyStopped.
+class Copier {
+public:
+    explicit Copier(TfrMain& form) : form_(form) {}
+    void Pour(InputFile& in, OutputFile& out, bool flushing) {
+        if (!form_.AllowAbort || in.Size() <= kCopyBuffer) {
+            ::Pour(in, out, [] { return true; }, flushing);
+            return;
+        }
+        PourJob job{in, out, flushing, {false}, nullptr};
+        HANDLE thread = CreateThread(nullptr, 0, PourInThread, &job, 0, nullptr);
+        if (!thread) throw EWriteError("Stream write error");
+        while (MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
+            pump_.Now();
+            if (form_.StopAsked()) job.stop = true;
+        }
+        WaitForSingleObject(thread, INFINITE);  // a wait that failed waits here without messages
+        CloseHandle(thread);
+        if (job.failure) std::rethrow_exception(job.failure);
+        if (form_.StopAsked()) throw CopyStopped();
     }
 
 private:
@@ -95,16 +127,15 @@ private:
 // the destination exists (under Wine each name looked up and not found
 // costs a scan of its folder): the rename that gives the copy its name
 // finds out, and the copy, flushed then in one short step, replaces it.
-// Between two blocks input is handled as between two rows of the run, so
-// that a large file leaves the window answering; Escape answered Yes stops
-// the copy there, as a failure would, with CopyStopped.
+// A large file is written by a thread of its own while the window answers
+// (Copier); Escape answered Yes stops the copy, as a failure would, with
+// CopyStopped.
 void TfrMain::CopyFileContents(const Text& source, const Text& destination) {
     if (source == destination) return;
     InputFile in(source);
-    BetweenBlocks goOn(*this);
     const bool replacing = in.Size() > kUncheckedCopy && FileExists(destination);
     CopyBeside copy(destination, replacing);
-    Pour(in, copy.Out(), goOn, replacing);
+    Copier(*this).Pour(in, copy.Out(), replacing);
     if (!replacing) {
         switch (copy.Out().GiveNewName(destination)) {
         case OutputFile::NewName::Given:
@@ -144,8 +175,7 @@ bool TfrMain::MoveFileContents(const Text& source, const Text& destination) {
     {
         InputFile in(source);
         CopyBeside copy(destination, false);
-        BetweenBlocks goOn(*this);
-        Pour(in, copy.Out(), goOn, true);
+        Copier(*this).Pour(in, copy.Out(), true);
         copy.Out().Close();
         CopyFileTimes(source, copy.Out().Path());
         if (RenameWithinVolume(copy.Out().Path(), destination) != RenameResult::Done) return false;

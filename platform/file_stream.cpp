@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-#include <vector>
-
 #include "platform/errors.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -107,17 +104,7 @@ void OutputFile::Flush() {
 }
 
 OutputFile::NewName OutputFile::GiveNewName(const Text& path) {
-    // The NT form of the full path ("\\??\\C:\\..."), as the file system takes a new name.
-    std::wstring target = SystemPath(path);
-    if (target.compare(0, 4, L"\\\\?\\") == 0) target.replace(0, 4, L"\\??\\");
-    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->ReplaceIfExists = FALSE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-    std::memcpy(info->FileName, target.data(), info->FileNameLength);
-    if (!SetFileInformationByHandle(static_cast<HANDLE>(handle_), FileRenameInfo, info,
-                                    static_cast<DWORD>(buffer.size()))) {
+    if (!RenameOpenFile(handle_, path)) {
         const DWORD error = GetLastError();
         return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? NewName::Taken : NewName::Refused;
     }

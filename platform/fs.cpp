@@ -198,9 +198,22 @@ RenameResult RenameWithinVolume(const Text& from, const Text& to) {
     return GetLastError() == ERROR_NOT_SAME_DEVICE ? RenameResult::OtherVolume : RenameResult::Failed;
 }
 
+bool RenameOpenFile(void* handle, const Text& to) {
+    // The NT form of the full path ("\\??\\C:\\..."), as the file system takes a new name.
+    std::wstring target = SystemPath(to);
+    if (target.compare(0, 4, L"\\\\?\\") == 0) target.replace(0, 4, L"\\??\\");
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, target.data(), info->FileNameLength);
+    return SetFileInformationByHandle(static_cast<HANDLE>(handle), FileRenameInfo, info,
+                                      static_cast<DWORD>(buffer.size())) != 0;
+}
+
 // One handle does the rename and the attribute: a second open of the file
 // by its new name costs as much as the rename (a Wine lookup of the folder).
-// The rename is given as an NT path, which both Windows and Wine take.
 RenameResult RenameAndHide(const Text& from, const Text& to) {
     HANDLE h = CreateFileW(SystemPath(from).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -210,15 +223,7 @@ RenameResult RenameAndHide(const Text& from, const Text& to) {
     FILE_BASIC_INFO basic{};
     if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
         !(basic.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
-        std::wstring target = SystemPath(to);
-        target[1] = L'?';  // "\\?\" becomes the NT prefix "\??\"
-        std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
-        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-        info->ReplaceIfExists = FALSE;
-        info->RootDirectory = nullptr;
-        info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-        std::memcpy(info->FileName, target.data(), info->FileNameLength);
-        if (SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size()))) {
+        if (RenameOpenFile(h, to)) {
             result = RenameResult::Done;
             FILE_BASIC_INFO hidden{};
             hidden.FileAttributes = basic.FileAttributes | FILE_ATTRIBUTE_HIDDEN;

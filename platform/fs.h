@@ -64,8 +64,11 @@ bool RemoveDir(const Text& path);
 // MoveFileExW without copying: a rename within one volume, never replacing.
 enum class RenameResult { Done, OtherVolume, Failed };
 RenameResult RenameWithinVolume(const Text& from, const Text& to);
-// The same, the file hidden under its new name; a read-only file or a
-// folder stays where it is.
+// Renames the file open as handle (with DELETE access) to to, never
+// replacing; false with the system's error (GetLastError) when it cannot.
+bool RenameOpenFile(void* handle, const Text& to);
+// A rename as RenameWithinVolume's, the file hidden under its new name; a
+// read-only file or a folder stays where it is.
 RenameResult RenameAndHide(const Text& from, const Text& to);
 bool DeleteFileAt(const Text& path);
 // Deletes a file that may be large: when the data has no other name, it is

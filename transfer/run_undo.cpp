@@ -172,7 +172,11 @@ std::atomic<bool> removing{false};
 
 DWORD WINAPI RemoveInBackground(void* param) {
     const std::unique_ptr<Text> folder(static_cast<Text*>(param));
-    RemoveForgottenRuns(*folder);
+    try {
+        RemoveForgottenRuns(*folder);
+    } catch (...) {
+        // What is left (memory ran short) is removed after a later run.
+    }
     removing = false;
     return 0;
 }

@@ -20,6 +20,7 @@ struct Planned {
     Text source, target;          // full paths
     Text sourceText, targetText;  // as the row reads them
     std::vector<Text> missing;    // folders to make, from the top
+    bool newFolder = false;       // the destination's folder is made by a row of its group
     int seq = -1;                 // the row's intent in the journal
     Text kept;
     FileStamp stamp;              // the source's (Tag: the file's) when planned
@@ -38,7 +39,7 @@ private:
         result_.refusals.push_back({source, std::move(reason)});
         return RowOutcome::Refused;
     }
-    std::vector<Text> FoldersToMake(const Text& target);
+    std::vector<Text> FoldersToMake(const Text& target, bool& newFolder);
     void MakeFolders(const std::vector<Text>& missing);
     int Rows(int first);
     Planned Plan(int i, const Text& text);
@@ -57,6 +58,7 @@ private:
     std::unordered_set<Text> swept_;         // NameKey of each folder whose cut-off copies were removed
     JournalWriter* journal_ = nullptr;       // Try and runs without one record nothing
     std::vector<Planned> group_;             // rows planned that have not acted yet
+    std::unordered_set<Text> groupFolders_;  // NameKey of each folder that a row of the group makes
 };
 
 // Rows are planned, then acted on, in groups: the intents of a group's rows
@@ -136,10 +138,12 @@ int Run::ActOn(std::vector<Planned>& group) {
         if (k + 1 < group.size() && r_.kind == RunKind::Delete && host_.InputAfter(report)) {
             const int again = group[k + 1].report.row;
             group.clear();
+            groupFolders_.clear();
             return again;
         }
     }
     group.clear();
+    groupFolders_.clear();
     return -1;
 }
 
@@ -254,12 +258,15 @@ RowOutcome Run::PlanTransfer(Planned& p) {
     p.source = source;
     p.target = target;
     p.act = Planned::Act::Transfer;
-    if (o.Mode == TransferMode::UsualCopy) p.missing = FoldersToMake(target);
+    if (o.Mode == TransferMode::UsualCopy) p.missing = FoldersToMake(target, p.newFolder);
     // The row's intent, for undo; the batch's work is its own.
     if (recorded) {
         for (const Text& d : p.missing) journal_->Intent(JournalOp::Folder, Text(), d, FileStamp());
         FileStamp old;
-        const JournalOp op = renaming ? JournalOp::Move : host_.StampOf(target, old) ? JournalOp::Replace : JournalOp::Copy;
+        // Nothing is in a folder that is still to be made.
+        const JournalOp op = renaming                                         ? JournalOp::Move
+                             : !p.newFolder && host_.StampOf(target, old) ? JournalOp::Replace
+                                                                          : JournalOp::Copy;
         const JournalIntent& intent = journal_->Intent(op, source, target, p.stamp);
         p.seq = intent.seq;
         p.kept = intent.kept;
@@ -334,13 +341,22 @@ void Run::Tag(Planned& p) {
 
 // Each level is made inside the one before, from the top; the file name is
 // never made. Levels are made by their full paths, so no current directory
-// is involved (nor its length limit).
-std::vector<Text> Run::FoldersToMake(const Text& target) {
+// is involved (nor its length limit). A level that a row planned before in
+// the group makes is not looked for (under Wine a name not found costs a
+// scan of its folder) and is made by that row, which records it.
+std::vector<Text> Run::FoldersToMake(const Text& target, bool& newFolder) {
     const std::vector<Text> levels = FolderLevels(target);
     std::vector<Text> missing;
-    if (levels.empty() || host_.DirectoryExists(levels.back())) return missing;
-    for (const Text& d : levels)
-        if (!host_.DirectoryExists(d)) missing.push_back(d);
+    if (levels.empty()) return missing;
+    auto planned = [this](const Text& d) { return groupFolders_.count(NameKey(d)) != 0; };
+    newFolder = planned(levels.back());
+    if (newFolder || host_.DirectoryExists(levels.back())) return missing;
+    newFolder = true;
+    for (const Text& d : levels) {
+        if (planned(d) || host_.DirectoryExists(d)) continue;
+        missing.push_back(d);
+        groupFolders_.insert(NameKey(d));
+    }
     return missing;
 }
 

@@ -465,10 +465,11 @@ TEST_F(RunProperty, ARunActsOnlyOnTheFilesItNames) {
 
 // A Copy killed at a random moment (the program's own run in a process of
 // its own, copy_child.exe) leaves under every destination name either the
-// file that was there before or the whole new one, never a short one; undo
-// in the program started again takes the cut-off run back, the tree as it
-// was before it; the next Copy into the folder ends with every file whole
-// and nothing of the cut-off copy left. Some destinations exist already (a
+// file that was there before or the whole new one, never a short one; the
+// program started again (copy_child.exe once more) offers the cut-off run
+// for undo and takes it back, the tree as it was before it; the next Copy
+// into the folder ends with every file whole and nothing of the cut-off
+// copy left. Some destinations exist already (a
 // copy that replaces), some do not; the sizes and the moment of the kill
 // come from the seed. The last seeds kill a Move of many small files.
 TEST_F(RunProperty, ACopyKilledAtAnyMomentLeavesNoShortFile) {
@@ -540,16 +541,24 @@ TEST_F(RunProperty, ACopyKilledAtAnyMomentLeavesNoShortFile) {
             }
         };
         check(true);
-        // Undone in the program started again (this process), from its journal.
-        dialogs.calls.clear();
-        dialogs.answers = {MsgResult::Yes};
-        SendMessageW(form->hwnd, WM_SYSCOMMAND, TfrMain::kUndoItem, 0);
+        // Undone by the program started again, from its journal.
+        const std::string boxes = own->Root() + "\\boxes.txt";
+        std::wstring again = L"\"" + child + L"\" undo \"" + Widen(boxes) + L"\"";
+        ASSERT_TRUE(CreateProcessW(nullptr, again.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   Widen(own->Root()).c_str(), &si, &pi));
+        ASSERT_EQ(WaitForSingleObject(pi.hProcess, 120000), WAIT_OBJECT_0);
+        DWORD code = 1;
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+        EXPECT_EQ(code, 0u) << "3: the undo item was greyed at the start";
+        const std::string said = GetFile(boxes);
+        DeleteFileW(Widen(boxes).c_str());
         Snapshot undone;
         Walk(Widen(own->Root()), undone);
         EXPECT_TRUE(undone == beforeRun) << "the tree after the undo is not the one before the run";
-        ASSERT_FALSE(dialogs.calls.empty());
-        EXPECT_EQ(dialogs.calls[0].text.rfind("Undo the last run?", 0), 0u);
-        EXPECT_EQ(dialogs.calls.size(), 1u) << dialogs.calls.back().text;
+        EXPECT_EQ(said.rfind("Undo the last run?", 0), 0u) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         // The next Copy into the folder, in this process.
         SetCurrentDir(own->Root());
         List(own->Path("in"), "*.*");

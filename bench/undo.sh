@@ -6,7 +6,8 @@
 # against the Move itself.
 # With "large": Copy of the 100,000 files of bench/list-files.sh's tree with
 # the journal against without, two rounds (Try records nothing).
-# Usage: bench/undo.sh [large]
+# With "flat": Delete of 5,000 files of one folder, keeping them against not.
+# Usage: bench/undo.sh [large|flat]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source bench/lib.sh
@@ -42,6 +43,20 @@ timed() {  # mode, dir, out dir
 }
 min() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
 declare -A best
+if [ "${1:-}" = flat ]; then
+  for state in off on; do
+    journal "$state"; rm -rf "$work"; mkdir -p "$work/one"
+    /usr/bin/python3 -c 'import sys
+for f in range(5000): open(f"{sys.argv[1]}/f{f:04d}.dat", "wb").write(b"x")' "$work/one"
+    sync
+    best[flat-$state]=$(timed delete "$(win "$work")")
+  done
+  journal on
+  rm -rf "$work"
+  awk -v a="${best[flat-off]}" -v b="${best[flat-on]}" 'BEGIN {
+    printf "Delete of 5,000 files of one folder: %.3f s deleting them, %.3f s keeping them = %.2f x\n", a, b, b / a }'
+  exit 0
+fi
 if [ "${1:-}" = large ]; then
   bench_tree
   big_out="$BUILD/bench-tree-copy"

@@ -1,5 +1,7 @@
 #include "platform/fs.h"
 
+#include "platform/file_stream.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -177,8 +179,24 @@ bool FileStampOf(const Text& path, std::uint64_t& size, std::uint64_t& written) 
     return EntryOf(path, attributes, size, written) && !(attributes & kAttrDirectory);
 }
 
+// The copy is written beside the name first and takes it whole and on the
+// disk: a kill part-way leaves only a cut-off copy, which no listing shows
+// and the next run into the folder removes, never a short file under the
+// name; nor does a power cut after it has the name.
 bool CopyToNewName(const Text& from, const Text& to) {
-    return CopyFileW(SystemPath(from).c_str(), SystemPath(to).c_str(), TRUE) != 0;
+    Text temp;
+    HANDLE made = static_cast<HANDLE>(NewFileBeside(to, temp));
+    if (!made) return false;
+    CloseHandle(made);
+    bool ok = CopyFileW(SystemPath(from).c_str(), SystemPath(temp).c_str(), FALSE) != 0;
+    if (ok) {
+        HANDLE h = CreateFileW(SystemPath(temp).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        ok = h != INVALID_HANDLE_VALUE && FlushFileBuffers(h) && RenameOpenFile(h, to);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+    if (!ok) DeleteFileW(SystemPath(temp).c_str());
+    return ok;
 }
 
 bool SecondName(const Text& existing, const Text& name) {

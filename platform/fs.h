@@ -54,7 +54,8 @@ bool FileSizeOf(const Text& path, std::uint64_t& size);
 bool FileStampOf(const Text& path, std::uint64_t& size, std::uint64_t& written);
 // The same of any entry, a folder too, with its attributes; false when missing.
 bool EntryOf(const Text& path, std::uint32_t& attributes, std::uint64_t& size, std::uint64_t& written);
-// A copy of the file, bytes, times and attributes, at a name that names nothing yet.
+// A copy of the file, bytes, times and attributes, at a name that names
+// nothing yet, on the disk before it has the name.
 bool CopyToNewName(const Text& from, const Text& to);
 // A second name of the same file (a hard link) on its volume; false where the file system has none.
 bool SecondName(const Text& existing, const Text& name);

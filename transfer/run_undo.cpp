@@ -79,6 +79,7 @@ public:
         case RenameResult::Done: break;
         case RenameResult::Failed: return false;
         case RenameResult::OtherVolume:
+            // On the disk under its old name before the moved file goes.
             if (AttributesOf(to) != ~0u || !CopyToNewName(from, to)) return false;
             if (!DeleteFileAt(from)) {
                 DeleteFileAt(to);

@@ -226,7 +226,8 @@ public:
     bool SetAside(const Text& path, const Text& kept) override {
         return RenameAndHide(path, kept) == RenameResult::Done;
     }
-    // A second name costs no copy of the data; a volume without them gets a copy.
+    // A second name costs no copy of the data; a volume without them, and a
+    // tag's old bytes, get a copy, on the disk before the file is replaced.
     bool KeepAlso(const Text& path, const Text& kept, bool sameFile) override {
         return (sameFile && SecondName(path, kept)) || CopyToNewName(path, kept);
     }

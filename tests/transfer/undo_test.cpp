@@ -10,6 +10,7 @@
 #include "platform/journal_file.h"
 #include "platform/text.h"
 #include "tests/app/gui_fixture.h"
+#include "tests/text_1250/text_1250.h"
 #include "transfer/run_engine.h"
 #include "transfer/run_record.h"
 
@@ -87,7 +88,15 @@ TEST_F(Undo, EachKindOfRunUndoneFromTheSystemMenuLeavesTheTreeAsItWas) {
         t.List(t.P("in"), "*.*");
         t.form->Edit3.SetText(t.P("out"));
     };
-    const std::vector<Case> cases = {
+    // A volume of its own: a move onto it is a copy, and so is its undo.
+    const std::string mount = "/tmp/kolvar_undo_" + std::to_string(GetCurrentProcessId());
+    struct Unmount {
+        std::string dir;
+        ~Unmount() { RunOnHost("umount " + dir + "; rmdir " + dir); }
+    } unmount{mount};
+    const bool mounted = RunOnHost("mkdir -p " + mount + " && mount -t tmpfs -o size=1m kolvar_undo " + mount);
+    const std::string volume = "Z:" + Str_replace_all(mount, "/", "\\", 0);
+    std::vector<Case> cases = {
         {"Copy into new folders", inOut, [](TfrMain& f) { f.Button2Click(); }, {}, nullptr, "Copy", ""},
         {"Copy over existing files", [&](Undo& t) {
              t.tree->Dir("out");
@@ -120,6 +129,12 @@ TEST_F(Undo, EachKindOfRunUndoneFromTheSystemMenuLeavesTheTreeAsItWas) {
          {MsgResult::Yes}, [](Undo& t) { t.Put("in\\a.txt", "a new a"); }, "Delete",
          "These files were left as they are:\r<in\\a.txt>\r    (its old name is taken now)"},
     };
+    if (mounted)
+        cases.push_back({"Move to another volume", [&](Undo& t) {
+                             inOut(t);
+                             t.form->Edit3.SetText(volume + "\\out");
+                             t.form->CheckBox2.SetChecked(true);
+                         }, [](TfrMain& f) { f.Button2Click(); }, {}, nullptr, "Move", ""});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TearDown();
@@ -175,6 +190,7 @@ TEST_F(Undo, EachKindOfRunUndoneFromTheSystemMenuLeavesTheTreeAsItWas) {
             EXPECT_EQ(after, expected) << "expected:\n" << Describe(expected) << "after the undo:\n" << Describe(after);
         }
         EXPECT_FALSE(UndoEnabled());
+        if (mounted) EXPECT_EQ(Describe(Take(volume)), "") << "left on the other volume";
     }
 }
 

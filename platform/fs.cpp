@@ -230,10 +230,10 @@ bool RenameOpenFile(void* handle, const Text& to) {
                                       static_cast<DWORD>(buffer.size())) != 0;
 }
 
-// One handle does the rename and the attribute: a second open of the file
-// by its new name costs as much as the rename (a Wine lookup of the folder).
-RenameResult RenameAndHide(const Text& from, const Text& to) {
-    HANDLE h = CreateFileW(SystemPath(from).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+// One handle looks at the file and renames it: a second open by path costs
+// as much as the rename under Wine (a lookup of the folder).
+RenameResult SetFileAside(const Text& from, const Text& to) {
+    HANDLE h = CreateFileW(SystemPath(from).c_str(), DELETE | FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return RenameResult::Failed;
@@ -241,14 +241,8 @@ RenameResult RenameAndHide(const Text& from, const Text& to) {
     FILE_BASIC_INFO basic{};
     if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
         !(basic.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
-        if (RenameOpenFile(h, to)) {
-            result = RenameResult::Done;
-            FILE_BASIC_INFO hidden{};
-            hidden.FileAttributes = basic.FileAttributes | FILE_ATTRIBUTE_HIDDEN;
-            SetFileInformationByHandle(h, FileBasicInfo, &hidden, sizeof hidden);
-        } else if (GetLastError() == ERROR_NOT_SAME_DEVICE) {
-            result = RenameResult::OtherVolume;
-        }
+        if (RenameOpenFile(h, to)) result = RenameResult::Done;
+        else if (GetLastError() == ERROR_NOT_SAME_DEVICE) result = RenameResult::OtherVolume;
     }
     CloseHandle(h);
     return result;

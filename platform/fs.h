@@ -68,9 +68,9 @@ RenameResult RenameWithinVolume(const Text& from, const Text& to);
 // Renames the file open as handle (with DELETE access) to to, never
 // replacing; false with the system's error (GetLastError) when it cannot.
 bool RenameOpenFile(void* handle, const Text& to);
-// A rename as RenameWithinVolume's, the file hidden under its new name; a
-// read-only file or a folder stays where it is.
-RenameResult RenameAndHide(const Text& from, const Text& to);
+// A rename as RenameWithinVolume's; a read-only file or a folder stays
+// where it is, as a deletion leaves it.
+RenameResult SetFileAside(const Text& from, const Text& to);
 bool DeleteFileAt(const Text& path);
 // Deletes a file that may be large: when the data has no other name, it is
 // cut short step bytes at a time first, with a pause between two steps.

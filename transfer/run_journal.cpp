@@ -133,17 +133,35 @@ Text KeptName(std::uint32_t runId, int seq) {
     return Text(name.begin(), name.end());
 }
 
+Text KeptFolderName(std::uint32_t runId) {
+    const std::string name = "~Kolvar_files-" + Hex(runId, 8) + ".kept";
+    return Text(name.begin(), name.end());
+}
+
 bool IsKeptName(TextView name) {
     constexpr TextView head = u"~Kolvar_files-", tail = u".kept";
-    if (name.size() != head.size() + 17 + tail.size() || name.substr(0, head.size()) != head ||
+    const std::size_t digitCount = name.size() - std::min(name.size(), head.size() + tail.size());
+    if ((digitCount != 17 && digitCount != 8) || name.substr(0, head.size()) != head ||
         name.substr(name.size() - tail.size()) != tail)
         return false;
-    const TextView digits = name.substr(head.size(), 17);
+    const TextView digits = name.substr(head.size(), digitCount);
     for (std::size_t i = 0; i < digits.size(); ++i) {
         const char16_t c = digits[i];
         if (i == 8 ? c != u'-' : !((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'))) return false;
     }
     return true;
+}
+
+Text KeptGroupOf(const Text& kept) {
+    const std::size_t file = kept.find_last_of(u'\\');
+    if (file == Text::npos) return Text();
+    const std::size_t group = kept.find_last_of(u'\\', file - 1);
+    if (group == Text::npos || group == 0) return Text();
+    const std::size_t folder = kept.find_last_of(u'\\', group - 1);
+    if (folder == Text::npos) return Text();
+    const TextView name = TextView(kept).substr(folder + 1, group - folder - 1);
+    constexpr std::size_t kFolderName = 27;  // "~Kolvar_files-XXXXXXXX.kept"
+    return name.size() == kFolderName && IsKeptName(name) ? kept.substr(0, file) : Text();
 }
 
 void JournalWriter::Line(const std::string& payload) {
@@ -159,7 +177,11 @@ void JournalWriter::Head(RunKind kind, const Text& started, int rows) {
 const JournalIntent& JournalWriter::Intent(JournalOp op, const Text& source, const Text& target, const FileStamp& stamp) {
     last_ = JournalIntent{next_++, op, source, target, Text(), stamp};
     if (op == JournalOp::Replace || op == JournalOp::Tag) last_.kept = FolderOf(target) + KeptName(runId_, last_.seq);
-    if (op == JournalOp::Delete) last_.kept = FolderOf(source) + KeptName(runId_, last_.seq);
+    if (op == JournalOp::Delete) {
+        const std::string group = Hex(static_cast<std::uint32_t>(last_.seq) / 64, 8);
+        last_.kept = FolderOf(source) + KeptFolderName(runId_) + u"\\" + Text(group.begin(), group.end()) + u"\\" +
+                     KeptName(runId_, last_.seq);
+    }
     Line("I " + Hex(static_cast<std::uint32_t>(last_.seq), 8) + " " + kOps[static_cast<int>(op)] + " " +
          Hex(stamp.size, 16) + " " + Hex(stamp.written, 16) + " " + Field(source) + " " + Field(target) + " " +
          Field(last_.kept));
@@ -400,6 +422,13 @@ void Planner::Replace(const JournalEntry& e) {
 
 void Planner::Delete(const JournalEntry& e) {
     const JournalIntent& i = e.intent;
+    // The hidden folders that kept the file go once they are empty.
+    const Text group = KeptGroupOf(i.kept);
+    if (!group.empty()) {
+        const Text keptFolder = group.substr(0, group.find_last_of(u'\\'));
+        folders_.emplace(NameKey(group), group);
+        folders_.emplace(NameKey(keptFolder), keptFolder);
+    }
     if (!Present(i.kept)) {
         if (e.done) Leave(i.source, kDeletedNotKept);
         return;

@@ -71,9 +71,15 @@ public:
 // The name a kept file takes in its own folder: of one form, which the
 // listing never shows and a sweep of cut-off copies never removes.
 Text KeptName(std::uint32_t runId, int seq);
+// A Delete keeps its files in a hidden folder of their folder, of this name,
+// in groups of 64 (under Wine each new name costs a scan of its folder, so a
+// folder of thousands of files would make each file kept cost thousands).
+Text KeptFolderName(std::uint32_t runId);
+// Either name.
 bool IsKeptName(TextView name);
-// The enumeration pattern of such names.
-inline constexpr char16_t kKeptPattern[] = u"~Kolvar_files-*.kept";
+// The group folder of a file kept by a Delete, from the kept file's full
+// path; empty for a file kept in its own folder.
+Text KeptGroupOf(const Text& kept);
 
 class JournalWriter {
 public:

@@ -155,12 +155,20 @@ void RemoveForgottenRuns(const Text& folder) {
         if (run.state != StoredRun::State::Forgotten) continue;
         Journal j;
         JournalRead read;
+        std::vector<Text> groups;  // the folders a Delete kept its files in
         if (ReadRun(run.path, j, read) && read == JournalRead::Read)
-            for (const JournalEntry& e : j.entries)
+            for (const JournalEntry& e : j.entries) {
                 if (!e.intent.kept.empty() && AttributesOf(e.intent.kept) != ~0u) {
                     SetAttributesOf(e.intent.kept, kAttrArchive);
                     RemoveFileInSteps(e.intent.kept, kStep, kPauseMs);
                 }
+                Text group = KeptGroupOf(e.intent.kept);
+                if (!group.empty() && (groups.empty() || groups.back() != group)) groups.push_back(std::move(group));
+            }
+        for (const Text& group : groups) {
+            RemoveDir(group);
+            RemoveDir(group.substr(0, group.find_last_of(u'\\')));  // once its last group is gone
+        }
         DeleteFileAt(run.path);
     }
 }

@@ -221,10 +221,20 @@ public:
     bool Delete(const Text& path) override { return DeleteFileAt(path); }
     JournalWriter* Journal() override { return journal_; }
     bool StampOf(const Text& path, FileStamp& stamp) override { return FileStampOf(path, stamp.size, stamp.written); }
-    // A kept file is hidden, so that Explorer does not show it either; a
-    // read-only file stays where it is, as a Delete leaves it.
+    // A deleted file is kept in a hidden folder, so that Explorer does not
+    // show it either: the first file of a group makes the group's folder,
+    // and the first group the hidden folder of groups. A read-only file stays
+    // where it is, as a Delete leaves it.
     bool SetAside(const Text& path, const Text& kept) override {
-        return RenameAndHide(path, kept) == RenameResult::Done;
+        if (SetFileAside(path, kept) == RenameResult::Done) return true;
+        const Text group = KeptGroupOf(kept);
+        if (group.empty() || DirectoryExists(group)) return false;
+        const Text keptFolder = group.substr(0, group.find_last_of(u'\\'));
+        if (!DirectoryExists(keptFolder)) {
+            if (!CreateDir(keptFolder)) return false;
+            SetAttributesOf(keptFolder, kAttrHidden);
+        }
+        return CreateDir(group) && SetFileAside(path, kept) == RenameResult::Done;
     }
     // A second name costs no copy of the data; a volume without them, and a
     // tag's old bytes, get a copy, on the disk before the file is replaced.

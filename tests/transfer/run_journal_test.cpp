@@ -92,6 +92,14 @@ TEST(RunJournal, ReadsWhatHoldsAndSkipsWhatDoesNot) {
     EXPECT_EQ(j.entries[2].intent.kept, u"C:\\out\\" + KeptName(0x1234abcd, 2));
     EXPECT_TRUE(IsKeptName(KeptName(0x1234abcd, 2)));
     EXPECT_FALSE(IsKeptName(u"~Kolvar_files-1234abcd.tmp"));
+    // Only a group inside a folder of kept groups is one: undo and forgetting
+    // remove it and its folder once empty, and never a folder of the user's.
+    EXPECT_TRUE(IsKeptName(KeptFolderName(0x1234abcd)));
+    const Text group = u"C:\\i\\" + KeptFolderName(1) + u"\\00000000";
+    EXPECT_EQ(KeptGroupOf(group + u"\\" + KeptName(1, 0)), group);
+    for (const Text& elsewhere : {u"C:\\out\\" + KeptName(1, 0), u"C:\\a\\b\\" + KeptName(1, 0),
+                                  u"C:\\~Kolvar_files-1234abcd.keep\\00000000\\" + KeptName(1, 0), Text(u"x")})
+        EXPECT_EQ(KeptGroupOf(elsewhere), Text()) << B(elsewhere);
 }
 
 // The planner on one row at a time: the journal's row, the disk now, and
@@ -104,7 +112,9 @@ TEST(RunJournal, UndoRestoresWhatTheRunLeftAndLeavesWhatChanged) {
         std::function<void(MemoryHost&)> disk;  // after the run (the source C:\i\s, the target C:\o\t)
         std::vector<std::string> steps, left;
     };
-    const Text kept = u"C:\\o\\" + KeptName(1, 0), keptS = u"C:\\i\\" + KeptName(1, 0);
+    // A Delete keeps its file in a hidden folder of groups.
+    const Text keptFolder = u"C:\\i\\" + KeptFolderName(1), group = keptFolder + u"\\00000000";
+    const Text kept = u"C:\\o\\" + KeptName(1, 0), keptS = group + u"\\" + KeptName(1, 0);
     const std::string K = B(kept), KS = B(keptS);
     const auto put = [](MemoryHost& h, const char* path, const char* bytes) { h.Put(From1250(path), bytes); };
     const std::vector<Case> cases = {
@@ -141,8 +151,9 @@ TEST(RunJournal, UndoRestoresWhatTheRunLeftAndLeavesWhatChanged) {
          [&](MemoryHost& h) { put(h, "C:\\o\\t", "EDITED"); h.Put(kept, "OLD"); }, {}, {"C:\\o\\t: it changed since the run"}},
         {"a replace whose kept file went", JournalOp::Replace, true, [&](MemoryHost& h) { put(h, "C:\\o\\t", "S"); },
          {}, {"C:\\o\\t: the file it replaced is no longer kept"}},
-        {"a delete done comes back", JournalOp::Delete, true, [&](MemoryHost& h) { h.Put(keptS, "S"); },
-         {"rename " + KS + " > C:\\i\\s"}, {}},
+        {"a delete done comes back, and the folders that kept it go", JournalOp::Delete, true,
+         [&](MemoryHost& h) { h.MakeDir(keptFolder); h.MakeDir(group); h.Put(keptS, "S"); },
+         {"rename " + KS + " > C:\\i\\s", "remove folder " + B(group), "remove folder " + B(keptFolder)}, {}},
         {"a deleted file whose name is taken stays kept", JournalOp::Delete, true,
          [&](MemoryHost& h) { h.Put(keptS, "S"); put(h, "C:\\i\\s", "NEW"); }, {}, {"C:\\i\\s: its old name is taken now"}},
         {"a delete whose kept file went", JournalOp::Delete, true, [](MemoryHost&) {}, {}, {"C:\\i\\s: the deleted file is no longer kept"}},

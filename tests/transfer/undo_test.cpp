@@ -146,11 +146,13 @@ TEST_F(Undo, EachKindOfRunUndoneFromTheSystemMenuLeavesTheTreeAsItWas) {
         c.run(*form);
         const Snapshot run = Take(tree->Root());
         ASSERT_NE(run, before) << "the run changed nothing";
-        // What the run keeps, Explorer does not show either.
+        // What the run keeps, Explorer does not show either: the kept file,
+        // or the folder that a Delete keeps its files in, is hidden.
         for (const auto& entry : run) {
-            if (entry.first.find(".kept") != std::string::npos) {
-                EXPECT_TRUE(AttributesOf(P(entry.first)) & kAttrHidden) << entry.first;
-            }
+            const std::size_t at = entry.first.find("~Kolvar_files-");
+            if (at == std::string::npos) continue;
+            const std::string outer = entry.first.substr(0, entry.first.find('\\', at));
+            EXPECT_TRUE(AttributesOf(P(outer)) & kAttrHidden) << outer;
         }
         EXPECT_TRUE(UndoEnabled());
         if (c.afterRun) c.afterRun(*this);
@@ -195,14 +197,18 @@ TEST_F(Undo, EachKindOfRunUndoneFromTheSystemMenuLeavesTheTreeAsItWas) {
 }
 
 // The sixth run forgets the first, and what the first kept goes in the
-// background: a file kept for a Delete, and a second name of a file that a
-// copy cut off never replaced, whose data the file still shows.
+// background: a file kept for a Delete with its folders, and a second name
+// of a file that a copy cut off never replaced, whose data the file still
+// shows.
 TEST_F(Undo, AForgottenRunRemovesOnlyWhatItAloneKept) {
     const Text folder = JournalFolder();
     tree->Dir("in");
     tree->Dir("out");
     Put("out\\a.txt", "the user's a");
-    Put("in\\~Kolvar_files-00000001-00000001.kept", "a deleted file");
+    tree->Dir("in\\~Kolvar_files-00000001.kept");
+    tree->Dir("in\\~Kolvar_files-00000001.kept\\00000000");
+    const std::string deletedKept = "in\\~Kolvar_files-00000001.kept\\00000000\\~Kolvar_files-00000001-00000001.kept";
+    Put(deletedKept, "a deleted file");
     ASSERT_TRUE(SecondName(From1250(P("out\\a.txt")), From1250(P("out\\~Kolvar_files-00000001-00000000.kept"))));
     for (std::uint32_t id = 1; id <= 5; ++id) {
         const std::string name = "\\run-0000000" + std::to_string(id) + ".journal";
@@ -227,7 +233,9 @@ TEST_F(Undo, AForgottenRunRemovesOnlyWhatItAloneKept) {
     EXPECT_EQ(StoredRuns(folder).size(), 5u);
     EXPECT_EQ(GetFile(P("out\\a.txt")), "the user's a");
     EXPECT_EQ(AttributesOf(P("out\\~Kolvar_files-00000001-00000000.kept")), ~0u);
-    EXPECT_EQ(AttributesOf(P("in\\~Kolvar_files-00000001-00000001.kept")), ~0u);
+    EXPECT_EQ(AttributesOf(P(deletedKept)), ~0u);
+    EXPECT_EQ(AttributesOf(P("in\\~Kolvar_files-00000001.kept")), ~0u) << "the folder that kept it stays";
+    EXPECT_NE(AttributesOf(P("in")), ~0u);
 }
 
 }  // namespace

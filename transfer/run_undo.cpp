@@ -73,8 +73,10 @@ public:
         return true;
     }
     bool Rename(const Text& from, const Text& to) override {
-        // Only a kept file has an attribute to give back.
-        const std::uint32_t attributes = IsKeptName(FileNameOf(from)) ? AttributesOf(from) : ~0u;
+        // Only a file kept beside its name was hidden by the run; one kept in
+        // a Delete's hidden folder has its own attributes still.
+        const bool hiddenByRun = IsKeptName(FileNameOf(from)) && KeptGroupOf(from).empty();
+        const std::uint32_t attributes = hiddenByRun ? AttributesOf(from) : ~0u;
         switch (RenameWithinVolume(from, to)) {
         case RenameResult::Done: break;
         case RenameResult::Failed: return false;

@@ -31,7 +31,7 @@ void Take(const std::string& root, const std::string& rel, Snapshot& s) {
             s[path] = "<dir>";
             Take(root, path, s);
         } else {
-            s[path] = GetFile(root + "\\" + path);
+            s[path] = GetFile(root + "\\" + path) + (d.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN ? " <hidden>" : "");
         }
     } while (FindNextFileW(h, &d));
     FindClose(h);
@@ -113,7 +113,12 @@ TEST_F(Undo, EachKindOfRunUndoneFromTheSystemMenuLeavesTheTreeAsItWas) {
              t.List(t.P("cz"), "*.*");
              t.form->Edit3.SetText(t.P("cz"));
          }, [](TfrMain& f) { f.Button7Click(); }, {MsgResult::Yes}, nullptr, "CZ", ""},
-        {"Delete", inOut, [](TfrMain& f) { f.Button5Click(); }, {MsgResult::Yes}, nullptr, "Delete", ""},
+        {"Delete", [&](Undo& t) {
+             inOut(t);
+             t.Put("in\\hidden.txt", "H");
+             SetAttributesOf(From1250(t.P("in\\hidden.txt")), kAttrHidden);
+             t.List(t.P("in"), "*.*");
+         }, [](TfrMain& f) { f.Button5Click(); }, {MsgResult::Yes}, nullptr, "Delete", ""},
         {"Tag fill in place", [](Undo& t) {
              t.tree->Dir("Band");
              t.tree->Dir("Band\\Live");

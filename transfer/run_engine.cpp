@@ -300,10 +300,7 @@ RowOutcome Run::Transfer(Planned& p) {
             if (keeping) host_.Unkeep(p.kept);
             throw;
         }
-        if (keeping) {
-            if (placed == Placed::Done) host_.HideKept(p.kept);
-            else host_.Unkeep(p.kept);
-        }
+        if (keeping && placed != Placed::Done) host_.Unkeep(p.kept);
         if (placed == Placed::NotDone) return RowOutcome::NotDone;
         if (placed == Placed::NameRefused)
             return Refuse(p.sourceText, u"the file system cannot give the file this name: " + p.targetText);
@@ -334,7 +331,6 @@ void Run::Tag(Planned& p) {
     // The rewrite may write the file in place: its old bytes are copied.
     const bool kept = p.seq >= 0 && host_.KeepAlso(p.target, p.kept, false);
     host_.Tag(p.target, p.report.source, false, p.report.tagLine);
-    if (kept) host_.HideKept(p.kept);
     FileStamp after;
     if (kept && host_.StampOf(p.target, after)) journal_->Done(p.seq, after);
 }

@@ -111,7 +111,6 @@ public:
     // (a copy that then replaces path leaves the old file at kept), else a
     // copy of its bytes and times.
     virtual bool KeepAlso(const Text& path, const Text& kept, bool sameFile) = 0;
-    virtual void HideKept(const Text& kept) = 0;
     // A kept name that the row did not need goes.
     virtual void Unkeep(const Text& kept) = 0;
     // Reads (readOnly) or writes the tag of file, its values from namePath;

@@ -176,10 +176,13 @@ void JournalWriter::Head(RunKind kind, const Text& started, int rows) {
 
 const JournalIntent& JournalWriter::Intent(JournalOp op, const Text& source, const Text& target, const FileStamp& stamp) {
     last_ = JournalIntent{next_++, op, source, target, Text(), stamp};
-    if (op == JournalOp::Replace || op == JournalOp::Tag) last_.kept = FolderOf(target) + KeptName(runId_, last_.seq);
-    if (op == JournalOp::Delete) {
+    // Kept in a group of the hidden folder of kept files of their own folder.
+    const Text* keptIn = op == JournalOp::Replace || op == JournalOp::Tag ? &target
+                         : op == JournalOp::Delete                       ? &source
+                                                                         : nullptr;
+    if (keptIn) {
         const std::string group = Hex(static_cast<std::uint32_t>(last_.seq) / 64, 8);
-        last_.kept = FolderOf(source) + KeptFolderName(runId_) + u"\\" + Text(group.begin(), group.end()) + u"\\" +
+        last_.kept = FolderOf(*keptIn) + KeptFolderName(runId_) + u"\\" + Text(group.begin(), group.end()) + u"\\" +
                      KeptName(runId_, last_.seq);
     }
     Line("I " + Hex(static_cast<std::uint32_t>(last_.seq), 8) + " " + kOps[static_cast<int>(op)] + " " +
@@ -350,6 +353,13 @@ private:
 };
 
 void Planner::Row(const JournalEntry& e) {
+    // The hidden folders that kept a file go once they are empty.
+    const Text group = KeptGroupOf(e.intent.kept);
+    if (!group.empty()) {
+        const Text keptFolder = group.substr(0, group.find_last_of(u'\\'));
+        folders_.emplace(NameKey(group), group);
+        folders_.emplace(NameKey(keptFolder), keptFolder);
+    }
     switch (e.intent.op) {
     case JournalOp::Move: Move(e); break;
     case JournalOp::Copy: Copy(e); break;
@@ -422,13 +432,6 @@ void Planner::Replace(const JournalEntry& e) {
 
 void Planner::Delete(const JournalEntry& e) {
     const JournalIntent& i = e.intent;
-    // The hidden folders that kept the file go once they are empty.
-    const Text group = KeptGroupOf(i.kept);
-    if (!group.empty()) {
-        const Text keptFolder = group.substr(0, group.find_last_of(u'\\'));
-        folders_.emplace(NameKey(group), group);
-        folders_.emplace(NameKey(keptFolder), keptFolder);
-    }
     if (!Present(i.kept)) {
         if (e.done) Leave(i.source, kDeletedNotKept);
         return;

@@ -68,17 +68,18 @@ public:
     virtual void Flush() = 0;
 };
 
-// The name a kept file takes in its own folder: of one form, which the
-// listing never shows and a sweep of cut-off copies never removes.
+// The name a kept file takes: of one form, which the listing never shows
+// and a sweep of cut-off copies never removes.
 Text KeptName(std::uint32_t runId, int seq);
-// A Delete keeps its files in a hidden folder of their folder, of this name,
-// in groups of 64 (under Wine each new name costs a scan of its folder, so a
+// A run keeps files in a hidden folder of their folder, of this name, in
+// groups of 64 (under Wine each new name costs a scan of its folder, so a
 // folder of thousands of files would make each file kept cost thousands).
+// Older runs kept them beside their names, hidden.
 Text KeptFolderName(std::uint32_t runId);
 // Either name.
 bool IsKeptName(TextView name);
-// The group folder of a file kept by a Delete, from the kept file's full
-// path; empty for a file kept in its own folder.
+// The group folder of a kept file, from the kept file's full path; empty
+// for a file kept beside its name.
 Text KeptGroupOf(const Text& kept);
 
 class JournalWriter {

@@ -93,7 +93,7 @@ public:
         return true;
     }
     bool Replace(const Text& from, const Text& to) override {
-        const std::uint32_t attributes = AttributesOf(from);
+        const std::uint32_t attributes = KeptGroupOf(from).empty() ? AttributesOf(from) : ~0u;
         if (!ReplaceFileWith(from, to)) return false;
         if (attributes != ~0u) SetAttributesOf(to, attributes & ~kAttrHidden);
         return true;
@@ -168,6 +168,7 @@ void RemoveForgottenRuns(const Text& folder) {
                 if (!group.empty() && (groups.empty() || groups.back() != group)) groups.push_back(std::move(group));
             }
         for (const Text& group : groups) {
+            RemoveCutOffCopies(group + u"\\");  // a keeping copy cut off
             RemoveDir(group);
             RemoveDir(group.substr(0, group.find_last_of(u'\\')));  // once its last group is gone
         }

@@ -84,6 +84,20 @@ struct ClearOnExit {
 // controls, handles input between two rows, shows each row's outcome in the
 // list and does the file operations through the platform. SourcePath and
 // TargetPath follow the rows the engine reports.
+// The group folder of kept, and the hidden folder of groups above it, made
+// where they are missing; false when the group was there already (the keep
+// failed for another reason) or cannot be made.
+bool MakeKeptGroup(const Text& kept) {
+    const Text group = KeptGroupOf(kept);
+    if (group.empty() || DirectoryExists(group)) return false;
+    const Text keptFolder = group.substr(0, group.find_last_of(u'\\'));
+    if (!DirectoryExists(keptFolder)) {
+        if (!CreateDir(keptFolder)) return false;
+        SetAttributesOf(keptFolder, kAttrHidden);
+    }
+    return CreateDir(group);
+}
+
 class WindowHost : public RunHost {
 public:
     WindowHost(TfrMain& form, const RunRequest& request, JournalWriter* journal)
@@ -221,30 +235,19 @@ public:
     bool Delete(const Text& path) override { return DeleteFileAt(path); }
     JournalWriter* Journal() override { return journal_; }
     bool StampOf(const Text& path, FileStamp& stamp) override { return FileStampOf(path, stamp.size, stamp.written); }
-    // A deleted file is kept in a hidden folder, so that Explorer does not
-    // show it either: the first file of a group makes the group's folder,
-    // and the first group the hidden folder of groups. A read-only file stays
-    // where it is, as a Delete leaves it.
+    // A file is kept in a hidden folder, so that Explorer does not show it
+    // either; its first file makes a group's folder, and the first group the
+    // hidden folder of groups. A read-only file stays where it is, as a
+    // Delete leaves it.
     bool SetAside(const Text& path, const Text& kept) override {
         if (SetFileAside(path, kept) == RenameResult::Done) return true;
-        const Text group = KeptGroupOf(kept);
-        if (group.empty() || DirectoryExists(group)) return false;
-        const Text keptFolder = group.substr(0, group.find_last_of(u'\\'));
-        if (!DirectoryExists(keptFolder)) {
-            if (!CreateDir(keptFolder)) return false;
-            SetAttributesOf(keptFolder, kAttrHidden);
-        }
-        return CreateDir(group) && SetFileAside(path, kept) == RenameResult::Done;
+        return MakeKeptGroup(kept) && SetFileAside(path, kept) == RenameResult::Done;
     }
     // A second name costs no copy of the data; a volume without them, and a
     // tag's old bytes, get a copy, on the disk before the file is replaced.
     bool KeepAlso(const Text& path, const Text& kept, bool sameFile) override {
-        return (sameFile && SecondName(path, kept)) || CopyToNewName(path, kept);
-    }
-    // Hidden only once the row has acted: a second name shares the file's attributes.
-    void HideKept(const Text& kept) override {
-        const std::uint32_t attributes = AttributesOf(kept);
-        if (attributes != ~0u) SetAttributesOf(kept, (attributes & ~kAttrReadOnly) | kAttrHidden);
+        auto keep = [&] { return (sameFile && SecondName(path, kept)) || CopyToNewName(path, kept); };
+        return keep() || (MakeKeptGroup(kept) && keep());
     }
     void Unkeep(const Text& kept) override { DeleteFileAt(kept); }
     bool Tag(const Text& file, const Text& namePath, bool readOnly, Text& line) override {

@@ -203,7 +203,6 @@ public:
         files[Key(kept)] = copy;
         return true;
     }
-    void HideKept(const Text& kept) override { Full(kept); }
     void Unkeep(const Text& kept) override {
         Ask(u"unkeep " + kept);
         Event();

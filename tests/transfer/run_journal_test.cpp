@@ -89,7 +89,8 @@ TEST(RunJournal, ReadsWhatHoldsAndSkipsWhatDoesNot) {
     EXPECT_EQ(j.entries[1].intent.source, u"C:\\in\\\u010Cech.txt");
     EXPECT_EQ(j.entries[1].intent.target, u"C:\\out\\\xD800x.txt");
     EXPECT_EQ(j.entries[1].after, (FileStamp{3, 9}));
-    EXPECT_EQ(j.entries[2].intent.kept, u"C:\\out\\" + KeptName(0x1234abcd, 2));
+    EXPECT_EQ(j.entries[2].intent.kept,
+              u"C:\\out\\" + KeptFolderName(0x1234abcd) + u"\\00000000\\" + KeptName(0x1234abcd, 2));
     EXPECT_TRUE(IsKeptName(KeptName(0x1234abcd, 2)));
     EXPECT_FALSE(IsKeptName(u"~Kolvar_files-1234abcd.tmp"));
     // Only a group inside a folder of kept groups is one: undo and forgetting
@@ -112,9 +113,10 @@ TEST(RunJournal, UndoRestoresWhatTheRunLeftAndLeavesWhatChanged) {
         std::function<void(MemoryHost&)> disk;  // after the run (the source C:\i\s, the target C:\o\t)
         std::vector<std::string> steps, left;
     };
-    // A Delete keeps its file in a hidden folder of groups.
+    // A file is kept in a hidden folder of groups in its own folder.
     const Text keptFolder = u"C:\\i\\" + KeptFolderName(1), group = keptFolder + u"\\00000000";
-    const Text kept = u"C:\\o\\" + KeptName(1, 0), keptS = group + u"\\" + KeptName(1, 0);
+    const Text kept = u"C:\\o\\" + KeptFolderName(1) + u"\\00000000\\" + KeptName(1, 0),
+               keptS = group + u"\\" + KeptName(1, 0);
     const std::string K = B(kept), KS = B(keptS);
     const auto put = [](MemoryHost& h, const char* path, const char* bytes) { h.Put(From1250(path), bytes); };
     const std::vector<Case> cases = {

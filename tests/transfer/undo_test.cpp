@@ -101,6 +101,7 @@ TEST_F(Undo, EachKindOfRunUndoneFromTheSystemMenuLeavesTheTreeAsItWas) {
         {"Copy over existing files", [&](Undo& t) {
              t.tree->Dir("out");
              t.Put("out\\a.txt", "the old a, longer than the new one");
+             SetAttributesOf(From1250(t.P("out\\a.txt")), kAttrHidden);
              inOut(t);
              t.form->RadioButton3.SetChecked(true);
              t.form->RadioButton2.SetChecked(false);
@@ -214,7 +215,10 @@ TEST_F(Undo, AForgottenRunRemovesOnlyWhatItAloneKept) {
     tree->Dir("in\\~Kolvar_files-00000001.kept\\00000000");
     const std::string deletedKept = "in\\~Kolvar_files-00000001.kept\\00000000\\~Kolvar_files-00000001-00000001.kept";
     Put(deletedKept, "a deleted file");
-    ASSERT_TRUE(SecondName(From1250(P("out\\a.txt")), From1250(P("out\\~Kolvar_files-00000001-00000000.kept"))));
+    tree->Dir("out\\~Kolvar_files-00000001.kept");
+    tree->Dir("out\\~Kolvar_files-00000001.kept\\00000000");
+    const std::string link = "out\\~Kolvar_files-00000001.kept\\00000000\\~Kolvar_files-00000001-00000000.kept";
+    ASSERT_TRUE(SecondName(From1250(P("out\\a.txt")), From1250(P(link))));
     for (std::uint32_t id = 1; id <= 5; ++id) {
         const std::string name = "\\run-0000000" + std::to_string(id) + ".journal";
         JournalFile file(folder + From1250(name));
@@ -237,9 +241,10 @@ TEST_F(Undo, AForgottenRunRemovesOnlyWhatItAloneKept) {
     for (int waited = 0; waited < 200 && AttributesOf(folder + u"\\run-00000001.forgotten") != ~0u; ++waited) Sleep(50);
     EXPECT_EQ(StoredRuns(folder).size(), 5u);
     EXPECT_EQ(GetFile(P("out\\a.txt")), "the user's a");
-    EXPECT_EQ(AttributesOf(P("out\\~Kolvar_files-00000001-00000000.kept")), ~0u);
+    EXPECT_EQ(AttributesOf(P("out\\~Kolvar_files-00000001.kept")), ~0u);
     EXPECT_EQ(AttributesOf(P(deletedKept)), ~0u);
     EXPECT_EQ(AttributesOf(P("in\\~Kolvar_files-00000001.kept")), ~0u) << "the folder that kept it stays";
+    EXPECT_NE(AttributesOf(P("out")), ~0u);
     EXPECT_NE(AttributesOf(P("in")), ~0u);
 }
 

@@ -74,7 +74,7 @@ public:
     }
     bool Rename(const Text& from, const Text& to) override {
         // Only a file kept beside its name was hidden by the run; one kept in
-        // a Delete's hidden folder has its own attributes still.
+        // a hidden folder of groups has its own attributes still.
         const bool hiddenByRun = IsKeptName(FileNameOf(from)) && KeptGroupOf(from).empty();
         const std::uint32_t attributes = hiddenByRun ? AttributesOf(from) : ~0u;
         switch (RenameWithinVolume(from, to)) {
@@ -157,7 +157,7 @@ void RemoveForgottenRuns(const Text& folder) {
         if (run.state != StoredRun::State::Forgotten) continue;
         Journal j;
         JournalRead read;
-        std::vector<Text> groups;  // the folders a Delete kept its files in
+        std::vector<Text> groups;  // the folders that kept its files
         if (ReadRun(run.path, j, read) && read == JournalRead::Read)
             for (const JournalEntry& e : j.entries) {
                 if (!e.intent.kept.empty() && AttributesOf(e.intent.kept) != ~0u) {

@@ -79,11 +79,6 @@ struct ClearOnExit {
     ~ClearOnExit() { flag = false; }
 };
 
-
-// The main window as the run engine's host: it gives the options from its
-// controls, handles input between two rows, shows each row's outcome in the
-// list and does the file operations through the platform. SourcePath and
-// TargetPath follow the rows the engine reports.
 // The group folder of kept, and the hidden folder of groups above it, made
 // where they are missing; false when the group was there already (the keep
 // failed for another reason) or cannot be made.
@@ -98,6 +93,10 @@ bool MakeKeptGroup(const Text& kept) {
     return CreateDir(group);
 }
 
+// The main window as the run engine's host: it gives the options from its
+// controls, handles input between two rows, shows each row's outcome in the
+// list and does the file operations through the platform. SourcePath and
+// TargetPath follow the rows the engine reports.
 class WindowHost : public RunHost {
 public:
     WindowHost(TfrMain& form, const RunRequest& request, JournalWriter* journal)

@@ -356,7 +356,7 @@ void Planner::Row(const JournalEntry& e) {
     // The hidden folders that kept a file go once they are empty.
     const Text group = KeptGroupOf(e.intent.kept);
     if (!group.empty()) {
-        const Text keptFolder = group.substr(0, group.find_last_of(u'\\'));
+        const Text keptFolder = KeptFolderOf(group);
         folders_.emplace(NameKey(group), group);
         folders_.emplace(NameKey(keptFolder), keptFolder);
     }

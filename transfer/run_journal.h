@@ -81,6 +81,8 @@ bool IsKeptName(TextView name);
 // The group folder of a kept file, from the kept file's full path; empty
 // for a file kept beside its name.
 Text KeptGroupOf(const Text& kept);
+// The hidden folder of groups that holds such a group.
+inline Text KeptFolderOf(const Text& group) { return group.substr(0, group.find_last_of(u'\\')); }
 
 class JournalWriter {
 public:

@@ -170,7 +170,7 @@ void RemoveForgottenRuns(const Text& folder) {
         for (const Text& group : groups) {
             RemoveCutOffCopies(group + u"\\");  // a keeping copy cut off
             RemoveDir(group);
-            RemoveDir(group.substr(0, group.find_last_of(u'\\')));  // once its last group is gone
+            RemoveDir(KeptFolderOf(group));  // once its last group is gone
         }
         DeleteFileAt(run.path);
     }

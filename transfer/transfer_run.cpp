@@ -85,7 +85,7 @@ struct ClearOnExit {
 bool MakeKeptGroup(const Text& kept) {
     const Text group = KeptGroupOf(kept);
     if (group.empty() || DirectoryExists(group)) return false;
-    const Text keptFolder = group.substr(0, group.find_last_of(u'\\'));
+    const Text keptFolder = KeptFolderOf(group);
     if (!DirectoryExists(keptFolder)) {
         if (!CreateDir(keptFolder)) return false;
         SetAttributesOf(keptFolder, kAttrHidden);
